@@ -1,0 +1,17 @@
+find_package(GTest REQUIRED)
+
+# qm_add_test(<name> SOURCES <files...> LIBS <targets...> [QT])
+# One CTest test per binary. QT tests run on the offscreen platform.
+function(qm_add_test name)
+  cmake_parse_arguments(ARG "QT" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_compile_definitions(${name} PRIVATE QM_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
+                                             QM_SHARED_DATA="${PROJECT_SOURCE_DIR}/../shared/data")
+  add_test(NAME ${name} COMMAND ${name})
+  set(env "ASAN_OPTIONS=detect_leaks=1" "UBSAN_OPTIONS=print_stacktrace=1")
+  if(ARG_QT)
+    list(APPEND env "QT_QPA_PLATFORM=offscreen")
+  endif()
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 600)
+endfunction()

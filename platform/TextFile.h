@@ -1,0 +1,32 @@
+#pragma once
+// Reading and writing whole files. Text inside the system is UTF-8; text that
+// is not valid UTF-8 was written on Windows in code page 1251 (Russian names)
+// and is decoded from it.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+bool IsValidUtf8(std::string_view text);
+std::string Cp1251ToUtf8(std::string_view text);
+// Valid UTF-8 stays as it is; anything else is decoded from Windows-1251.
+std::string DecodeText(std::string_view text);
+// UTF-8 to Windows-1251 where every character has a code there; characters
+// without one become '?'.
+std::string Utf8ToCp1251(std::string_view text);
+
+// Splits text into lines on LF, CRLF or a lone CR; a UTF-8 byte-order mark at
+// the start is skipped; each line is decoded with DecodeText. A final line
+// without a line end counts; a final line end adds no empty line.
+std::vector<std::string> SplitTextLines(std::string_view text);
+
+// The whole file as bytes; raises EInOutError naming the file when it cannot
+// be opened or read, or when it is larger than `maxBytes`.
+std::string ReadFileBytes(const std::string& path, std::size_t maxBytes = std::size_t(1) << 30);
+// ReadFileBytes then SplitTextLines. The path goes through ResolveFileCase.
+std::vector<std::string> ReadTextLines(const std::string& path);
+
+// Writes `bytes` to a temporary file beside `path`, flushes it and renames it
+// over `path`, so a failed write leaves the old file whole. Raises EInOutError.
+void WriteFileAtomic(const std::string& path, std::string_view bytes);

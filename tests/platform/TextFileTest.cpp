@@ -1,0 +1,47 @@
+#include "platform/TextFile.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+#include "platform/RuntimeErrors.h"
+
+namespace fs = std::filesystem;
+
+TEST(TextFile, LinesSplitOnEveryLineEndAndSkipTheByteOrderMark)
+{
+    std::vector<std::string> lines = SplitTextLines("\xEF\xBB\xBF" "a\r\nb\rc\n\nd");
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[0], "a");
+    EXPECT_EQ(lines[1], "b");
+    EXPECT_EQ(lines[2], "c");
+    EXPECT_EQ(lines[3], "");
+    EXPECT_EQ(lines[4], "d");
+    EXPECT_EQ(SplitTextLines("x\r\n").size(), 1u);
+}
+
+TEST(TextFile, Windows1251TextArrivesAsUtf8)
+{
+    // "Лес" in code page 1251, and text that is already UTF-8.
+    EXPECT_EQ(DecodeText("\xCB\xE5\xF1"), "\xD0\x9B\xD0\xB5\xD1\x81");
+    EXPECT_EQ(DecodeText("\xD0\x9B\xD0\xB5\xD1\x81"), "\xD0\x9B\xD0\xB5\xD1\x81");
+    EXPECT_EQ(Cp1251ToUtf8("\xB9"), "\xE2\x84\x96"); // №
+    EXPECT_EQ(Utf8ToCp1251("\xD0\x9B\xD0\xB5\xD1\x81!"), "\xCB\xE5\xF1!");
+    EXPECT_FALSE(IsValidUtf8("\xC0\x80"));      // overlong
+    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));  // surrogate
+    EXPECT_FALSE(IsValidUtf8("\xD0"));          // cut
+}
+
+TEST(TextFile, AtomicWriteReplacesOrLeavesTheOldFile)
+{
+    fs::path dir = fs::temp_directory_path() / ("qm-text-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    std::string path = (dir / "a.txt").string();
+    WriteFileAtomic(path, "old");
+    WriteFileAtomic(path, "new");
+    EXPECT_EQ(ReadFileBytes(path), "new");
+    EXPECT_THROW(WriteFileAtomic((dir / "missing" / "a.txt").string(), "x"), EInOutError);
+    EXPECT_THROW(ReadFileBytes((dir / "none.txt").string()), EInOutError);
+    EXPECT_THROW(ReadFileBytes(path, 2), EInOutError);
+    EXPECT_EQ(ReadFileBytes(path), "new");
+    fs::remove_all(dir);
+}
