@@ -175,22 +175,29 @@ struct TIndexMapping {
 
 // ---- histogram ---------------------------------------------------------------
 
-// Bins of equal colour, each Lo <= v < Hi. Bin k's Hi is bin k+1's Lo, and
-// the Lo values never decrease (ScaleA >= 0), so the first bin that holds a
-// value is the last one whose Lo does not exceed it.
+// Bins of equal colour, each Lo <= v < Hi. Bin k's Hi is bin k+1's Lo and
+// the Lo values never decrease (ScaleA >= 0), so at most one bin holds a
+// value: the first bin that holds it is the only one. The search starts at
+// the bin of the value's palette index and walks to it, a step or two.
 class THistogramCounter {
 public:
-    explicit THistogramCounter(ZHistogrammArray bins) : Bins(std::move(bins)), Counts(Bins.size(), 0)
+    THistogramCounter(ZHistogrammArray bins, const TIndexMapping& mapping)
+        : Bins(std::move(bins)), Counts(Bins.size(), 0), ScaleA(mapping.ScaleA), ScaleB(mapping.ScaleB)
     {
-        for (const ZHistogramm& bin : Bins) Los.push_back(bin.Lo);
+        for (std::size_t k = 0; k < Bins.size(); ++k) {
+            std::size_t end = k + 1 < Bins.size() ? static_cast<std::size_t>(Bins[k + 1].PaletteIndex) : 256;
+            for (auto i = static_cast<std::size_t>(Bins[k].PaletteIndex); i < end; ++i) BinOfIndex[i] = k;
+        }
     }
 
     void Add(double v, std::int64_t count = 1)
     {
-        if (Bins.empty() || !(v >= Los.front())) return; // NaN too
-        std::size_t k = static_cast<std::size_t>(std::upper_bound(Los.begin(), Los.end(), v) - Los.begin()) - 1;
+        // Outside every bin, NaN too.
+        if (Bins.empty() || !(v >= Bins.front().Lo && v < Bins.back().Hi)) return;
+        std::size_t k = BinOfIndex[GuessIndex(v)];
+        while (v < Bins[k].Lo) --k;
+        while (v >= Bins[k].Hi) ++k;
         ZHistogramm& bin = Bins[k];
-        if (!(v < bin.Hi)) return;
         Counts[k] += count;
         bin.ActualMin = std::min(bin.ActualMin, v);
         bin.ActualMax = std::max(bin.ActualMax, v);
@@ -210,9 +217,19 @@ public:
     }
 
 private:
+    std::size_t GuessIndex(double v) const
+    {
+        double index = ScaleA * v + ScaleB;
+        if (!(index >= 0)) return 0;
+        if (index >= 255) return 255;
+        return static_cast<std::size_t>(index);
+    }
+
     ZHistogrammArray Bins;
-    std::vector<double> Los;
     std::vector<std::int64_t> Counts;
+    std::array<std::size_t, 256> BinOfIndex{};
+    double ScaleA;
+    double ScaleB;
 };
 
 ZHistogrammArray PaletteBins(const std::array<std::uint32_t, 256>& colors, const TIndexMapping& mapping)
@@ -289,8 +306,8 @@ std::int64_t DibRowBytes(std::int32_t columns)
 // One image build: everything that is committed together, or not at all.
 struct TIdrisiRST::TBuild {
     TIndexMapping Mapping;
-    std::vector<std::uint8_t> Bits;
-    std::vector<float> Values; // empty unless the build was asked to fill them
+    TBulkVector<std::uint8_t> Bits;
+    TBulkVector<float> Values; // empty unless the build was asked to fill them
     ZHistogrammArray Histogram;
     TColorValueArray Legend;
 };
@@ -397,7 +414,7 @@ TIdrisiRST::TBuild TIdrisiRST::BuildImage(bool stretch, double displayMin, doubl
     const std::int32_t rows = Header.Rows;
     const std::int32_t columns = Header.Columns;
     const std::int64_t stride = DibRowBytes(columns);
-    THistogramCounter histogram(PaletteBins(BitmapInfo.bmiColors, map));
+    THistogramCounter histogram(PaletteBins(BitmapInfo.bmiColors, map), map);
     // Whole-number cells take their index from a table of every possible
     // value and are counted per value; the histogram then takes each
     // distinct value once, with its count.
@@ -414,7 +431,7 @@ TIdrisiRST::TBuild TIdrisiRST::BuildImage(bool stretch, double displayMin, doubl
     ForEachCellRow(Header, [&](std::int32_t fileRow, const char* cells) {
         if (build.Bits.empty()) {
             // Allocated only once the file has proved to hold every row.
-            build.Bits.assign(static_cast<std::size_t>(stride * rows), 0);
+            build.Bits.resize(static_cast<std::size_t>(stride * rows));
             if (withValues) build.Values.resize(static_cast<std::size_t>(std::int64_t(rows) * columns));
         }
         std::int64_t row = rows - 1 - fileRow;
@@ -508,7 +525,7 @@ void TIdrisiRST::LoadValues()
     const std::int32_t columns = Header.Columns;
     if (rows <= 0 || columns <= 0 || std::int64_t(rows) * columns > std::numeric_limits<std::int32_t>::max()) return;
     std::uint8_t dataType = Header.DataType;
-    std::vector<float> values;
+    TBulkVector<float> values;
     ForEachCellRow(Header, [&](std::int32_t fileRow, const char* cells) {
         if (values.empty()) values.resize(static_cast<std::size_t>(std::int64_t(rows) * columns));
         float* out = values.data() + std::int64_t(rows - 1 - fileRow) * columns;

@@ -11,6 +11,7 @@
 #include "geodata/Geometry.h"
 #include "geodata/IdrisiRDC.h"
 #include "geodata/QMMapDecl.h"
+#include "platform/BulkMemory.h"
 #include "platform/WinTypes.h"
 
 // What the raster object needs from the program around it. Each hook left
@@ -133,9 +134,9 @@ private:
 
     TIdrisiRDC Header;
     TBitmapInfo BitmapInfo;
-    std::vector<std::uint8_t> Bits;
+    TBulkVector<std::uint8_t> Bits; // zero-filled, padding included
     bool Loaded = false;
-    std::vector<float> Values;
+    TBulkVector<float> Values;
     double LowBound = 0;
     double HighBound = 0;
     std::int32_t IndexMin = 0;
