@@ -9,6 +9,7 @@
 #include <QPen>
 #include <QPolygon>
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -22,6 +23,9 @@ std::int32_t started = 0;
 std::uintptr_t token = 0;
 
 constexpr std::int32_t kNoOutline = 5;
+// Qt refuses wider pens and would draw them one pixel wide; a stroke this
+// wide already covers every pixel within 16,000 of the outline.
+constexpr std::int32_t kWidestPen = 32767;
 
 // Drawing needs a running QGuiApplication: it owns the platform's graphics
 // setup that painting relies on.
@@ -131,7 +135,7 @@ std::optional<QPen> OutlinePen(std::uint32_t penColor, std::int32_t penWidth, st
     if (penStyle == kNoOutline || penWidth < 0)
         return std::nullopt;
     QPen pen(ColorOf(penColor, 0xFF));
-    pen.setWidthF(static_cast<qreal>(penWidth)); // width 0 is Qt's one-pixel pen
+    pen.setWidthF(static_cast<qreal>(std::min(penWidth, kWidestPen))); // width 0 is Qt's one-pixel pen
     pen.setCapStyle(Qt::FlatCap);
     pen.setJoinStyle(Qt::MiterJoin);
     pen.setMiterLimit(10);

@@ -446,6 +446,13 @@ TEST(Softedge, HostileCoordinatesAndWidthsDrawSafely)
             canvas.Done();
         }
     }
+    // Pens wider than Qt allows are drawn as wide as it allows, not thin.
+    for (int32_t width : {40000, INT_MAX}) {
+        TCanvas canvas;
+        Polygon(canvas, Square(40, 40, 60, 60), kRed, 255, width, 0);
+        EXPECT_EQ(CountPixels(canvas.Done(), kPenBlue), 100 * 100) << "width " << width;
+    }
+
     // A negative width makes no outline; the fill is still drawn.
     TCanvas canvas;
     Polygon(canvas, Square(10, 10, 90, 90), kRed, 255, -2, 0);
