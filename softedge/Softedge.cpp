@@ -1,5 +1,7 @@
 #include "softedge/Softedge.h"
 
+#include "platform/qt/QtColors.h"
+
 #include <QBrush>
 #include <QColor>
 #include <QGuiApplication>
@@ -103,11 +105,12 @@ QPainter* ActivePainter(void* dc)
     return painter != nullptr && painter->isActive() ? painter : nullptr;
 }
 
-// 0x00BBGGRR plus the low byte of alpha gives Qt's 0xAARRGGBB.
+// The stored colour word with the low byte of alpha as its opacity.
 QColor ColorOf(std::uint32_t colorRef, std::int32_t alpha)
 {
-    return QColor::fromRgba(qRgba(static_cast<int>(colorRef & 0xFF), static_cast<int>((colorRef >> 8) & 0xFF),
-                                  static_cast<int>((colorRef >> 16) & 0xFF), static_cast<int>(alpha & 0xFF)));
+    QColor color = ColorRefToQColor(colorRef);
+    color.setAlpha(alpha & 0xFF);
+    return color;
 }
 
 // Dash patterns in pen widths, as the original graphics library draws its

@@ -2,32 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
 #include <climits>
-#include <memory>
-#include <string>
 #include <vector>
 
 namespace {
-
-// Drawing needs a QGuiApplication; one lives for the whole test run.
-class TAppEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { app = std::make_unique<QGuiApplication>(argc, argv.data()); }
-    void TearDown() override { app.reset(); }
-
-private:
-    int argc = 1;
-    std::string name = "SoftedgeTest";
-    std::vector<char*> argv{name.data(), nullptr};
-    std::unique_ptr<QGuiApplication> app;
-};
-
-// gtest owns registered environments.
-[[maybe_unused]] auto* const kAppEnvironment = ::testing::AddGlobalTestEnvironment(new TAppEnvironment);
 
 constexpr uint32_t kRed = 0x0000FF;   // COLORREF: red in the low byte
 constexpr uint32_t kGreen = 0x00FF00;
