@@ -1,7 +1,10 @@
 #include "geodata/IdrisiVCT.h"
 
+#include <memory>
+#include <type_traits>
+
 #include "geodata/IdrisiRDC.h"
-#include "platform/ByteCursor.h"
+#include "platform/FileByteReader.h"
 #include "platform/FileNames.h"
 #include "platform/NumberText.h"
 #include "platform/RuntimeErrors.h"
@@ -27,43 +30,30 @@ void ReadReal(std::string_view value, double& field)
     ParseRealPrefix(value, field);
 }
 
-// The ".vct" bytes; a file that cannot be opened or read gives the reader's
-// own messages.
-std::string ReadVctBytes(const std::string& fileName)
-{
-    if (!FileExists(fileName)) throw QMError(std::string("File not opened"));
-    try {
-        return ReadFileBytes(fileName);
-    } catch (const EInOutError&) {
-        RaiseReadError();
-    }
-}
-
 // The object count of the file header, refused when the records it promises
 // could not fit in the bytes that follow.
-std::size_t ReadObjectCount(TByteCursor& cursor, std::size_t smallestRecord)
+std::size_t ReadObjectCount(TFileByteReader& file, std::size_t smallestRecord)
 {
-    cursor.Skip(1);
-    std::int32_t count = cursor.ReadI32();
-    cursor.Skip(kFileHeaderSize - 5);
-    if (count < 0 || static_cast<std::size_t>(count) > cursor.Remaining() / smallestRecord) RaiseReadError();
+    file.Skip(1);
+    std::int32_t count = file.ReadI32();
+    file.Skip(kFileHeaderSize - 5);
+    if (count < 0 || static_cast<std::uint64_t>(count) > file.Remaining() / smallestRecord) RaiseReadError();
     return static_cast<std::size_t>(count);
 }
 
 // A count of items of `itemSize` bytes that must still be in the file.
-std::size_t CheckedCount(std::int32_t count, std::size_t itemSize, const TByteCursor& cursor)
+std::size_t CheckedCount(std::int32_t count, std::size_t itemSize, const TFileByteReader& file)
 {
-    if (count < 0 || static_cast<std::size_t>(count) > cursor.Remaining() / itemSize) RaiseReadError();
+    if (count < 0 || static_cast<std::uint64_t>(count) > file.Remaining() / itemSize) RaiseReadError();
     return static_cast<std::size_t>(count);
 }
 
-void ReadPoints(TByteCursor& cursor, std::size_t count, MapObject& object)
+void ReadPoints(TFileByteReader& file, std::size_t count, MapObject& object)
 {
+    // The file's x, y pairs of little-endian doubles are the layout of TDoublePoint.
+    static_assert(sizeof(TDoublePoint) == kPointSize && std::is_trivially_copyable_v<TDoublePoint>);
     object.Points.resize(count);
-    for (TDoublePoint& p : object.Points) {
-        p.x = cursor.ReadF64();
-        p.y = cursor.ReadF64();
-    }
+    file.ReadBytes(object.Points.data(), count * kPointSize);
 }
 
 void FinishObject(MapObject& object, std::uint8_t type)
@@ -73,33 +63,33 @@ void FinishObject(MapObject& object, std::uint8_t type)
     CalcPartBounds(object);
 }
 
-MapObject ReadPolygonRecord(TByteCursor& cursor)
+MapObject ReadPolygonRecord(TFileByteReader& file)
 {
-    cursor.Skip(kCountOffset);
-    std::int32_t partCount = cursor.ReadI32();
-    std::int32_t pointCount = cursor.ReadI32();
+    file.Skip(kCountOffset);
+    std::int32_t partCount = file.ReadI32();
+    std::int32_t pointCount = file.ReadI32();
     MapObject object;
-    object.PartCounts.resize(CheckedCount(partCount, 4, cursor));
+    object.PartCounts.resize(CheckedCount(partCount, 4, file));
+    file.ReadBytes(object.PartCounts.data(), object.PartCounts.size() * 4);
     long long sum = 0;
-    for (std::int32_t& count : object.PartCounts) {
-        count = cursor.ReadI32();
+    for (std::int32_t count : object.PartCounts) {
         if (count < 0) RaiseReadError();
         sum += count;
     }
     // Parts that do not add up to the total would send the part bounds
     // outside the points.
     if (sum != pointCount) RaiseReadError();
-    ReadPoints(cursor, CheckedCount(pointCount, kPointSize, cursor), object);
+    ReadPoints(file, CheckedCount(pointCount, kPointSize, file), object);
     FinishObject(object, otPolygon);
     return object;
 }
 
-MapObject ReadLineRecord(TByteCursor& cursor)
+MapObject ReadLineRecord(TFileByteReader& file)
 {
-    cursor.Skip(kCountOffset);
-    std::int32_t pointCount = cursor.ReadI32();
+    file.Skip(kCountOffset);
+    std::int32_t pointCount = file.ReadI32();
     MapObject object;
-    ReadPoints(cursor, CheckedCount(pointCount, kPointSize, cursor), object);
+    ReadPoints(file, CheckedCount(pointCount, kPointSize, file), object);
     object.PartCounts.assign(1, pointCount);
     FinishObject(object, otLine);
     return object;
@@ -110,14 +100,20 @@ template <class ReadRecord>
 void ReadRecords(const std::string& fileName, std::size_t smallestRecord, MapObjectArray& objects,
                  ReadRecord readRecord)
 {
-    std::string bytes = ReadVctBytes(fileName);
-    TByteCursor cursor(bytes);
+    std::unique_ptr<TFileByteReader> file;
+    try {
+        file = std::make_unique<TFileByteReader>(fileName);
+    } catch (const EInOutError&) {
+        throw QMError(std::string("File not opened"));
+    }
     objects.clear();
     try {
-        std::size_t count = ReadObjectCount(cursor, smallestRecord);
+        std::size_t count = ReadObjectCount(*file, smallestRecord);
         objects.reserve(count);
-        for (std::size_t i = 0; i < count; ++i) objects.push_back(readRecord(cursor));
+        for (std::size_t i = 0; i < count; ++i) objects.push_back(readRecord(*file));
     } catch (const EReadPastEnd&) {
+        RaiseReadError();
+    } catch (const EInOutError&) {
         RaiseReadError();
     }
 }
