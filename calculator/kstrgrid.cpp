@@ -10,6 +10,7 @@
 #include <QToolButton>
 
 #include "calculator/KGridModel.h"
+#include "platform/qt/QtColors.h"
 
 namespace {
 
@@ -349,7 +350,7 @@ void TKStringGrid::SetDefaultRowHeight(int value)
 QColor TKStringGrid::ToQColor(TColor color) const
 {
     if ((color & 0xFF000000u) != clSystemColor)
-        return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+        return ColorRefToQColor(color & 0x00FFFFFFu);
     const QPalette& colors = palette();
     switch (color & 0xFF) {
     case 5: return colors.color(QPalette::Base);             // window

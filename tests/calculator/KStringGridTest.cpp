@@ -559,10 +559,3 @@ TEST_F(GridTest, SelectionChangesInTheEditorAreReported)
     EXPECT_EQ(changes, 2);
     Key(Qt::Key_Escape);
 }
-
-int main(int argc, char** argv)
-{
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
