@@ -72,5 +72,8 @@ int main(int argc, char** argv)
     TAboutBox aboutBox(&mainWindow);
     mainWindow.SetAboutBox(&aboutBox);
     mainWindow.showMaximized();
+    // The command-line file opens at the first activation; ask for it, as
+    // a window manager that does not activate new windows would never give it.
+    mainWindow.activateWindow();
     return QApplication::exec();
 }

@@ -287,8 +287,9 @@ TQMMap2* TQMVForm::OpenInNewChild(const std::function<void(TQMMapFrame&)>& open)
     TQMMap2* child = NewChild();
     try {
         open(child->Frame());
-    } catch (const QMError& error) {
-        // The window stays, empty or partly filled.
+    } catch (const std::exception& error) {
+        // The window stays, empty or partly filled. A failure of the file
+        // system is shown the same way as the system's own messages.
         Ui().MessageBox(this, QStringLiteral("Error"), QString::fromStdString(error.what()), TMsgIcon::Error);
     }
     return child;
