@@ -295,10 +295,9 @@ bool IsNumberNode(const TreeNode& node)
 
 void FreeTreeCells(TreeNode* root)
 {
+    // The buffers keep their storage and length: the next window of the
+    // same length reuses them without zero-filling megabytes first.
     WalkTree(root, [](TreeNode& node) {
-        // clear() keeps the storage for the next window.
-        node.Rastr.Cells.clear();
-        node.Rastr.RawCells.clear();
         node.Rastr.HasCells = false;
         return true;
     });
@@ -380,8 +379,6 @@ void TakeOver(RastrFile& node, RastrFile& operand)
     std::swap(node.RawCells, operand.RawCells);
     node.HasCells = true;
     operand.HasCells = false;
-    operand.Cells.clear();
-    operand.RawCells.clear();
     // Loaded windows are always real: leaves convert at load.
     QM_ASSERT("Analyzer", node.Header.DataType == dtReal);
 }
@@ -479,8 +476,6 @@ bool TAnalyzer::LoadFileLeaf(TreeNode& node)
 
     RastrFile& raster = node.Rastr;
     raster.Header = std::move(header);
-    raster.Cells.clear();
-    raster.RawCells.clear();
     raster.HasCells = true;
     if (!LoadCellWindow(raster, rstName)) return false;
 
@@ -493,12 +488,11 @@ bool TAnalyzer::LoadFileLeaf(TreeNode& node)
         real.CellCount = raster.CellCount;
         real.HasCells = true;
         std::swap(real.Cells, raster.Cells); // reuse the node's float storage
-        real.Cells.clear();
+        if (raster.CellCount <= 0) real.Cells.clear();
         if (!ConvertRasterType(raster, real)) return false;
         real.MinSeen = raster.MinSeen;
         real.MaxSeen = raster.MaxSeen;
         std::swap(real.RawCells, raster.RawCells); // keep the byte storage for the next window
-        real.RawCells.clear();
         raster = std::move(real);
     }
 
@@ -513,6 +507,8 @@ bool TAnalyzer::LoadFileLeaf(TreeNode& node)
 bool TAnalyzer::LoadCellWindow(RastrFile& raster, const std::string& rstName)
 {
     if (WindowCount < 0) {
+        raster.Cells.clear();
+        raster.RawCells.clear();
         raster.FirstCell = 0;
         raster.CellCount = -1;
         return true;
@@ -533,6 +529,8 @@ bool TAnalyzer::LoadCellWindow(RastrFile& raster, const std::string& rstName)
     std::uint64_t offset = first * cellSize;
     if (ec || offset >= length) {
         std::fclose(file);
+        raster.Cells.clear();
+        raster.RawCells.clear();
         raster.FirstCell = 0;
         raster.CellCount = -1;
         return true;

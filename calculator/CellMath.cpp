@@ -1,5 +1,6 @@
 #include "calculator/CellMath.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -60,25 +61,69 @@ void CheckBinaryFault(TBinaryOp op, double a, double b, double r)
     Raise(kOverflowMessage);
 }
 
-// One loop per operator: `compute` gives the double result of a cell and
-// `onFault` checks a result whose 32-bit form is not finite.
-template <class Compute, class OnFault>
-void TransformCells(std::vector<float>& cells, TExtremes extremes, Compute compute, OnFault onFault)
+// Results are computed a block at a time into a small buffer, so that the
+// arithmetic, the narrowing and the extremes each run as a tight loop.
+constexpr std::size_t kBlock = 256;
+constexpr std::size_t kLanes = 4;
+
+// Widens the running extremes by a block of results exactly as a walk cell
+// by cell would: the maximum takes a larger value, the minimum a value that
+// is not >= it, so a NaN replaces it and then every later value does. While
+// no NaN is involved that is the plain minimum, taken in independent lanes.
+void WidenExtremes(const double* results, std::size_t n, double& min, double& max)
 {
-    double min = extremes.Min;
-    double max = extremes.Max;
-    for (float& cell : cells) {
-        double v = cell;
-        double r = compute(v);
-        if (!(r >= min)) min = r;
-        if (r > max) max = r;
-        float stored = static_cast<float>(r);
-        if (!std::isfinite(stored)) [[unlikely]]
-            onFault(v, r);
-        cell = stored;
+    double lo[kLanes];
+    double hi[kLanes];
+    for (std::size_t k = 0; k < kLanes; ++k) {
+        lo[k] = min;
+        hi[k] = max;
     }
-    extremes.Min = min;
-    extremes.Max = max;
+    bool unordered = std::isnan(min);
+    std::size_t j = 0;
+    for (; j + kLanes <= n; j += kLanes)
+        for (std::size_t k = 0; k < kLanes; ++k) {
+            double r = results[j + k];
+            unordered |= r != r;
+            lo[k] = r < lo[k] ? r : lo[k];
+            hi[k] = r > hi[k] ? r : hi[k];
+        }
+    for (; j < n; ++j) {
+        double r = results[j];
+        unordered |= r != r;
+        lo[0] = r < lo[0] ? r : lo[0];
+        hi[0] = r > hi[0] ? r : hi[0];
+    }
+    if (unordered) {
+        for (j = 0; j < n; ++j) {
+            if (!(results[j] >= min)) min = results[j];
+            if (results[j] > max) max = results[j];
+        }
+        return;
+    }
+    for (std::size_t k = 0; k < kLanes; ++k) {
+        if (lo[k] < min) min = lo[k];
+        if (hi[k] > max) max = hi[k];
+    }
+}
+
+// One loop per operator: `compute(i)` gives the double result of cell i,
+// `onFault(i, r)` checks a result whose 32-bit form is not finite (before
+// cell i is overwritten), and `out` receives the narrowed results.
+template <class Compute, class OnFault>
+void TransformCells(float* out, std::size_t count, TExtremes extremes, Compute compute, OnFault onFault)
+{
+    double results[kBlock];
+    for (std::size_t start = 0; start < count; start += kBlock) {
+        const std::size_t n = std::min(kBlock, count - start);
+        for (std::size_t j = 0; j < n; ++j) results[j] = compute(start + j);
+        for (std::size_t j = 0; j < n; ++j) {
+            float stored = static_cast<float>(results[j]);
+            if (!std::isfinite(stored)) [[unlikely]]
+                onFault(start + j, results[j]);
+            out[start + j] = stored;
+        }
+        WidenExtremes(results, n, extremes.Min, extremes.Max);
+    }
 }
 
 template <class Visit>
@@ -228,47 +273,43 @@ bool FindBinaryOp(std::string_view name, TBinaryOp& op)
 void UnaryCells(TUnaryOp op, std::vector<float>& cells, TExtremes extremes)
 {
     WithUnary(op, [&](double low, double high, auto f) {
+        const float* in = cells.data();
         // NaN fails both bound tests and reaches the function, which passes it on.
-        auto compute = [=](double v) { return (low > v || v > high) ? 0.0 : f(v); };
-        TransformCells(cells, extremes, compute, CheckUnaryFault);
+        auto compute = [=](std::size_t i) {
+            double v = in[i];
+            return (low > v || v > high) ? 0.0 : f(v);
+        };
+        auto onFault = [=](std::size_t i, double r) { CheckUnaryFault(in[i], r); };
+        TransformCells(cells.data(), cells.size(), extremes, compute, onFault);
     });
 }
 
 void NumberFileCells(TBinaryOp op, double number, std::vector<float>& cells, TExtremes extremes)
 {
     WithBinary(op, [&](auto f) {
-        TransformCells(cells, extremes, [=](double v) { return f(number, v); },
-                       [=](double v, double r) { CheckBinaryFault(op, number, v, r); });
+        const float* in = cells.data();
+        TransformCells(cells.data(), cells.size(), extremes, [=](std::size_t i) { return f(number, in[i]); },
+                       [=](std::size_t i, double r) { CheckBinaryFault(op, number, in[i], r); });
     });
 }
 
 void FileNumberCells(TBinaryOp op, std::vector<float>& cells, double number, TExtremes extremes)
 {
     WithBinary(op, [&](auto f) {
-        TransformCells(cells, extremes, [=](double v) { return f(v, number); },
-                       [=](double v, double r) { CheckBinaryFault(op, v, number, r); });
+        const float* in = cells.data();
+        TransformCells(cells.data(), cells.size(), extremes, [=](std::size_t i) { return f(in[i], number); },
+                       [=](std::size_t i, double r) { CheckBinaryFault(op, in[i], number, r); });
     });
 }
 
 void FileFileCells(TBinaryOp op, std::vector<float>& left, const std::vector<float>& right, TExtremes extremes)
 {
     WithBinary(op, [&](auto f) {
-        double min = extremes.Min;
-        double max = extremes.Max;
-        const std::size_t count = left.size() < right.size() ? left.size() : right.size();
-        for (std::size_t i = 0; i < count; ++i) {
-            double a = left[i];
-            double b = right[i];
-            double r = f(a, b);
-            if (!(r >= min)) min = r;
-            if (r > max) max = r;
-            float stored = static_cast<float>(r);
-            if (!std::isfinite(stored)) [[unlikely]]
-                CheckBinaryFault(op, a, b, r);
-            left[i] = stored;
-        }
-        extremes.Min = min;
-        extremes.Max = max;
+        const float* a = left.data();
+        const float* b = right.data();
+        const std::size_t count = std::min(left.size(), right.size());
+        TransformCells(left.data(), count, extremes, [=](std::size_t i) { return f(a[i], b[i]); },
+                       [=](std::size_t i, double r) { CheckBinaryFault(op, a[i], b[i], r); });
     });
 }
 
@@ -326,18 +367,32 @@ void ConvertCells(std::uint8_t sourceType, const std::vector<float>& sourceReals
 void CellMinMax(std::uint8_t dataType, const std::vector<float>& reals, const std::vector<std::uint8_t>& raw,
                 double& min, double& max)
 {
-    min = kCellHigh;
-    max = kCellLow;
-    std::size_t count = dataType == dtReal ? reals.size() : raw.size() / CellSize(dataType);
-    double lo = min;
-    double hi = max;
+    const std::size_t count = dataType == dtReal ? reals.size() : raw.size() / CellSize(dataType);
+    // Independent lanes: a NaN cell fails both tests and is skipped.
+    double lo[kLanes];
+    double hi[kLanes];
+    for (std::size_t k = 0; k < kLanes; ++k) {
+        lo[k] = kCellHigh;
+        hi[k] = kCellLow;
+    }
     WithSourceReader(dataType, reals, raw, [&](auto read) {
-        for (std::size_t i = 0; i < count; ++i) {
+        std::size_t i = 0;
+        for (; i + kLanes <= count; i += kLanes)
+            for (std::size_t k = 0; k < kLanes; ++k) {
+                double v = read(i + k);
+                lo[k] = v < lo[k] ? v : lo[k];
+                hi[k] = v > hi[k] ? v : hi[k];
+            }
+        for (; i < count; ++i) {
             double v = read(i);
-            if (v < lo) lo = v;
-            if (v > hi) hi = v;
+            lo[0] = v < lo[0] ? v : lo[0];
+            hi[0] = v > hi[0] ? v : hi[0];
         }
     });
-    min = lo;
-    max = hi;
+    min = kCellHigh;
+    max = kCellLow;
+    for (std::size_t k = 0; k < kLanes; ++k) {
+        if (lo[k] < min) min = lo[k];
+        if (hi[k] > max) max = hi[k];
+    }
 }

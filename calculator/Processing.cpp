@@ -174,8 +174,6 @@ TProcessResult ProcessExpression(const TProcessRequest& request, const TProcessC
             converted.Header.DataType = outputType;
             converted.FirstCell = rastr.FirstCell;
             converted.CellCount = rastr.CellCount;
-            converted.Cells.clear();
-            converted.RawCells.clear();
             if (!analyzer.ConvertRasterType(rastr, converted)) throw QMError(analyzer.LastAnalyzerError());
             window = &converted;
         }
