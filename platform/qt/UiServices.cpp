@@ -1,0 +1,135 @@
+#include "platform/qt/UiServices.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QMessageBox>
+#include <QProcess>
+
+namespace {
+
+std::unique_ptr<UiServices>& Current()
+{
+    static std::unique_ptr<UiServices> services = std::make_unique<QtUiServices>();
+    return services;
+}
+
+QMessageBox::Icon ToQtIcon(TMsgIcon icon)
+{
+    switch (icon) {
+    case TMsgIcon::Information: return QMessageBox::Information;
+    case TMsgIcon::Warning: return QMessageBox::Warning;
+    case TMsgIcon::Error: return QMessageBox::Critical;
+    case TMsgIcon::Question: return QMessageBox::Question;
+    case TMsgIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons ToQtButtons(TMsgButtons buttons)
+{
+    switch (buttons) {
+    case TMsgButtons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+    case TMsgButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
+    case TMsgButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case TMsgButtons::Ok: break;
+    }
+    return QMessageBox::Ok;
+}
+
+} // namespace
+
+UiServices& Ui()
+{
+    return *Current();
+}
+
+std::unique_ptr<UiServices> SetUiServices(std::unique_ptr<UiServices> services)
+{
+    std::unique_ptr<UiServices> previous = std::move(Current());
+    Current() = services ? std::move(services) : std::make_unique<QtUiServices>();
+    return previous;
+}
+
+TMsgResult QtUiServices::MessageBox(QWidget* parent, const QString& caption, const QString& text, TMsgIcon icon,
+                                    TMsgButtons buttons)
+{
+    QMessageBox box(ToQtIcon(icon), caption, text, ToQtButtons(buttons), parent);
+    switch (box.exec()) {
+    case QMessageBox::Yes: return TMsgResult::Yes;
+    case QMessageBox::No: return TMsgResult::No;
+    case QMessageBox::Cancel: return TMsgResult::Cancel;
+    default: return buttons == TMsgButtons::Ok ? TMsgResult::Ok : TMsgResult::Cancel;
+    }
+}
+
+QString QtUiServices::OpenFileName(QWidget* parent, const TFileDialogRequest& request)
+{
+    QString start = request.FileName.isEmpty() ? request.Folder : request.Folder + "/" + request.FileName;
+    return QFileDialog::getOpenFileName(parent, request.Caption, start, request.Filter);
+}
+
+QString QtUiServices::SaveFileName(QWidget* parent, const TFileDialogRequest& request)
+{
+    QFileDialog dialog(parent, request.Caption, request.Folder, request.Filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(request.DefaultSuffix);
+    if (!request.ConfirmOverwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (!request.FileName.isEmpty()) dialog.selectFile(request.FileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
+}
+
+QString QtUiServices::SelectFolder(QWidget* parent, const QString& caption, const QString& startFolder)
+{
+    return QFileDialog::getExistingDirectory(parent, caption, startFolder);
+}
+
+std::optional<QColor> QtUiServices::PickColor(QWidget* parent, const QColor& initial)
+{
+    QColor c = QColorDialog::getColor(initial, parent);
+    if (!c.isValid()) return std::nullopt;
+    return c;
+}
+
+std::optional<QFont> QtUiServices::PickFont(QWidget* parent, const QFont& initial)
+{
+    bool ok = false;
+    QFont f = QFontDialog::getFont(&ok, initial, parent);
+    if (!ok) return std::nullopt;
+    return f;
+}
+
+void QtUiServices::Beep()
+{
+    QApplication::beep();
+}
+
+bool QtUiServices::StartProgram(const QString& program)
+{
+    return QProcess::startDetached(program, {});
+}
+
+QString ConvertFileFilter(const QString& windowsFilter)
+{
+    const QStringList parts = windowsFilter.split('|');
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns;
+        for (const QString& raw : parts[i + 1].split(';', Qt::SkipEmptyParts)) {
+            QString pattern = raw.trimmed();
+            if (pattern == "*.*") {
+                patterns << "*";
+                continue;
+            }
+            patterns << pattern;
+            if (pattern.toUpper() != pattern) patterns << pattern.toUpper();
+        }
+        QString title = parts[i].trimmed();
+        int paren = title.indexOf('(');
+        if (paren > 0) title = title.left(paren).trimmed();
+        filters << title + " (" + patterns.join(' ') + ")";
+    }
+    return filters.join(";;");
+}

@@ -1,0 +1,59 @@
+#include "platform/qt/UiServices.h"
+
+#include <QApplication>
+#include <gtest/gtest.h>
+
+#include "RecordingUi.h"
+#include "platform/qt/AppEvents.h"
+#include "platform/qt/SymbolFonts.h"
+
+TEST(UiServices, WindowsFiltersBecomeQtFiltersWithUpperCaseTwins)
+{
+    EXPECT_EQ(ConvertFileFilter("Idrisi rastr files(*.rst/rdc)|*.rst|Mapinfo files(*.mid/mif)|*.mif"),
+              "Idrisi rastr files (*.rst *.RST);;Mapinfo files (*.mif *.MIF)");
+    EXPECT_EQ(ConvertFileFilter("QM Composition Files(*.qmc)|*.qmc|All Files (*.*)|*.*"),
+              "QM Composition Files (*.qmc *.QMC);;All Files (*)");
+}
+
+TEST(UiServices, ARecorderReplacesTheDialogsUntilItsGuardGoes)
+{
+    UiServices* before = &Ui();
+    {
+        auto [ui, guard] = RecordingUi::Install();
+        ui->MessageAnswers.push_back(TMsgResult::No);
+        EXPECT_EQ(Ui().MessageBox(nullptr, "Question", "Sure?", TMsgIcon::Question, TMsgButtons::YesNo), TMsgResult::No);
+        EXPECT_EQ(Ui().MessageBox(nullptr, "Error", "x", TMsgIcon::Error), TMsgResult::Ok);
+        ASSERT_EQ(ui->Messages.size(), 2u);
+        EXPECT_EQ(ui->Messages[0].Text, "Sure?");
+        EXPECT_TRUE(Ui().OpenFileName(nullptr, {}).isEmpty());
+        EXPECT_EQ(ui->OpenRequests.size(), 1u);
+    }
+    EXPECT_EQ(&Ui(), before);
+    EXPECT_NE(dynamic_cast<QtUiServices*>(&Ui()), nullptr);
+}
+
+TEST(AppEvents, PostedMessagesArriveOnlyWhenEventsAreProcessed)
+{
+    QCoreApplication& app = *QCoreApplication::instance();
+    struct Filter : QObject {
+        int Seen = 0;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            if (e->type() == AppMessageType(WM_MAPRASTERCHANGED)) ++Seen;
+            return false;
+        }
+    } filter;
+    app.installEventFilter(&filter);
+    PostAppMessage(WM_MAPRASTERCHANGED);
+    EXPECT_EQ(filter.Seen, 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(filter.Seen, 1);
+    app.removeEventFilter(&filter);
+}
+
+TEST(SymbolFonts, WineFontsRegister)
+{
+    EXPECT_EQ(RegisterSymbolFonts(), 2);
+    EXPECT_TRUE(FontFamilyInstalled("Wingdings"));
+    EXPECT_TRUE(FontFamilyInstalled("Symbol"));
+}

@@ -1,0 +1,59 @@
+#include "RecordingUi.h"
+
+namespace {
+template <class T>
+T Next(std::deque<T>& queue, T fallback)
+{
+    if (queue.empty()) return fallback;
+    T value = queue.front();
+    queue.pop_front();
+    return value;
+}
+} // namespace
+
+std::pair<RecordingUi*, std::unique_ptr<RecordingUi::Guard>> RecordingUi::Install()
+{
+    auto recorder = std::make_unique<RecordingUi>();
+    RecordingUi* raw = recorder.get();
+    auto guard = std::make_unique<Guard>(SetUiServices(std::move(recorder)));
+    return {raw, std::move(guard)};
+}
+
+TMsgResult RecordingUi::MessageBox(QWidget*, const QString& caption, const QString& text, TMsgIcon icon,
+                                   TMsgButtons buttons)
+{
+    Messages.push_back({caption, text, icon, buttons});
+    TMsgResult fallback = (buttons == TMsgButtons::YesNo || buttons == TMsgButtons::YesNoCancel) ? TMsgResult::Yes
+                                                                                                 : TMsgResult::Ok;
+    return Next(MessageAnswers, fallback);
+}
+
+QString RecordingUi::OpenFileName(QWidget*, const TFileDialogRequest& request)
+{
+    OpenRequests.push_back(request);
+    return Next(OpenAnswers, QString());
+}
+
+QString RecordingUi::SaveFileName(QWidget*, const TFileDialogRequest& request)
+{
+    SaveRequests.push_back(request);
+    return Next(SaveAnswers, QString());
+}
+
+QString RecordingUi::SelectFolder(QWidget*, const QString& caption, const QString&)
+{
+    FolderCaptions << caption;
+    return Next(FolderAnswers, QString());
+}
+
+std::optional<QColor> RecordingUi::PickColor(QWidget*, const QColor&)
+{
+    ++ColorRequests;
+    return Next(ColorAnswers, std::optional<QColor>());
+}
+
+std::optional<QFont> RecordingUi::PickFont(QWidget*, const QFont&)
+{
+    ++FontRequests;
+    return Next(FontAnswers, std::optional<QFont>());
+}
