@@ -471,7 +471,7 @@ bool TAnalyzer::LoadFileLeaf(TreeNode& node)
         return Fail(FormatText("File %s does not exist.", (rdcExists ? rstName : rdcName).c_str()));
 
     TIdrisiRDC header;
-    ReadRasterHeader(node.Name, header, BusyCursor);
+    ReadRasterHeader(node.Name, header);
     if (!CheckRasterHeader(header, rstName)) return false;
 
     RastrFile& raster = node.Rastr;

@@ -9,7 +9,6 @@
 // message in LastAnalyzerError; the caller raises it. Floating-point faults
 // raise QMError at once (see CellMath.h).
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -18,9 +17,6 @@
 
 class TAnalyzer {
 public:
-    // Shown while a raster header is read (true) and afterwards (false).
-    std::function<void(bool busy)> BusyCursor;
-
     // Stores the text with ASCII letters lower-cased and resets the scan and
     // the last error text.
     void SetExpression(std::string_view text);

@@ -134,7 +134,6 @@ TProcessResult ProcessExpression(const TProcessRequest& request, const TProcessC
 {
     if (request.Expression.empty()) throw QMError(std::string("Expression is empty. "));
     TAnalyzer analyzer;
-    analyzer.BusyCursor = callbacks.BusyCursor;
     std::unique_ptr<TreeNode> root = ParseOrRaise(analyzer, request.Expression);
 
     if (WalkTree(root.get(), NotFileLeaf)) return EvaluateNumber(analyzer, *root);

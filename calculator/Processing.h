@@ -62,8 +62,9 @@ struct TProcessRequest {
 };
 
 struct TProcessCallbacks {
-    TAskYesNo AskYesNo;      // the "Question" box: "File %s exists. Overwrite?"
-    TBusyCursor BusyCursor;  // the hourglass while a header is read
+    TAskYesNo AskYesNo;  // the "Question" box: "File %s exists. Overwrite?"
+    // The hourglass while a header is read comes from the raster object's
+    // hooks (IdrisiRSTHooks), which the window sets once.
 };
 
 enum class TProcessOutcome {

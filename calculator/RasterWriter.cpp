@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "geodata/IdrisiRST.h"
 #include "geodata/QMMapDecl.h"
 #include "platform/FileNames.h"
 #include "platform/NumberText.h"
@@ -15,27 +16,6 @@ namespace {
 // Case variants of one name in one folder are few; the bound only guards
 // against a file system that reports a removal it did not do.
 constexpr int kMaxCaseVariants = 64;
-
-class TBusyGuard {
-public:
-    explicit TBusyGuard(const TBusyCursor& busyCursor) : BusyCursor(busyCursor)
-    {
-        if (BusyCursor) BusyCursor(true);
-    }
-    ~TBusyGuard()
-    {
-        try {
-            if (BusyCursor) BusyCursor(false);
-        } catch (...) {
-            // Restoring the cursor must not mask the reader's own failure.
-        }
-    }
-    TBusyGuard(const TBusyGuard&) = delete;
-    TBusyGuard& operator=(const TBusyGuard&) = delete;
-
-private:
-    const TBusyCursor& BusyCursor;
-};
 
 const char* DataTypeWord(std::uint8_t dataType)
 {
@@ -77,10 +57,11 @@ void RemoveQuietly(const std::string& name)
 
 } // namespace
 
-void ReadRasterHeader(const std::string& fileName, TIdrisiRDC& header, const TBusyCursor& busyCursor)
+void ReadRasterHeader(const std::string& fileName, TIdrisiRDC& header)
 {
-    TBusyGuard busy(busyCursor);
-    ReadRdc(header, fileName);
+    TIdrisiRST raster;
+    raster.OpenHeader(fileName);
+    raster.GetHeader(header);
 }
 
 std::string OutputRdcName(const std::string& destination)

@@ -13,14 +13,13 @@
 #include "calculator/ExprTree.h"
 #include "geodata/IdrisiRDC.h"
 
-// Shown while a header is read (true) and afterwards (false), whatever happens.
-using TBusyCursor = std::function<void(bool busy)>;
 // Asks a Yes/No question; true for Yes.
 using TAskYesNo = std::function<bool(const std::string& question)>;
 
-// Reads the ".rdc" header beside `fileName`; the reader's QMError ("There is
-// only .rst file, no .rdc.") passes through. No cell is read.
-void ReadRasterHeader(const std::string& fileName, TIdrisiRDC& header, const TBusyCursor& busyCursor = {});
+// Reads the ".rdc" header beside `fileName` through the raster object, which
+// shows the hourglass meanwhile (IdrisiRSTHooks); the reader's QMError
+// ("There is only .rst file, no .rdc.") passes through. No cell is read.
+void ReadRasterHeader(const std::string& fileName, TIdrisiRDC& header);
 
 // The output pair of a destination: its extension replaced by ".RDC"/".RST".
 std::string OutputRdcName(const std::string& destination);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "geodata/IdrisiRDC.h"
+#include "geodata/IdrisiRST.h"
 #include "platform/NumberText.h"
 #include "tests/calculator/CalcTestFiles.h"
 
@@ -19,6 +20,17 @@ namespace fs = std::filesystem;
 
 class ProcessingTest : public ::testing::Test {
 protected:
+    void SetUp() override
+    {
+        SavedHooks = IdrisiRSTHooks;
+        IdrisiRSTHooks.ShowWaitCursor = [this] {
+            ++BusyDepth;
+            ++BusyShown;
+        };
+        IdrisiRSTHooks.RestoreCursor = [this] { --BusyDepth; };
+    }
+    void TearDown() override { IdrisiRSTHooks = SavedHooks; }
+
     TProcessResult Process(const std::string& expression, const std::string& target = "out.rst", int type = -1)
     {
         TProcessRequest request;
@@ -31,7 +43,6 @@ protected:
             Questions.push_back(question);
             return Answer;
         };
-        callbacks.BusyCursor = [this](bool busy) { BusyDepth += busy ? 1 : -1; };
         return ProcessExpression(request, callbacks);
     }
     // The message of the QMError that processing raises, or "" when none.
@@ -57,6 +68,8 @@ protected:
     std::vector<std::string> Questions;
     bool Answer = true;
     int BusyDepth = 0;
+    int BusyShown = 0;
+    TIdrisiRSTHooks SavedHooks;
 };
 
 TEST_F(ProcessingTest, NumbersAreShownNotWritten)
@@ -144,6 +157,8 @@ TEST_F(ProcessingTest, ResultIsWrittenWithTheLeftmostHeaderAndItsExtremes)
     EXPECT_EQ(header.RefUnits, ruKilometres);
     EXPECT_EQ(header.MinValue, -2);
     EXPECT_EQ(header.MaxValue, 3);
+    // Headers are read under the hourglass, and it is always taken down.
+    EXPECT_GT(BusyShown, 0);
     EXPECT_EQ(BusyDepth, 0);
 }
 
