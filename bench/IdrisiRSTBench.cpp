@@ -1,0 +1,172 @@
+// Opening big rasters from the page cache: the image build, Open as a whole,
+// and, for comparison, merely reading the ".rst" bytes. Counters report
+// cells per second and the peak memory added per cell.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "geodata/IdrisiRST.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct TBenchRaster {
+    std::string Rst;
+    std::int64_t Cells = 0;
+};
+
+class TBenchFolder {
+public:
+    TBenchFolder() : Dir(fs::temp_directory_path() / ("qm-rst-bench-" + std::to_string(::getpid())))
+    {
+        fs::create_directories(Dir);
+        std::ofstream(Dir / "pal.qmp", std::ios::binary) << std::string(773, '\x40');
+        Real = Write("real8000", "real", 8000, 8000, [](std::int64_t r, std::int64_t c, char* out) {
+            float v = static_cast<float>(1000 * std::sin(r * 0.001) * std::cos(c * 0.0013) + 0.25 * c);
+            std::memcpy(out, &v, 4);
+        });
+        Byte = Write("byte20000", "byte", 20000, 20000, [](std::int64_t r, std::int64_t c, char* out) {
+            *out = static_cast<char>((r / 97 + c / 89) % 250);
+        });
+    }
+    ~TBenchFolder() { fs::remove_all(Dir); }
+
+    std::string Palette() const { return (Dir / "pal.qmp").string() ; }
+    TBenchRaster Real;
+    TBenchRaster Byte;
+
+private:
+    template <class CellFn>
+    TBenchRaster Write(const std::string& name, const std::string& type, std::int64_t rows, std::int64_t columns,
+                       CellFn cell)
+    {
+        std::int64_t size = type == "real" ? 4 : 1;
+        std::ofstream(Dir / (name + ".rdc")) << "data type : " << type << "\nfile type : binary\ncolumns : " << columns
+                                             << "\nrows : " << rows << "\nmin. value : 0\nmax. value : 1000\n";
+        std::ofstream rst(Dir / (name + ".rst"), std::ios::binary);
+        std::vector<char> row(static_cast<std::size_t>(columns * size));
+        for (std::int64_t r = 0; r < rows; ++r) {
+            for (std::int64_t c = 0; c < columns; ++c) cell(r, c, row.data() + c * size);
+            rst.write(row.data(), static_cast<std::streamsize>(row.size()));
+        }
+        return {(Dir / (name + ".rst")).string(), rows * columns};
+    }
+
+    fs::path Dir;
+};
+
+const TBenchFolder& Folder()
+{
+    static TBenchFolder folder;
+    return folder;
+}
+
+// Peak resident memory in bytes since the last ResetPeak().
+std::int64_t PeakRss()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0) return std::stoll(line.substr(6)) * 1024;
+    return 0;
+}
+std::int64_t CurrentRss()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0) return std::stoll(line.substr(6)) * 1024;
+    return 0;
+}
+void ResetPeak()
+{
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+void ReadBytes(benchmark::State& state, const TBenchRaster& raster)
+{
+    std::vector<char> buffer(std::size_t(1) << 22);
+    for (auto _ : state) {
+        std::FILE* file = std::fopen(raster.Rst.c_str(), "rb");
+        std::setvbuf(file, nullptr, _IONBF, 0);
+        std::size_t total = 0, got = 0;
+        while ((got = std::fread(buffer.data(), 1, buffer.size(), file)) > 0) total += got;
+        std::fclose(file);
+        benchmark::DoNotOptimize(total);
+    }
+    state.SetItemsProcessed(state.iterations() * raster.Cells);
+}
+
+void Open(benchmark::State& state, const TBenchRaster& raster)
+{
+    double peakPerCell = 0;
+    for (auto _ : state) {
+        std::int64_t before = CurrentRss();
+        ResetPeak();
+        {
+            TIdrisiRST rst;
+            rst.Open(raster.Rst, Folder().Palette(), true);
+            benchmark::DoNotOptimize(rst.GetBits());
+            peakPerCell = double(PeakRss() - before) / double(raster.Cells);
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * raster.Cells);
+    state.counters["peak_bytes_per_cell"] = peakPerCell;
+}
+
+// The image alone, rebuilt from the cell file with the values already kept.
+void ImageBuild(benchmark::State& state, const TBenchRaster& raster)
+{
+    TIdrisiRST rst;
+    rst.Open(raster.Rst, Folder().Palette(), true);
+    bool flip = false;
+    for (auto _ : state) {
+        rst.SetDisplayRange(true, 0, flip ? 1000 : 900);
+        flip = !flip;
+    }
+    state.SetItemsProcessed(state.iterations() * raster.Cells);
+}
+
+// The floor set by the machine: first touch of the 5 bytes a cell that an
+// opened raster keeps (pixels and values).
+void FreshMemory(benchmark::State& state, const TBenchRaster& raster)
+{
+    for (auto _ : state) {
+        TBulkVector<float> values(static_cast<std::size_t>(raster.Cells));
+        TBulkVector<std::uint8_t> bits(static_cast<std::size_t>(raster.Cells));
+        std::fill(values.begin(), values.end(), 1.f);
+        std::fill(bits.begin(), bits.end(), std::uint8_t(1));
+        benchmark::DoNotOptimize(values.data());
+        benchmark::DoNotOptimize(bits.data());
+    }
+    state.SetItemsProcessed(state.iterations() * raster.Cells);
+}
+
+void BM_FreshMemory_Real8000(benchmark::State& s) { FreshMemory(s, Folder().Real); }
+void BM_FreshMemory_Byte20000(benchmark::State& s) { FreshMemory(s, Folder().Byte); }
+void BM_ReadRstBytes_Real8000(benchmark::State& s) { ReadBytes(s, Folder().Real); }
+void BM_Open_Real8000(benchmark::State& s) { Open(s, Folder().Real); }
+void BM_ImageBuild_Real8000(benchmark::State& s) { ImageBuild(s, Folder().Real); }
+void BM_ReadRstBytes_Byte20000(benchmark::State& s) { ReadBytes(s, Folder().Byte); }
+void BM_Open_Byte20000(benchmark::State& s) { Open(s, Folder().Byte); }
+void BM_ImageBuild_Byte20000(benchmark::State& s) { ImageBuild(s, Folder().Byte); }
+
+} // namespace
+
+BENCHMARK(BM_FreshMemory_Real8000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FreshMemory_Byte20000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ReadRstBytes_Real8000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Open_Real8000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ImageBuild_Real8000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ReadRstBytes_Byte20000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Open_Byte20000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ImageBuild_Byte20000)->Unit(benchmark::kMillisecond)->UseRealTime();

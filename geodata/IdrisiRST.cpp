@@ -1,0 +1,573 @@
+#include "geodata/IdrisiRST.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <memory>
+
+#include "geodata/LangUnit.h"
+#include "platform/CheckedMath.h"
+#include "platform/FileNames.h"
+#include "platform/NumberText.h"
+#include "platform/RuntimeErrors.h"
+
+TIdrisiRSTHooks IdrisiRSTHooks;
+
+namespace {
+
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "cells are decoded as little-endian");
+
+constexpr std::size_t kPaletteHeaderBytes = 5;
+constexpr std::size_t kPaletteBytes = kPaletteHeaderBytes + 256 * 3;
+constexpr std::size_t kMaxRangeTextLength = 1000;
+// Rows are read in blocks of about this size: fewer system calls than one
+// read per row, with the same cells.
+constexpr std::int64_t kReadBlockBytes = std::int64_t(1) << 22;
+
+// ---- hooks -------------------------------------------------------------
+
+class TWaitCursor {
+public:
+    TWaitCursor()
+    {
+        if (IdrisiRSTHooks.ShowWaitCursor) IdrisiRSTHooks.ShowWaitCursor();
+    }
+    ~TWaitCursor()
+    {
+        try {
+            if (IdrisiRSTHooks.RestoreCursor) IdrisiRSTHooks.RestoreCursor();
+        } catch (...) {
+            // a destructor never throws; the cursor is only cosmetic
+        }
+    }
+    TWaitCursor(const TWaitCursor&) = delete;
+    TWaitCursor& operator=(const TWaitCursor&) = delete;
+};
+
+std::string ProgramFolder()
+{
+    std::string folder = IdrisiRSTHooks.ProgramFolder ? IdrisiRSTHooks.ProgramFolder() : ExecutableFolder();
+    return IncludeTrailingPathDelimiter(folder);
+}
+
+char DecimalSeparator()
+{
+    return IdrisiRSTHooks.DecimalSeparator ? IdrisiRSTHooks.DecimalSeparator() : '.';
+}
+
+std::uint8_t Language()
+{
+    return IdrisiRSTHooks.Language ? IdrisiRSTHooks.Language() : GetLanguage(ExecutablePath());
+}
+
+// ---- files -------------------------------------------------------------
+
+struct TFileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using TFileHandle = std::unique_ptr<std::FILE, TFileCloser>;
+
+TFileHandle OpenUnbuffered(const std::string& path)
+{
+    TFileHandle file(std::fopen(path.c_str(), "rb"));
+    // The reads are large; the stream's own buffer would only add a copy.
+    if (file) std::setvbuf(file.get(), nullptr, _IONBF, 0);
+    return file;
+}
+
+// The cell file of a raster, read in whole rows.
+class TCellFile {
+public:
+    TCellFile(const std::string& rstName, std::int64_t rowBytes, std::int32_t rows) : RowBytes(rowBytes)
+    {
+        std::string resolved = ResolveFileCase(rstName);
+        if (FileExists(rstName)) File = OpenUnbuffered(resolved);
+        if (!File) throw QMError("File '%s' not opened (not exists?).", rstName.c_str());
+        // Checked before anything is allocated, so a header that declares
+        // more cells than the file holds costs nothing.
+        std::error_code error;
+        std::uintmax_t size = std::filesystem::file_size(resolved, error);
+        if (error || size / static_cast<std::uintmax_t>(rowBytes) < static_cast<std::uintmax_t>(rows))
+            throw QMError(std::string("Error on ReadFile"));
+    }
+
+    // Reads `count` rows into `buffer`.
+    void ReadRows(std::int64_t count, std::vector<char>& buffer)
+    {
+        std::size_t bytes = static_cast<std::size_t>(count * RowBytes);
+        if (std::fread(buffer.data(), 1, bytes, File.get()) != bytes) throw QMError(std::string("Error on ReadFile"));
+    }
+
+private:
+    TFileHandle File;
+    std::int64_t RowBytes;
+};
+
+std::int64_t CellBytes(std::uint8_t dataType)
+{
+    switch (dataType) {
+    case dtByte: return 1;
+    case dtInteger: return 2;
+    case dtReal: return 4;
+    default: throw QMError(std::string("Unknown data type"));
+    }
+}
+
+// Calls `rowFn(fileRow, rowBytes)` for every row of the cell file, northern
+// row first.
+template <class RowFn>
+void ForEachCellRow(const TIdrisiRDC& header, RowFn&& rowFn)
+{
+    std::int64_t rowBytes = CellBytes(header.DataType) * header.Columns;
+    TCellFile file(RstFileName(header.HeaderFile), rowBytes, header.Rows);
+    std::int64_t blockRows = std::clamp<std::int64_t>(kReadBlockBytes / rowBytes, 1, header.Rows);
+    std::vector<char> buffer(static_cast<std::size_t>(blockRows * rowBytes));
+    for (std::int64_t first = 0; first < header.Rows; first += blockRows) {
+        std::int64_t count = std::min<std::int64_t>(blockRows, header.Rows - first);
+        file.ReadRows(count, buffer);
+        for (std::int64_t i = 0; i < count; ++i)
+            rowFn(static_cast<std::int32_t>(first + i), buffer.data() + i * rowBytes);
+    }
+}
+
+template <class Cell>
+Cell DecodeCell(const char* bytes, std::int64_t column)
+{
+    Cell cell;
+    std::memcpy(&cell, bytes + column * static_cast<std::int64_t>(sizeof(Cell)), sizeof(Cell));
+    return cell;
+}
+
+// ---- value to palette index ------------------------------------------------
+
+struct TIndexMapping {
+    bool Stretch = true;
+    double LowBound = 0;
+    double HighBound = 0;
+    double ScaleA = 0;
+    double ScaleB = 0;
+    double IndexMin = 0;
+    double IndexMax = 255;
+
+    // NaN counts as below the range. The index is clamped while still a
+    // double: rounding and clamping to whole bounds commute, and no value
+    // can then overflow the conversion.
+    std::uint8_t operator()(double v) const
+    {
+        double r;
+        if (!(v >= LowBound))
+            r = Stretch ? IndexMin : 254;
+        else if (v > HighBound)
+            r = Stretch ? IndexMax : 255;
+        else
+            r = Stretch ? ScaleA * v + ScaleB : v;
+        if (!(r >= IndexMin))
+            r = IndexMin;
+        else if (r > IndexMax)
+            r = IndexMax;
+        return static_cast<std::uint8_t>(std::nearbyint(r)); // halves to even
+    }
+};
+
+// ---- histogram ---------------------------------------------------------------
+
+// Bins of equal colour, each Lo <= v < Hi. Bin k's Hi is bin k+1's Lo and
+// the Lo values never decrease (ScaleA >= 0), so at most one bin holds a
+// value: the first bin that holds it is the only one. The search starts at
+// the bin of the value's palette index and walks to it, a step or two.
+class THistogramCounter {
+public:
+    THistogramCounter(ZHistogrammArray bins, const TIndexMapping& mapping)
+        : Bins(std::move(bins)), Counts(Bins.size(), 0), ScaleA(mapping.ScaleA), ScaleB(mapping.ScaleB)
+    {
+        for (std::size_t k = 0; k < Bins.size(); ++k) {
+            std::size_t end = k + 1 < Bins.size() ? static_cast<std::size_t>(Bins[k + 1].PaletteIndex) : 256;
+            for (auto i = static_cast<std::size_t>(Bins[k].PaletteIndex); i < end; ++i) BinOfIndex[i] = k;
+        }
+    }
+
+    void Add(double v, std::int64_t count = 1)
+    {
+        // Outside every bin, NaN too.
+        if (Bins.empty() || !(v >= Bins.front().Lo && v < Bins.back().Hi)) return;
+        std::size_t k = BinOfIndex[GuessIndex(v)];
+        while (v < Bins[k].Lo) --k;
+        while (v >= Bins[k].Hi) ++k;
+        ZHistogramm& bin = Bins[k];
+        Counts[k] += count;
+        bin.ActualMin = std::min(bin.ActualMin, v);
+        bin.ActualMax = std::max(bin.ActualMax, v);
+    }
+
+    // The bins that counted a cell, in order.
+    ZHistogrammArray Result() const
+    {
+        ZHistogrammArray result;
+        for (std::size_t k = 0; k < Bins.size(); ++k) {
+            if (Counts[k] == 0) continue;
+            ZHistogramm bin = Bins[k];
+            bin.CellCount = static_cast<std::int32_t>(Counts[k]); // at most Rows x Columns < 2^31
+            result.push_back(bin);
+        }
+        return result;
+    }
+
+private:
+    std::size_t GuessIndex(double v) const
+    {
+        double index = ScaleA * v + ScaleB;
+        if (!(index >= 0)) return 0;
+        if (index >= 255) return 255;
+        return static_cast<std::size_t>(index);
+    }
+
+    ZHistogrammArray Bins;
+    std::vector<std::int64_t> Counts;
+    std::array<std::size_t, 256> BinOfIndex{};
+    double ScaleA;
+    double ScaleB;
+};
+
+ZHistogrammArray PaletteBins(const std::array<std::uint32_t, 256>& colors, const TIndexMapping& mapping)
+{
+    ZHistogrammArray bins;
+    for (std::int32_t start = 0; start < 256;) {
+        std::int32_t end = start + 1;
+        while (end < 256 && colors[static_cast<std::size_t>(end)] == colors[static_cast<std::size_t>(start)]) ++end;
+        ZHistogramm bin;
+        if (mapping.ScaleA != 0) {
+            bin.Lo = (start - mapping.ScaleB) / mapping.ScaleA;
+            bin.Hi = (end - mapping.ScaleB) / mapping.ScaleA;
+        } else {
+            bin.Lo = bin.Hi = mapping.LowBound;
+        }
+        bin.PaletteIndex = start;
+        bins.push_back(bin);
+        start = end;
+    }
+    return bins;
+}
+
+// ---- palette spec ----------------------------------------------------------
+
+struct TPaletteChoice {
+    std::string FileName;
+    double RangeMin = 1; // (1, -1): no range
+    double RangeMax = -1;
+};
+
+bool HasFolderPart(const std::string& name)
+{
+    return name.find_first_of("/\\") != std::string::npos;
+}
+
+TPaletteChoice ResolvePaletteSpec(const std::string& spec)
+{
+    TPaletteChoice fallback{ProgramFolder() + kDefaultPaletteName};
+    if (spec.empty()) return fallback;
+
+    TPaletteChoice choice;
+    std::size_t comma = spec.find(',');
+    choice.FileName = spec.substr(0, comma);
+    if (comma != std::string::npos) {
+        std::string rest = spec.substr(comma + 1, kMaxRangeTextLength);
+        std::size_t second = rest.find(',', 1);
+        if (second != std::string::npos) {
+            choice.RangeMin = StrToFloat(rest.substr(0, second));
+            choice.RangeMax = StrToFloat(rest.substr(second + 1, kMaxRangeTextLength));
+        }
+    }
+    if (!FileExists(choice.FileName) && !HasFolderPart(choice.FileName)) {
+        std::string inProgramFolder = ProgramFolder() + choice.FileName;
+        if (!FileExists(inProgramFolder)) return fallback;
+        choice.FileName = inProgramFolder;
+    }
+    return choice;
+}
+
+std::string FormatLegendNumber(double value)
+{
+    std::string text = FormatFixed(value, 2);
+    std::replace(text.begin(), text.end(), '.', DecimalSeparator());
+    return text;
+}
+
+} // namespace
+
+std::int64_t DibRowBytes(std::int32_t columns)
+{
+    return ((static_cast<std::int64_t>(columns) * 8 + 31) & ~std::int64_t(31)) / 8;
+}
+
+// One image build: everything that is committed together, or not at all.
+struct TIdrisiRST::TBuild {
+    TIndexMapping Mapping;
+    TBulkVector<std::uint8_t> Bits;
+    TBulkVector<float> Values; // empty unless the build was asked to fill them
+    ZHistogrammArray Histogram;
+    TColorValueArray Legend;
+};
+
+bool TIdrisiRST::Open(const std::string& fileName, const std::string& paletteSpec, bool autoscale)
+{
+    TWaitCursor wait;
+    Loaded = false;
+    ::ReadRdc(Header, fileName);
+    if (!autoscale && (Header.DataType == dtByte || Header.DataType == dtInteger) && Header.DisplayMin >= 0 &&
+        Header.DisplayMax <= 255)
+        Stretch = false; // cells are then palette indices themselves
+    LoadImage(paletteSpec);
+    Loaded = true;
+    return true;
+}
+
+bool TIdrisiRST::OpenHeader(const std::string& fileName)
+{
+    TWaitCursor wait;
+    ::ReadRdc(Header, fileName);
+    return true;
+}
+
+void TIdrisiRST::ReadRdc(const std::string& fileName)
+{
+    ::ReadRdc(Header, fileName);
+}
+
+void TIdrisiRST::LoadImage(const std::string& paletteSpec)
+{
+    // The cell count bounds every allocation below together with the length
+    // of the cell file; a negative or huge count is no raster.
+    if (Header.Rows <= 0 || Header.Columns <= 0 ||
+        static_cast<std::int64_t>(Header.Rows) * Header.Columns > std::numeric_limits<std::int32_t>::max())
+        throw QMError(std::string("rows or columns equals to zero"));
+    if (Header.DataType == 0 || Header.FileType == 0) throw QMError(std::string("Unknown data type or file type"));
+
+    FillBitmapHeader();
+    TPaletteChoice palette = ResolvePaletteSpec(paletteSpec);
+    if (palette.RangeMin <= palette.RangeMax) {
+        Header.DisplayMin = palette.RangeMin;
+        Header.DisplayMax = palette.RangeMax;
+    }
+    LoadPalette(palette.FileName);
+    // Open always reads the values afresh, in the same pass as the image.
+    TBuild build = BuildImage(Stretch, Header.DisplayMin, Header.DisplayMax, true);
+    Commit(build);
+}
+
+void TIdrisiRST::FillBitmapHeader()
+{
+    BitmapInfo.bmiHeader = TBitmapInfoHeader{};
+    BitmapInfo.bmiHeader.biWidth = Header.Columns;
+    BitmapInfo.bmiHeader.biHeight = Header.Rows;
+    BitmapInfo.bmiHeader.biPlanes = 1;
+    BitmapInfo.bmiHeader.biBitCount = 8;
+}
+
+void TIdrisiRST::LoadPalette(const std::string& paletteFileName)
+{
+    std::string resolved = ResolveFileCase(paletteFileName);
+    TFileHandle file = OpenUnbuffered(resolved);
+    if (!file) throw EInOutError("Cannot open file " + paletteFileName + ": " + std::strerror(errno));
+    std::array<unsigned char, kPaletteBytes> bytes{};
+    std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file.get());
+    if (std::ferror(file.get())) throw EInOutError("Cannot read file " + paletteFileName + ": " + std::strerror(errno));
+
+    // Entries that a short file does not reach are black.
+    std::array<std::uint32_t, 256> colors{};
+    for (std::size_t i = 0; i < 256; ++i) {
+        std::size_t at = kPaletteHeaderBytes + 3 * i;
+        if (at + 3 > got) break;
+        colors[i] = (std::uint32_t(bytes[at]) << 16) | (std::uint32_t(bytes[at + 1]) << 8) | bytes[at + 2];
+    }
+    BitmapInfo.bmiColors = colors;
+}
+
+TIdrisiRST::TBuild TIdrisiRST::BuildImage(bool stretch, double displayMin, double displayMax, bool withValues) const
+{
+    CellBytes(Header.DataType); // "Unknown data type" before anything else
+
+    TBuild build;
+    TIndexMapping& map = build.Mapping;
+    map.Stretch = stretch;
+    map.IndexMin = IndexMin;
+    map.IndexMax = IndexMax;
+    map.LowBound = displayMin;
+    map.HighBound = displayMax;
+    if (!stretch) {
+        map.ScaleA = 1;
+        map.ScaleB = 0;
+    } else {
+        map.ScaleA = (map.IndexMax - map.IndexMin) / (map.HighBound - map.LowBound);
+        map.ScaleB = map.IndexMin - map.LowBound * map.ScaleA;
+        // An empty range, or one too narrow for doubles, maps every value in
+        // it to the lowest index.
+        if (map.HighBound <= map.LowBound || !std::isfinite(map.ScaleA) || !std::isfinite(map.ScaleB)) {
+            map.ScaleA = 0;
+            map.ScaleB = map.IndexMin;
+        }
+    }
+
+    const std::int32_t rows = Header.Rows;
+    const std::int32_t columns = Header.Columns;
+    const std::int64_t stride = DibRowBytes(columns);
+    THistogramCounter histogram(PaletteBins(BitmapInfo.bmiColors, map), map);
+    // Whole-number cells take their index from a table of every possible
+    // value and are counted per value; the histogram then takes each
+    // distinct value once, with its count.
+    std::vector<std::uint8_t> lookup;
+    std::vector<std::int64_t> valueCounts;
+    std::int32_t lowestCell = Header.DataType == dtInteger ? -32768 : 0;
+    if (Header.DataType != dtReal) {
+        std::size_t span = Header.DataType == dtByte ? 256 : 65536;
+        lookup.resize(span);
+        valueCounts.assign(span, 0);
+        for (std::size_t i = 0; i < span; ++i) lookup[i] = map(static_cast<double>(lowestCell + std::int32_t(i)));
+    }
+
+    ForEachCellRow(Header, [&](std::int32_t fileRow, const char* cells) {
+        if (build.Bits.empty()) {
+            // Allocated only once the file has proved to hold every row.
+            build.Bits.resize(static_cast<std::size_t>(stride * rows));
+            if (withValues) build.Values.resize(static_cast<std::size_t>(std::int64_t(rows) * columns));
+        }
+        std::int64_t row = rows - 1 - fileRow;
+        std::uint8_t* pixels = build.Bits.data() + row * stride;
+        float* values = withValues ? build.Values.data() + row * columns : nullptr;
+        switch (Header.DataType) {
+        case dtByte:
+            for (std::int32_t c = 0; c < columns; ++c) {
+                std::uint8_t cell = DecodeCell<std::uint8_t>(cells, c);
+                pixels[c] = lookup[cell];
+                ++valueCounts[cell];
+                if (values) values[c] = cell;
+            }
+            break;
+        case dtInteger:
+            for (std::int32_t c = 0; c < columns; ++c) {
+                std::int16_t cell = DecodeCell<std::int16_t>(cells, c);
+                pixels[c] = lookup[static_cast<std::size_t>(cell - lowestCell)];
+                ++valueCounts[static_cast<std::size_t>(cell - lowestCell)];
+                if (values) values[c] = cell;
+            }
+            break;
+        default:
+            for (std::int32_t c = 0; c < columns; ++c) {
+                float cell = DecodeCell<float>(cells, c);
+                pixels[c] = map(cell);
+                histogram.Add(cell);
+                if (values) values[c] = cell;
+            }
+            break;
+        }
+    });
+    for (std::size_t i = 0; i < valueCounts.size(); ++i)
+        if (valueCounts[i] > 0) histogram.Add(static_cast<double>(lowestCell + std::int32_t(i)), valueCounts[i]);
+    build.Histogram = histogram.Result();
+    BuildLegend(build);
+    return build;
+}
+
+void TIdrisiRST::BuildLegend(TBuild& build) const
+{
+    bool second = Language() == 2;
+    for (const ZHistogramm& bin : build.Histogram) {
+        TColorValue row;
+        row.Color = BitmapInfo.bmiColors[static_cast<std::size_t>(bin.PaletteIndex)];
+        if (bin.ActualMin != bin.ActualMax) {
+            row.Text = FormatLegendNumber(bin.ActualMin) + " - " + FormatLegendNumber(bin.ActualMax);
+        } else {
+            row.Text = FormatFixed(bin.ActualMin, 0);
+            std::string name = CategoryName(bin.ActualMin, second);
+            if (!name.empty()) row.Text += " : " + name;
+        }
+        build.Legend.push_back(std::move(row));
+    }
+}
+
+std::string TIdrisiRST::CategoryName(double value, bool second) const
+{
+    if (Header.CodeCount <= 0) return {};
+    for (const TValueCode& code : Header.Codes)
+        if (code.Code == value) return second ? code.Name2 : code.Name1;
+    return {};
+}
+
+void TIdrisiRST::Commit(TBuild& build)
+{
+    LowBound = build.Mapping.LowBound;
+    HighBound = build.Mapping.HighBound;
+    ScaleA = build.Mapping.ScaleA;
+    ScaleB = build.Mapping.ScaleB;
+    Bits = std::move(build.Bits);
+    if (!build.Values.empty()) Values = std::move(build.Values);
+    Histogram = std::move(build.Histogram);
+    Legend = std::move(build.Legend);
+    LegendChanged = true;
+}
+
+void TIdrisiRST::SetDisplayRange(bool stretch, double min, double max)
+{
+    if (!(min <= max) || (min == max && stretch)) return;
+    TBuild build = BuildImage(stretch, min, max, Values.empty());
+    Header.DisplayMin = min;
+    Header.DisplayMax = max;
+    Stretch = stretch;
+    Commit(build);
+}
+
+void TIdrisiRST::LoadValues()
+{
+    const std::int32_t rows = Header.Rows;
+    const std::int32_t columns = Header.Columns;
+    if (rows <= 0 || columns <= 0 || std::int64_t(rows) * columns > std::numeric_limits<std::int32_t>::max()) return;
+    std::uint8_t dataType = Header.DataType;
+    TBulkVector<float> values;
+    ForEachCellRow(Header, [&](std::int32_t fileRow, const char* cells) {
+        if (values.empty()) values.resize(static_cast<std::size_t>(std::int64_t(rows) * columns));
+        float* out = values.data() + std::int64_t(rows - 1 - fileRow) * columns;
+        for (std::int32_t c = 0; c < columns; ++c) {
+            if (dataType == dtByte) out[c] = DecodeCell<std::uint8_t>(cells, c);
+            else if (dataType == dtInteger) out[c] = DecodeCell<std::int16_t>(cells, c);
+            else out[c] = DecodeCell<float>(cells, c);
+        }
+    });
+    Values = std::move(values);
+}
+
+bool TIdrisiRST::GetValueAt(std::int32_t column, std::int32_t row, bool second, std::string& name, double& value)
+{
+    name.clear();
+    if (column < 0 || column >= Header.Columns || row < 0 || row >= Header.Rows) return false;
+    if (Values.empty()) LoadValues();
+    if (Values.empty()) return false;
+    value = Values[static_cast<std::size_t>(std::int64_t(row) * Header.Columns + column)];
+    name = CategoryName(value, second);
+    return true;
+}
+
+TRect TIdrisiRST::MapRectToPixels(const TDoubleRect& rect) const
+{
+    double width = Header.MaxX - Header.MinX;
+    double height = Header.MaxY - Header.MinY;
+    double sx = Header.Columns / width;
+    double sy = Header.Rows / height;
+    // A zero or non-finite extent has no pixels; callers then find none.
+    if (!std::isfinite(width) || !std::isfinite(height) || !std::isfinite(sx) || !std::isfinite(sy) || width == 0 ||
+        height == 0)
+        return TRect{-1, -1, -1, -1};
+    TRect result;
+    result.Left = RoundSaturated((rect.X1 - Header.MinX) * sx, -1);
+    result.Right = RoundSaturated((rect.X2 - Header.MinX) * sx, -1);
+    result.Top = RoundSaturated((rect.Y1 - Header.MinY) * sy, -1);
+    result.Bottom = RoundSaturated((rect.Y2 - Header.MinY) * sy, -1);
+    return result;
+}
+
+TDoubleRect TIdrisiRST::GetBounds() const
+{
+    return TDoubleRect{Header.MinX, Header.MaxY, Header.MaxX, Header.MinY};
+}

@@ -1,0 +1,110 @@
+#pragma once
+// A temporary folder for one test, with writers of the small layer files the
+// document's tests open: Idrisi rasters (".rdc" text, ".rst" bytes), Idrisi
+// vector files (".vdc" text, ".vct" bytes) and MapInfo interchange files.
+#include <atomic>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+class TMapFolder {
+public:
+    TMapFolder()
+    {
+        static std::atomic<int> serial{0};
+        Dir = std::filesystem::temp_directory_path() /
+              ("qm-mapdoc-" + std::to_string(::getpid()) + "-" + std::to_string(serial++));
+        std::filesystem::create_directories(Dir);
+    }
+    ~TMapFolder() { std::filesystem::remove_all(Dir); }
+    TMapFolder(const TMapFolder&) = delete;
+    TMapFolder& operator=(const TMapFolder&) = delete;
+
+    // The folder with a trailing '/'.
+    std::string Folder() const { return Dir.string() + "/"; }
+    std::string Path(const std::string& name) const { return (Dir / name).string(); }
+    std::string Write(const std::string& name, const std::string& bytes) const
+    {
+        std::filesystem::create_directories((Dir / name).parent_path());
+        std::ofstream(Dir / name, std::ios::binary) << bytes;
+        return Path(name);
+    }
+    std::string Read(const std::string& name) const
+    {
+        std::ifstream in(Dir / name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    // A byte raster of `rows` x `columns` cells with values 1..4, covering
+    // x0..x1 by y0..y1 in its reference units; returns the ".rst" path.
+    std::string WriteRaster(const std::string& name, const std::string& system, const std::string& units,
+                            double x0, double x1, double y0, double y1, int rows = 2, int columns = 3) const
+    {
+        Write(name + ".rdc", "file format : IDRISI Raster A.1\r\ndata type   : byte\r\nfile type   : binary\r\n"
+                             "columns     : " + std::to_string(columns) + "\r\nrows        : " +
+                                 std::to_string(rows) + "\r\nref. system : " + system + "\r\nref. units  : " +
+                                 units + "\r\nunit dist.  : 1\r\nmin. X      : " + Num(x0) +
+                                 "\r\nmax. X      : " + Num(x1) + "\r\nmin. Y      : " + Num(y0) +
+                                 "\r\nmax. Y      : " + Num(y1) +
+                                 "\r\nmin. value  : 1\r\nmax. value  : 4\r\ndisplay min : 1\r\n"
+                                 "display max : 4\r\nlegend cats : 0\r\n");
+        std::string cells;
+        for (int i = 0; i < rows * columns; ++i) cells += static_cast<char>(1 + i % 4);
+        return Write(name + ".rst", cells);
+    }
+
+    // An Idrisi polygon file of squares, each given by its west/south corner
+    // and side; returns the ".vct" path.
+    std::string WriteIdrisiPolygons(const std::string& name, const std::string& system, const std::string& units,
+                                    const std::vector<std::vector<double>>& squares) const
+    {
+        Write(name + ".vdc", "file format : IDRISI Vector A.1\r\nfile title  : \r\nobject type : polygon\r\n"
+                             "file type   : binary\r\nref. system : " + system + "\r\nref. units  : " + units +
+                                 "\r\nunit dist.  : 1\r\n");
+        std::string bytes(261, '\0');
+        PutInt(bytes, 1, static_cast<std::int32_t>(squares.size()));
+        for (const std::vector<double>& sq : squares) {
+            std::string record(48, '\0');
+            PutInt(record, 40, 1);
+            PutInt(record, 44, 5);
+            AppendInt(record, 5);
+            double x = sq[0], y = sq[1], s = sq[2];
+            for (double v : {x, y, x + s, y, x + s, y + s, x, y + s, x, y}) AppendDouble(record, v);
+            bytes += record;
+        }
+        return Write(name + ".vct", bytes);
+    }
+
+    // A MapInfo file in "alber-rus" metres (or lat/long degrees) with the
+    // given object clauses after "Data".
+    std::string WriteMif(const std::string& name, const std::string& objects, bool latLong = false) const
+    {
+        std::string coordSys = latLong ? "CoordSys Earth Projection 1, 0\r\n"
+                                       : "CoordSys Earth Projection 9, 1001, \"m\", 100, 0, 44, 68, 0, 0\r\n";
+        return Write(name + ".mif", "Version 300\r\nCharset \"WindowsCyrillic\"\r\nDelimiter \",\"\r\n" + coordSys +
+                                        "Columns 1\r\n  name Char(20)\r\nData\r\n\r\n" + objects);
+    }
+    // One square region of a solid brush.
+    static std::string Region(double x, double y, double s, int brushColor = 255)
+    {
+        return "Region 1\r\n  5\r\n" + Num(x) + " " + Num(y) + "\r\n" + Num(x + s) + " " + Num(y) + "\r\n" +
+               Num(x + s) + " " + Num(y + s) + "\r\n" + Num(x) + " " + Num(y + s) + "\r\n" + Num(x) + " " +
+               Num(y) + "\r\n    Pen (1,2,0)\r\n    Brush (2," + std::to_string(brushColor) + ")\r\n";
+    }
+
+private:
+    static std::string Num(double v)
+    {
+        std::string s = std::to_string(v); // the tests run in the C locale
+        return s;
+    }
+    static void PutInt(std::string& bytes, std::size_t at, std::int32_t v) { std::memcpy(&bytes[at], &v, 4); }
+    static void AppendInt(std::string& bytes, std::int32_t v) { bytes.append(reinterpret_cast<const char*>(&v), 4); }
+    static void AppendDouble(std::string& bytes, double v) { bytes.append(reinterpret_cast<const char*>(&v), 8); }
+
+    std::filesystem::path Dir;
+};
