@@ -22,7 +22,6 @@
 #include "platform/qt/SymbolFonts.h"
 #include "softedge/Softedge.h"
 #include "viewer/MView.h"
-#include "viewer/QMMapDoc.h"
 
 namespace {
 
@@ -355,16 +354,17 @@ void TLayerPainter::DrawAreaObject(const MapObject& object, std::int32_t opacity
     }
 }
 
-void RenderLayers(QPainter& painter, QSize size, const TMView& view, TQMMapDoc& document, const QColor& background)
+void RenderLayers(QPainter& painter, QSize size, const TMView& view, const TLayerList& layers,
+                  const QColor& background)
 {
     painter.fillRect(QRect(QPoint(0, 0), size), background);
-    TLayerPainter layers(painter, view, size);
-    document.BeginReverseWalk();
-    while (Layer* layer = document.NextReverseWalk()) {
-        if (layer->Visible <= 0) continue;
-        if (layer->Kind == 0)
-            layers.DrawRasterLayer(*layer);
+    TLayerPainter layerPainter(painter, view, size);
+    for (std::int32_t i = layers.Count() - 1; i >= 0; --i) {
+        const Layer& layer = *layers.Items(i);
+        if (layer.Visible <= 0) continue;
+        if (layer.Kind == lkRaster)
+            layerPainter.DrawRasterLayer(layer);
         else
-            layers.DrawVectorLayer(*layer);
+            layerPainter.DrawVectorLayer(layer);
     }
 }

@@ -22,8 +22,8 @@
 
 class QPainter;
 class TMView;
-class TQMMapDoc;
 class TIdrisiRST;
+class TLayerList;
 struct Layer;
 
 // A stored pen as Qt draws it: styles 0-4 solid, dash, dot, dash-dot,
@@ -92,7 +92,8 @@ private:
     std::optional<TLogBrush> CurrentBrush;
 };
 
-// Fills `size` with `background` and draws every visible layer of the
-// document, the last index first and index 0 on top. The view's ViewHeight
-// must be the height of `size`.
-void RenderLayers(QPainter& painter, QSize size, const TMView& view, TQMMapDoc& document, const QColor& background);
+// Fills `size` with `background` and draws every visible layer of the list,
+// the last index first and index 0 on top. The view's ViewHeight must be the
+// height of `size`.
+void RenderLayers(QPainter& painter, QSize size, const TMView& view, const TLayerList& layers,
+                  const QColor& background);

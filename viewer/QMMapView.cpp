@@ -238,7 +238,7 @@ QImage TQMMapView::RenderImage()
     if (Doc == nullptr)
         painter.fillRect(image.rect(), background);
     else
-        RenderLayers(painter, size, Model, MapDoc(), background);
+        RenderLayers(painter, size, Model, MapDoc().Layers(), background);
     return image;
 }
 
