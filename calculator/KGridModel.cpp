@@ -147,7 +147,11 @@ TKGridDelegate::TKGridDelegate(TKStringGrid& grid) : QStyledItemDelegate(&grid),
 
 void TKGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
-    Grid.PaintCell(*painter, option.rect, index, option.state & QStyle::State_Selected);
+    try {
+        Grid.PaintCell(*painter, option.rect, index, option.state & QStyle::State_Selected);
+    } catch (const std::exception& error) {
+        Grid.ReportPaintError(error.what());
+    }
 }
 
 QWidget* TKGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const
@@ -162,7 +166,7 @@ void TKGridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) co
 
 void TKGridDelegate::setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const
 {
-    Grid.StoreEditText(index.column(), index.row(), static_cast<TKSGInplaceEdit*>(editor)->Text());
+    Grid.Guarded([&] { Grid.StoreEditText(index.column(), index.row(), static_cast<TKSGInplaceEdit*>(editor)->Text()); });
 }
 
 void TKGridDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
@@ -183,7 +187,7 @@ bool TKGridDelegate::eventFilter(QObject* object, QEvent* event)
         bool plain = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
         if (plain && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
             bool forward = key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier);
-            Grid.TabFromEditor(*editor, forward);
+            Grid.Guarded([&] { Grid.TabFromEditor(*editor, forward); });
             return true;
         }
         return false;
@@ -196,7 +200,7 @@ bool TKGridDelegate::eventFilter(QObject* object, QEvent* event)
         for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget())
             if (w == editor)
                 return false;
-        Grid.CommitEditor(*editor);
+        Grid.Guarded([&] { Grid.CommitEditor(*editor); });
     }
     return false;
 }
@@ -212,5 +216,9 @@ TKGridHeader::TKGridHeader(TKStringGrid& grid) : QHeaderView(Qt::Horizontal, &gr
 
 void TKGridHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const
 {
-    Grid.PaintHeader(*painter, rect, logicalIndex);
+    try {
+        Grid.PaintHeader(*painter, rect, logicalIndex);
+    } catch (const std::exception& error) {
+        Grid.ReportPaintError(error.what());
+    }
 }

@@ -11,6 +11,7 @@
 
 #include "calculator/KGridModel.h"
 #include "platform/qt/QtColors.h"
+#include "platform/qt/UiServices.h"
 
 namespace {
 
@@ -172,6 +173,11 @@ void TKSGInplaceEdit::PlaceAt(const QRect& cellRect)
 // the grid, which leaves the cell.
 void TKSGInplaceEdit::keyPressEvent(QKeyEvent* event)
 {
+    Grid.Guarded([&] { HandleKey(event); });
+}
+
+void TKSGInplaceEdit::HandleKey(QKeyEvent* event)
+{
     const int key = event->key();
     const bool ctrl = event->modifiers() & Qt::ControlModifier;
     if (key == Qt::Key_Escape && !ctrl) {
@@ -197,13 +203,13 @@ void TKSGInplaceEdit::keyPressEvent(QKeyEvent* event)
 void TKSGInplaceEdit::keyReleaseEvent(QKeyEvent* event)
 {
     QPlainTextEdit::keyReleaseEvent(event);
-    CheckSelectionChange();
+    Grid.Guarded([this] { CheckSelectionChange(); });
 }
 
 void TKSGInplaceEdit::mouseMoveEvent(QMouseEvent* event)
 {
     QPlainTextEdit::mouseMoveEvent(event);
-    CheckSelectionChange();
+    Grid.Guarded([this] { CheckSelectionChange(); });
 }
 
 void TKSGInplaceEdit::CheckSelectionChange()
@@ -229,7 +235,7 @@ TKStringGrid::TKStringGrid(QWidget* parent)
     FCellButton->setFont(QFont(QStringLiteral("Arial"), 10));
     FCellButton->setFocusPolicy(Qt::NoFocus);
     FCellButton->hide();
-    connect(FCellButton, &QToolButton::clicked, this, [this] { CellButtonClick(); });
+    connect(FCellButton, &QToolButton::clicked, this, [this] { Guarded([this] { CellButtonClick(); }); });
 
     Header = new TKGridHeader(*this);
     setHorizontalHeader(Header);
@@ -246,7 +252,7 @@ TKStringGrid::TKStringGrid(QWidget* parent)
     setWordWrap(false);
     SetDefaultRowHeight(FDefaultRowHeight);
 
-    connect(Header, &QHeaderView::sectionClicked, this, [this](int col) { HeaderClick(col); });
+    connect(Header, &QHeaderView::sectionClicked, this, [this](int col) { Guarded([&] { HeaderClick(col); }); });
     connect(Header, &QHeaderView::sectionResized, this,
             [this](int col, int, int newWidth) { ColumnResizedByUser(col, newWidth); });
     connect(Header, &QHeaderView::sectionMoved, this,
@@ -451,6 +457,30 @@ void TKStringGrid::TabFromEditor(TKSGInplaceEdit& editor, bool forward)
     focusNextPrevChild(forward);
 }
 
+void TKStringGrid::ReportError(const char* message) noexcept
+{
+    try {
+        Ui().MessageBox(this, QStringLiteral("Error"), QString::fromUtf8(message), TMsgIcon::Error);
+    } catch (...) {
+        // Nothing more can be done for a failure to show a failure.
+    }
+}
+
+void TKStringGrid::ReportPaintError(const char* message) noexcept
+{
+    if (PaintErrorPending)
+        return;
+    PaintErrorPending = true;
+    QString text = QString::fromUtf8(message);
+    QMetaObject::invokeMethod(
+        this,
+        [this, text] {
+            ReportError(text.toUtf8().constData());
+            PaintErrorPending = false;
+        },
+        Qt::QueuedConnection);
+}
+
 void TKStringGrid::NotifySelChange()
 {
     if (OnSelChange)
@@ -587,20 +617,22 @@ void TKStringGrid::currentChanged(const QModelIndex& current, const QModelIndex&
     QTableView::currentChanged(current, previous);
     if (previous.isValid())
         RepaintRow(previous.row());
-    if (current.isValid()) {
+    if (current.isValid())
         RepaintRow(current.row());
-        if (current.column() < FData.VisibleCount())
+    Guarded([&] {
+        if (current.isValid() && current.column() < FData.VisibleCount())
             FData.SetActiveColumn(FData.VisibleColumns()[static_cast<std::size_t>(current.column())]);
-    }
+    });
     UpdateCellButton();
 }
 
 QModelIndex TKStringGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
 {
     QModelIndex next = QTableView::moveCursor(cursorAction, modifiers);
-    if (next.isValid() && next != currentIndex() && !SelectCell(next))
-        return currentIndex();
-    return next;
+    bool allowed = true;
+    if (next.isValid() && next != currentIndex())
+        Guarded([&] { allowed = false; allowed = SelectCell(next); });
+    return allowed ? next : currentIndex();
 }
 
 void TKStringGrid::ActiveColumnChanged(TKGridColumn* old, TKGridColumn* now)
@@ -628,6 +660,11 @@ bool TKStringGrid::IsCurrentLocked() const
 
 void TKStringGrid::keyPressEvent(QKeyEvent* event)
 {
+    Guarded([&] { HandleKey(event); });
+}
+
+void TKStringGrid::HandleKey(QKeyEvent* event)
+{
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     if (!enter || state() == EditingState) {
         QTableView::keyPressEvent(event);
@@ -654,6 +691,11 @@ void TKStringGrid::keyPressEvent(QKeyEvent* event)
 }
 
 void TKStringGrid::mousePressEvent(QMouseEvent* event)
+{
+    Guarded([&] { HandleMousePress(event); });
+}
+
+void TKStringGrid::HandleMousePress(QMouseEvent* event)
 {
     const QModelIndex index = indexAt(event->position().toPoint());
     if (event->button() == Qt::LeftButton && index.isValid()) {
@@ -696,7 +738,7 @@ void TKStringGrid::mouseReleaseEvent(QMouseEvent* event)
     event->accept();
     const int to = rowAt(event->position().toPoint().y());
     if (to >= 0 && to < FData.RowCount() && to != from)
-        MoveRow(from, to);
+        Guarded([&] { MoveRow(from, to); });
 }
 
 void TKStringGrid::contextMenuEvent(QContextMenuEvent* event)
@@ -707,7 +749,7 @@ void TKStringGrid::contextMenuEvent(QContextMenuEvent* event)
     QPoint at = event->globalPos();
     if (event->reason() == QContextMenuEvent::Keyboard && currentIndex().isValid())
         at = viewport()->mapToGlobal(visualRect(currentIndex()).topLeft());
-    OnContextPopup(at.x(), at.y());
+    Guarded([&] { OnContextPopup(at.x(), at.y()); });
 }
 
 // Under AutoSort a header click sorts by that column alone, ascending first
@@ -906,7 +948,7 @@ void TKStringGrid::ColumnDraggedByUser(int fromVisual, int toVisual)
             Header->moveSection(toVisual, fromVisual);
             ApplyingWidths = false;
             if (fromVisual < FData.VisibleCount() && toVisual < FData.VisibleCount())
-                MoveColumn(fromVisual, toVisual);
+                Guarded([&] { MoveColumn(fromVisual, toVisual); });
         },
         Qt::QueuedConnection);
 }

@@ -65,6 +65,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
+    void HandleKey(QKeyEvent* event);
     void CheckSelectionChange();
 
     TKStringGrid& Grid;
@@ -191,6 +192,22 @@ public:
     void NotifySelChange();
     QToolButton* CellButton() const { return FCellButton; }
 
+    // Runs one step of an event handler: a failure (a handler's, most
+    // likely) is shown in an error box instead of leaving through Qt's
+    // event loop.
+    template <class F>
+    void Guarded(F&& action) noexcept
+    {
+        try {
+            action();
+        } catch (const std::exception& error) {
+            ReportError(error.what());
+        }
+    }
+    void ReportError(const char* message) noexcept;
+    // A box cannot be shown while painting: it follows once the paint is over.
+    void ReportPaintError(const char* message) noexcept;
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -219,6 +236,8 @@ private:
     void SortOrderChanged(TKGridColumn& column) override;
     void ActiveColumnChanged(TKGridColumn* old, TKGridColumn* now) override;
 
+    void HandleKey(QKeyEvent* event);
+    void HandleMousePress(QMouseEvent* event);
     bool SelectCell(const QModelIndex& index);
     void MoveCurrent(int col, int row);
     void ActiveColChanged(TKGridColumn* old, TKGridColumn* now);
@@ -261,4 +280,5 @@ private:
     int CurrentRowBeforeReset = -1;
     int CurrentColBeforeReset = -1;
     int RowDragFrom = -1; // data row pressed in a fixed column, -1 when none
+    bool PaintErrorPending = false;
 };

@@ -1,5 +1,7 @@
 #include "calculator/kstrgrid.h"
 
+#include "RecordingUi.h"
+
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QHeaderView>
@@ -558,4 +560,59 @@ TEST_F(GridTest, SelectionChangesInTheEditorAreReported)
     Key(Qt::Key_Left, Qt::ShiftModifier);
     EXPECT_EQ(changes, 2);
     Key(Qt::Key_Escape);
+}
+
+TEST_F(GridTest, HandlerFailuresAreShownNotThrownThroughQt)
+{
+    auto [ui, guard] = RecordingUi::Install();
+    Fill({{"", "", ""}});
+    Grid->OnSetEditText = [](int, int, const std::string&) { throw EKGridError("Wrong row index"); };
+    Type("4");
+    Key(Qt::Key_Return);
+    ASSERT_EQ(ui->Messages.size(), 1u);
+    EXPECT_EQ(ui->Messages[0].Caption, "Error");
+    EXPECT_EQ(ui->Messages[0].Text, "Wrong row index");
+    EXPECT_EQ(ui->Messages[0].Icon, TMsgIcon::Error);
+    EXPECT_EQ(Editor(), nullptr);
+
+    // A failing paint is reported once, after the paint.
+    Grid->OnGetCellProps = [](int, int, TKCellProperties&) { throw EKGridError("paint failed"); };
+    Render();
+    Render();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(ui->Messages.size(), 2u);
+    EXPECT_EQ(ui->Messages[1].Text, "paint failed");
+}
+
+TEST_F(GridTest, MultiLineEditorGrowsUpwardsAtTheBottom)
+{
+    Grid->SetRowCount(12);
+    int last = Grid->rowAt(Grid->viewport()->height() - 2);
+    ASSERT_GT(last, 3);
+    Grid->SetCells(0, last, "a\r\nb");
+    Grid->SetActiveRow(last);
+    Key(Qt::Key_F2);
+    TKSGInplaceEdit* editor = Editor();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(editor->MultiLine());
+    QRect cell = CellRect(0, last);
+    EXPECT_EQ(editor->height(), 100);
+    EXPECT_EQ(editor->geometry().bottom(), cell.bottom()) << cell.top() << " " << cell.height() << " " << editor->geometry().top();
+    EXPECT_EQ(editor->Text(), "a\r\nb");
+    Key(Qt::Key_Escape);
+}
+
+TEST_F(GridTest, DraggedHeaderMovesTheColumn)
+{
+    Fill({{"1", "2", "3"}});
+    Grid->SetOptions(Grid->Options() | goColMoving);
+    std::vector<std::pair<int, int>> moves;
+    Grid->OnColumnMoved = [&](int from, int to) { moves.emplace_back(from, to); };
+    Grid->horizontalHeader()->moveSection(0, 2); // as a drag of the header does
+    QCoreApplication::processEvents();
+    EXPECT_EQ(moves, (std::vector<std::pair<int, int>>{{0, 2}}));
+    EXPECT_EQ(Grid->Cells(0, 0), "2");
+    EXPECT_EQ(Grid->Cells(2, 0), "1");
+    EXPECT_EQ(Grid->VisibleColumns()[2]->Caption(), "Value");
+    EXPECT_EQ(Grid->horizontalHeader()->visualIndex(0), 0);
 }
