@@ -6,8 +6,10 @@
 #include <QScreen>
 #include <exception>
 
+#include "geodata/FontTable.h"
 #include "geodata/IdrisiRST.h"
 #include "geodata/QMMapDecl.h"
+#include "platform/UiHooks.h"
 #include "platform/qt/SymbolFonts.h"
 #include "platform/qt/UiServices.h"
 #include "viewer/ABOUT.h"
@@ -48,13 +50,22 @@ void InitialiseUnits()
 {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         ScreenDpi = static_cast<std::int32_t>(screen->logicalDotsPerInchY() + 0.5);
-    IdrisiRSTHooks.ShowWaitCursor = []() { QApplication::setOverrideCursor(Qt::WaitCursor); };
-    IdrisiRSTHooks.RestoreCursor = []() { QApplication::restoreOverrideCursor(); };
+    SetHourglassHook([](bool busy) {
+        if (busy)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    });
+    SetErrorBoxHook([](const std::string& caption, const std::string& message) {
+        Ui().MessageBox(QApplication::activeWindow(), QString::fromStdString(caption),
+                        QString::fromStdString(message), TMsgIcon::Error);
+    });
     IdrisiRSTHooks.DecimalSeparator = []() {
         const QString point = QLocale().decimalPoint();
         return point.size() == 1 && point[0].unicode() < 0x80 ? static_cast<char>(point[0].unicode()) : '.';
     };
     RegisterSymbolFonts();
+    SetInstalledFontProbe([](const std::string& family) { return FontFamilyInstalled(QString::fromStdString(family)); });
 }
 
 } // namespace
