@@ -118,6 +118,8 @@ TDrawGrid::TDrawGrid(QWidget* parent) : QTableView(parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setShowGrid(true);
+    // Column 1 takes the width that column 0 leaves (TabSheet2Resize).
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }
 
 void TDrawGrid::Draw(QPainter& painter, int column, int row, const QRect& cell) const
@@ -187,6 +189,11 @@ TQMMapFrame::TQMMapFrame(QWidget* parent) : QWidget(parent)
 
 TQMMapFrame::~TQMMapFrame()
 {
+    // The parts go with the base class and may still signal; this object is
+    // no longer there to hear them.
+    for (QObject* part : {static_cast<QObject*>(LayersList), static_cast<QObject*>(GR_legend),
+                          static_cast<QObject*>(PageControl1)})
+        part->disconnect(this);
     // The view goes with its parent after this body; it must not reach the
     // document any more.
     if (View) View->SetDoc(nullptr);

@@ -79,6 +79,9 @@ TQMVForm::TQMVForm(const QStringList& arguments, QWidget* parent) : QMainWindow(
 TQMVForm::~TQMVForm()
 {
     qApp->removeEventFilter(this);
+    // The area goes with the base class and reports its windows' going; this
+    // object is no longer there to hear it.
+    Area->disconnect(this);
 }
 
 void TQMVForm::FormCreate(const QStringList& arguments)
