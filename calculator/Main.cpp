@@ -19,7 +19,7 @@
 
 #include "calculator/Processing.h"
 #include "calculator/Settings.h"
-#include "geodata/IdrisiRST.h"
+#include "platform/UiHooks.h"
 #include "platform/qt/UiServices.h"
 
 namespace {
@@ -161,8 +161,12 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     setFont(QFont("Arial", 9));
 
     // The raster reader shows the hourglass while it reads a header.
-    IdrisiRSTHooks.ShowWaitCursor = [] { QApplication::setOverrideCursor(Qt::WaitCursor); };
-    IdrisiRSTHooks.RestoreCursor = [] { QApplication::restoreOverrideCursor(); };
+    SetHourglassHook([](bool busy) {
+        if (busy)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    });
 
     StatusBar = statusBar();
     StatusBar->setObjectName("StatusBar");

@@ -224,6 +224,7 @@ TEST_F(MainFormTest, OperandsAreFoundInTheImageFoldersInOrder)
     WriteImageFolders({F1, F2});
     Process("[a.rst]+1", "out", 2);
     EXPECT_EQ(OnlyMessage(), "Information: Ready. See file " + F1 + "/out");
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the hourglass of the header reads is gone";
     EXPECT_EQ(ReadTestCells(In(F1, "out.RST"), "real"), std::vector<double>({1, 2, 3, 4, 5, 6}));
     const std::string rdc = ReadWholeFile(In(F1, "out.RDC"));
     EXPECT_EQ(HeaderLine(rdc, "min. value"), "min. value  : 1");
