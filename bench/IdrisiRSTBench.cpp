@@ -29,7 +29,10 @@ public:
     TBenchFolder() : Dir(fs::temp_directory_path() / ("qm-rst-bench-" + std::to_string(::getpid())))
     {
         fs::create_directories(Dir);
-        std::ofstream(Dir / "pal.qmp", std::ios::binary) << std::string(773, '\x40');
+        // 256 distinct colours: 256 legend bins, as with the default palette.
+        std::string palette = "HEAD!";
+        for (int i = 0; i < 256; ++i) palette += {char(i), char(255 - i), char(7)};
+        std::ofstream(Dir / "pal.qmp", std::ios::binary) << palette;
         Real = Write("real8000", "real", 8000, 8000, [](std::int64_t r, std::int64_t c, char* out) {
             float v = static_cast<float>(1000 * std::sin(r * 0.001) * std::cos(c * 0.0013) + 0.25 * c);
             std::memcpy(out, &v, 4);
@@ -40,7 +43,7 @@ public:
     }
     ~TBenchFolder() { fs::remove_all(Dir); }
 
-    std::string Palette() const { return (Dir / "pal.qmp").string() ; }
+    std::string Palette() const { return (Dir / "pal.qmp").string(); }
     TBenchRaster Real;
     TBenchRaster Byte;
 

@@ -78,6 +78,15 @@ std::string_view TrimControl(std::string_view s)
     return s;
 }
 
+bool SplitHeaderLine(std::string_view line, std::string_view& key, std::string_view& value)
+{
+    std::size_t colon = line.find(':');
+    if (colon == std::string_view::npos) return false;
+    key = TrimControl(line.substr(0, colon));
+    value = TrimControl(TakeChars(line.substr(colon + 1), kMaxValueLength));
+    return true;
+}
+
 std::string RdcFileName(std::string_view rasterName)
 {
     return ChangeFileExt(rasterName, ".RDC");
@@ -151,10 +160,8 @@ void ReadRdc(TIdrisiRDC& rdc, const std::string& rasterFileName)
     // leaves the caller's record untouched.
     TIdrisiRDC fresh;
     for (const std::string& line : ReadTextLines(resolved)) {
-        std::size_t colon = line.find(':');
-        if (colon == std::string::npos) break;
-        std::string_view key = TrimControl(std::string_view(line).substr(0, colon));
-        std::string_view value = TrimControl(TakeChars(std::string_view(line).substr(colon + 1), kMaxValueLength));
+        std::string_view key, value;
+        if (!SplitHeaderLine(line, key, value)) break;
         ParseRdcKey(fresh, key, value);
     }
     fresh.HeaderFile = resolved;

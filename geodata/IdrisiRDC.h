@@ -49,5 +49,9 @@ std::string RstFileName(std::string_view rasterName);
 void ReadRdc(TIdrisiRDC& rdc, const std::string& rasterFileName);
 // Applies one key and its (trimmed) value.
 void ParseRdcKey(TIdrisiRDC& rdc, std::string_view key, std::string_view value);
+// Cuts one header line: the key before the first ':' and the value after it
+// (at most 999 characters), both trimmed. False for a line without ':',
+// which ends a header.
+bool SplitHeaderLine(std::string_view line, std::string_view& key, std::string_view& value);
 // Removes characters with codes 0-32 at both ends.
 std::string_view TrimControl(std::string_view s);

@@ -173,6 +173,31 @@ struct TIndexMapping {
     }
 };
 
+TIndexMapping MakeIndexMapping(bool stretch, double lowBound, double highBound, std::int32_t indexMin,
+                               std::int32_t indexMax)
+{
+    TIndexMapping map;
+    map.Stretch = stretch;
+    map.IndexMin = indexMin;
+    map.IndexMax = indexMax;
+    map.LowBound = lowBound;
+    map.HighBound = highBound;
+    if (!stretch) {
+        map.ScaleA = 1;
+        map.ScaleB = 0;
+        return map;
+    }
+    map.ScaleA = (map.IndexMax - map.IndexMin) / (map.HighBound - map.LowBound);
+    map.ScaleB = map.IndexMin - map.LowBound * map.ScaleA;
+    // An empty range, or one too narrow for doubles, maps every value in it
+    // to the lowest index.
+    if (map.HighBound <= map.LowBound || !std::isfinite(map.ScaleA) || !std::isfinite(map.ScaleB)) {
+        map.ScaleA = 0;
+        map.ScaleB = map.IndexMin;
+    }
+    return map;
+}
+
 // ---- histogram ---------------------------------------------------------------
 
 // Bins of equal colour, each Lo <= v < Hi. Bin k's Hi is bin k+1's Lo and
@@ -190,17 +215,29 @@ public:
         }
     }
 
-    void Add(double v, std::int64_t count = 1)
+    // The bin that holds v, or -1 (NaN too).
+    std::ptrdiff_t Find(double v) const
     {
-        // Outside every bin, NaN too.
-        if (Bins.empty() || !(v >= Bins.front().Lo && v < Bins.back().Hi)) return;
+        if (Bins.empty() || !(v >= Bins.front().Lo && v < Bins.back().Hi)) return -1;
         std::size_t k = BinOfIndex[GuessIndex(v)];
         while (v < Bins[k].Lo) --k;
         while (v >= Bins[k].Hi) ++k;
-        ZHistogramm& bin = Bins[k];
-        Counts[k] += count;
-        bin.ActualMin = std::min(bin.ActualMin, v);
-        bin.ActualMax = std::max(bin.ActualMax, v);
+        return static_cast<std::ptrdiff_t>(k);
+    }
+    const ZHistogramm& Bin(std::ptrdiff_t k) const { return Bins[static_cast<std::size_t>(k)]; }
+
+    // Counts `count` values of bin k, the least `min` and the greatest `max`.
+    void AddRun(std::ptrdiff_t k, std::int64_t count, double min, double max)
+    {
+        ZHistogramm& bin = Bins[static_cast<std::size_t>(k)];
+        Counts[static_cast<std::size_t>(k)] += count;
+        bin.ActualMin = std::min(bin.ActualMin, min);
+        bin.ActualMax = std::max(bin.ActualMax, max);
+    }
+    void Add(double v, std::int64_t count)
+    {
+        std::ptrdiff_t k = Find(v);
+        if (k >= 0) AddRun(k, count, v, v);
     }
 
     // The bins that counted a cell, in order.
@@ -251,6 +288,102 @@ ZHistogrammArray PaletteBins(const std::array<std::uint32_t, 256>& colors, const
     }
     return bins;
 }
+
+// Turns rows of cells into pixel rows and values, and counts the histogram.
+// Whole-number cells take their index from a table of every possible value
+// and are counted per value; the histogram then takes each distinct value
+// once, with its count, which gives the same bins as counting cell by cell.
+class TCellConverter {
+public:
+    TCellConverter(std::uint8_t dataType, const TIndexMapping& mapping, ZHistogrammArray bins)
+        : DataType(dataType), Mapping(mapping), Counter(std::move(bins), mapping),
+          LowestCell(dataType == dtInteger ? -32768 : 0)
+    {
+        if (DataType == dtReal) return;
+        std::size_t span = DataType == dtByte ? 256 : 65536;
+        Lookup.resize(span);
+        ValueCounts.assign(span, 0);
+        for (std::size_t i = 0; i < span; ++i) Lookup[i] = Mapping(static_cast<double>(LowestCell + std::int32_t(i)));
+    }
+
+    // `values` may be null: the values are then not kept.
+    void ConvertRow(const char* cells, std::int32_t columns, std::uint8_t* pixels, float* values)
+    {
+        if (DataType == dtByte)
+            ConvertWholeRow<std::uint8_t>(cells, columns, pixels, values);
+        else if (DataType == dtInteger)
+            ConvertWholeRow<std::int16_t>(cells, columns, pixels, values);
+        else
+            ConvertRealRow(cells, columns, pixels, values);
+    }
+
+    ZHistogrammArray Histogram()
+    {
+        for (std::size_t i = 0; i < ValueCounts.size(); ++i)
+            if (ValueCounts[i] > 0) Counter.Add(static_cast<double>(LowestCell + std::int32_t(i)), ValueCounts[i]);
+        ValueCounts.assign(ValueCounts.size(), 0);
+        return Counter.Result();
+    }
+
+private:
+    // The loops work on local copies: a store through a byte pointer could
+    // alias any member, which would reload it for every cell.
+    template <class Cell>
+    void ConvertWholeRow(const char* cells, std::int32_t columns, std::uint8_t* pixels, float* values)
+    {
+        const std::uint8_t* lookup = Lookup.data();
+        std::int64_t* counts = ValueCounts.data();
+        const std::int32_t lowest = LowestCell;
+        for (std::int32_t c = 0; c < columns; ++c) {
+            Cell cell = DecodeCell<Cell>(cells, c);
+            auto slot = static_cast<std::size_t>(std::int32_t(cell) - lowest);
+            pixels[c] = lookup[slot];
+            ++counts[slot];
+            if (values) values[c] = cell;
+        }
+    }
+
+    // Neighbouring cells of a smooth raster mostly share a bin: such a run is
+    // summed in locals and handed to the histogram once.
+    void ConvertRealRow(const char* cells, std::int32_t columns, std::uint8_t* pixels, float* values)
+    {
+        const TIndexMapping mapping = Mapping;
+        std::ptrdiff_t runBin = -1;
+        double runLo = 1, runHi = 0; // holds nothing
+        std::int64_t runCount = 0;
+        double runMin = 0, runMax = 0;
+        for (std::int32_t c = 0; c < columns; ++c) {
+            float cell = DecodeCell<float>(cells, c);
+            pixels[c] = mapping(cell);
+            if (values) values[c] = cell;
+            double v = cell;
+            if (v >= runLo && v < runHi) {
+                ++runCount;
+                runMin = std::min(runMin, v);
+                runMax = std::max(runMax, v);
+                continue;
+            }
+            if (runCount > 0) Counter.AddRun(runBin, runCount, runMin, runMax);
+            runCount = 0;
+            runLo = 1;
+            runHi = 0;
+            runBin = Counter.Find(v);
+            if (runBin < 0) continue;
+            runLo = Counter.Bin(runBin).Lo;
+            runHi = Counter.Bin(runBin).Hi;
+            runCount = 1;
+            runMin = runMax = v;
+        }
+        if (runCount > 0) Counter.AddRun(runBin, runCount, runMin, runMax);
+    }
+
+    std::uint8_t DataType;
+    TIndexMapping Mapping;
+    THistogramCounter Counter;
+    std::int32_t LowestCell;
+    std::vector<std::uint8_t> Lookup;
+    std::vector<std::int64_t> ValueCounts;
+};
 
 // ---- palette spec ----------------------------------------------------------
 
@@ -389,45 +522,13 @@ void TIdrisiRST::LoadPalette(const std::string& paletteFileName)
 TIdrisiRST::TBuild TIdrisiRST::BuildImage(bool stretch, double displayMin, double displayMax, bool withValues) const
 {
     CellBytes(Header.DataType); // "Unknown data type" before anything else
-
     TBuild build;
-    TIndexMapping& map = build.Mapping;
-    map.Stretch = stretch;
-    map.IndexMin = IndexMin;
-    map.IndexMax = IndexMax;
-    map.LowBound = displayMin;
-    map.HighBound = displayMax;
-    if (!stretch) {
-        map.ScaleA = 1;
-        map.ScaleB = 0;
-    } else {
-        map.ScaleA = (map.IndexMax - map.IndexMin) / (map.HighBound - map.LowBound);
-        map.ScaleB = map.IndexMin - map.LowBound * map.ScaleA;
-        // An empty range, or one too narrow for doubles, maps every value in
-        // it to the lowest index.
-        if (map.HighBound <= map.LowBound || !std::isfinite(map.ScaleA) || !std::isfinite(map.ScaleB)) {
-            map.ScaleA = 0;
-            map.ScaleB = map.IndexMin;
-        }
-    }
+    build.Mapping = MakeIndexMapping(stretch, displayMin, displayMax, IndexMin, IndexMax);
+    TCellConverter converter(Header.DataType, build.Mapping, PaletteBins(BitmapInfo.bmiColors, build.Mapping));
 
     const std::int32_t rows = Header.Rows;
     const std::int32_t columns = Header.Columns;
     const std::int64_t stride = DibRowBytes(columns);
-    THistogramCounter histogram(PaletteBins(BitmapInfo.bmiColors, map), map);
-    // Whole-number cells take their index from a table of every possible
-    // value and are counted per value; the histogram then takes each
-    // distinct value once, with its count.
-    std::vector<std::uint8_t> lookup;
-    std::vector<std::int64_t> valueCounts;
-    std::int32_t lowestCell = Header.DataType == dtInteger ? -32768 : 0;
-    if (Header.DataType != dtReal) {
-        std::size_t span = Header.DataType == dtByte ? 256 : 65536;
-        lookup.resize(span);
-        valueCounts.assign(span, 0);
-        for (std::size_t i = 0; i < span; ++i) lookup[i] = map(static_cast<double>(lowestCell + std::int32_t(i)));
-    }
-
     ForEachCellRow(Header, [&](std::int32_t fileRow, const char* cells) {
         if (build.Bits.empty()) {
             // Allocated only once the file has proved to hold every row.
@@ -435,38 +536,10 @@ TIdrisiRST::TBuild TIdrisiRST::BuildImage(bool stretch, double displayMin, doubl
             if (withValues) build.Values.resize(static_cast<std::size_t>(std::int64_t(rows) * columns));
         }
         std::int64_t row = rows - 1 - fileRow;
-        std::uint8_t* pixels = build.Bits.data() + row * stride;
         float* values = withValues ? build.Values.data() + row * columns : nullptr;
-        switch (Header.DataType) {
-        case dtByte:
-            for (std::int32_t c = 0; c < columns; ++c) {
-                std::uint8_t cell = DecodeCell<std::uint8_t>(cells, c);
-                pixels[c] = lookup[cell];
-                ++valueCounts[cell];
-                if (values) values[c] = cell;
-            }
-            break;
-        case dtInteger:
-            for (std::int32_t c = 0; c < columns; ++c) {
-                std::int16_t cell = DecodeCell<std::int16_t>(cells, c);
-                pixels[c] = lookup[static_cast<std::size_t>(cell - lowestCell)];
-                ++valueCounts[static_cast<std::size_t>(cell - lowestCell)];
-                if (values) values[c] = cell;
-            }
-            break;
-        default:
-            for (std::int32_t c = 0; c < columns; ++c) {
-                float cell = DecodeCell<float>(cells, c);
-                pixels[c] = map(cell);
-                histogram.Add(cell);
-                if (values) values[c] = cell;
-            }
-            break;
-        }
+        converter.ConvertRow(cells, columns, build.Bits.data() + row * stride, values);
     });
-    for (std::size_t i = 0; i < valueCounts.size(); ++i)
-        if (valueCounts[i] > 0) histogram.Add(static_cast<double>(lowestCell + std::int32_t(i)), valueCounts[i]);
-    build.Histogram = histogram.Result();
+    build.Histogram = converter.Histogram();
     BuildLegend(build);
     return build;
 }

@@ -21,6 +21,20 @@ std::string Utf8ToCp1251(std::string_view text);
 // without a line end counts; a final line end adds no empty line.
 std::vector<std::string> SplitTextLines(std::string_view text);
 
+// The lines of SplitTextLines one at a time, for readers that walk large
+// files without holding every line. The text must outlive the cursor.
+class TTextLineCursor {
+public:
+    explicit TTextLineCursor(std::string_view text = {});
+    bool AtEnd() const { return Pos >= Text.size(); }
+    // The next line, decoded; false when no line is left.
+    bool NextLine(std::string& line);
+
+private:
+    std::string_view Text;
+    std::size_t Pos = 0;
+};
+
 // The whole file as bytes; raises EInOutError naming the file when it cannot
 // be opened or read, or when it is larger than `maxBytes`.
 std::string ReadFileBytes(const std::string& path, std::size_t maxBytes = std::size_t(1) << 30);

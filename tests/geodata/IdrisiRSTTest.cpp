@@ -10,6 +10,7 @@
 
 #include "geodata/QMMapDecl.h"
 #include "platform/FileNames.h"
+#include "platform/NumberText.h"
 #include "platform/RuntimeErrors.h"
 
 namespace fs = std::filesystem;
@@ -573,4 +574,38 @@ TEST(RstSharedData, CategoriesNameTheLegend)
     EXPECT_EQ(value, 1);
     EXPECT_EQ(name, "Лес");
     IdrisiRSTHooks = TIdrisiRSTHooks{};
+}
+
+TEST_F(RstTest, LegendMatchesAPlainScanOfTheBins)
+{
+    // Values on and beside bin edges, runs of equal bins, and values outside.
+    std::vector<float> cells;
+    for (int i = -40; i < 1100; ++i) cells.push_back(float(i) * 100.f / 1024.f);
+    for (int k = 0; k <= 256; ++k) cells.push_back(float(k * 100.0 / 255.0));
+    cells.push_back(float(kNaN));
+    std::string bytes(cells.size() * 4, '\0');
+    std::memcpy(bytes.data(), cells.data(), bytes.size());
+    Write("ramp.qmp", RampPalette());
+    TIdrisiRST r;
+    r.Open(WriteRaster("scan", "real", 1, int(cells.size()), bytes, "display min : 0\ndisplay max : 100\n"),
+           Path("ramp.qmp"), true);
+
+    // Each value goes to the first bin with Lo <= v < Hi; bin k is palette index k.
+    const double a = 255.0 / 100.0, b = 0 - 0 * a;
+    std::vector<double> lo(256, 1.7e308), hi(256, -1.7e308);
+    for (float cell : cells)
+        for (int k = 0; k < 256; ++k)
+            if ((k - b) / a <= cell && cell < (k + 1 - b) / a) {
+                lo[k] = std::min(lo[k], double(cell));
+                hi[k] = std::max(hi[k], double(cell));
+                break;
+            }
+    std::vector<std::string> expected;
+    for (int k = 0; k < 256; ++k) {
+        if (lo[k] > hi[k]) continue;
+        expected.push_back(lo[k] == hi[k] ? FormatFixed(lo[k], 0) : FormatFixed(lo[k], 2) + " - " + FormatFixed(hi[k], 2));
+    }
+    std::vector<std::string> texts;
+    for (const TColorValue& row : r.GetLegend()) texts.push_back(row.Text);
+    EXPECT_EQ(texts, expected);
 }

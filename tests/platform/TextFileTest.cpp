@@ -19,6 +19,22 @@ TEST(TextFile, LinesSplitOnEveryLineEndAndSkipTheByteOrderMark)
     EXPECT_EQ(SplitTextLines("x\r\n").size(), 1u);
 }
 
+TEST(TextFile, LineCursorWalksTheSameLinesOneAtATime)
+{
+    TTextLineCursor cursor("\xEF\xBB\xBF" "a\r\n\rb\xCB");
+    std::string line;
+    ASSERT_TRUE(cursor.NextLine(line));
+    EXPECT_EQ(line, "a");
+    ASSERT_TRUE(cursor.NextLine(line));
+    EXPECT_EQ(line, "");
+    EXPECT_FALSE(cursor.AtEnd());
+    ASSERT_TRUE(cursor.NextLine(line));
+    EXPECT_EQ(line, "b\xD0\x9B"); // decoded from code page 1251
+    EXPECT_TRUE(cursor.AtEnd());
+    EXPECT_FALSE(cursor.NextLine(line));
+    EXPECT_FALSE(TTextLineCursor("\xEF\xBB\xBF").NextLine(line));
+}
+
 TEST(TextFile, Windows1251TextArrivesAsUtf8)
 {
     // "Лес" in code page 1251, and text that is already UTF-8.

@@ -1,0 +1,406 @@
+#include "geodata/MapInfoMIF.h"
+
+#include <cmath>
+#include <cstring>
+#include <type_traits>
+#include <vector>
+
+#include "geodata/FontTable.h"
+#include "geodata/IdrisiRDC.h"
+#include "platform/CheckedMath.h"
+#include "platform/FileNames.h"
+#include "platform/NumberText.h"
+#include "platform/RuntimeErrors.h"
+#include "platform/UiHooks.h"
+
+namespace {
+
+// Tokens of the rest of a CoordSys clause after the datum, by projection type.
+int CoordSysTokenCount(std::int32_t type)
+{
+    switch (type) {
+    case 1: return 1;
+    case -7: return 3;
+    case 2: case 26: return 4;
+    case 4: case 5: case 28: return 5;
+    case 18: case 25: case 27: return 6;
+    case -4: case 8: case 9: return 7;
+    case 3: case 6: case 7: case 19: return 8;
+    default: return 0;
+    }
+}
+
+// The fixed Albers projection of this system: central meridian 100, origin
+// latitude 0, standard parallels 44 and 68, no false origin.
+bool IsAlberRusParameters(const std::vector<double>& parameters)
+{
+    static constexpr double kAlberRus[] = {100, 0, 44, 68, 0, 0};
+    if (parameters.size() != std::size(kAlberRus)) return false;
+    for (std::size_t i = 0; i < parameters.size(); ++i)
+        if (std::fabs(parameters[i] - kAlberRus[i]) > 1e-9) return false;
+    return true;
+}
+
+std::uint32_t PenStyleOfPattern(std::int32_t pattern)
+{
+    switch (pattern) {
+    case 1: return PS_NULL;
+    case 2: return PS_SOLID;
+    case 3: return PS_DOT;
+    default: return PS_DASH;
+    }
+}
+
+// MapInfo fill patterns 3 to 8 are the six hatches, in MapInfo's order.
+TLogBrush BrushOfPattern(std::int32_t pattern, TColorRef color)
+{
+    static constexpr std::uint32_t kHatches[] = {HS_HORIZONTAL, HS_VERTICAL, HS_BDIAGONAL,
+                                                 HS_FDIAGONAL,  HS_CROSS,    HS_DIAGCROSS};
+    TLogBrush brush;
+    brush.lbColor = color;
+    if (pattern == 1) {
+        brush.lbStyle = BS_HOLLOW;
+    } else if (pattern >= 3 && pattern <= 8) {
+        brush.lbStyle = BS_HATCHED;
+        brush.lbHatch = kHatches[pattern - 3];
+    } else {
+        brush.lbStyle = BS_SOLID;
+    }
+    return brush;
+}
+
+TColorRef CheckedMifColor(std::int32_t color)
+{
+    if (color < 0) throw ERangeError();
+    return TMapinfoMIF::MifColorToColor(color);
+}
+
+// Writes a record over the first bytes of the style and keeps the rest, so
+// a pen leaves the brush of an area style as it was.
+template <class T>
+void SetStylePrefix(TStyleBytes& style, const T& value)
+{
+    static_assert(std::is_trivially_copyable_v<T> && sizeof(T) <= sizeof(style.Bytes));
+    std::memcpy(style.Bytes.data(), &value, sizeof(T));
+}
+
+std::string_view WithoutDoubleQuotes(std::string_view s)
+{
+    if (!s.empty() && s.front() == '"') s.remove_prefix(1);
+    if (!s.empty() && s.back() == '"') s.remove_suffix(1);
+    return s;
+}
+
+} // namespace
+
+TColorRef TMapinfoMIF::MifColorToColor(std::int32_t mifColor)
+{
+    std::uint32_t c = static_cast<std::uint32_t>(mifColor);
+    return ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c & 0xFF0000u) >> 16);
+}
+
+void TMapinfoMIF::Load(const std::string& fileName)
+{
+    THourglass hourglass;
+    ParseMif(fileName);
+}
+
+void TMapinfoMIF::ParseMif(const std::string& fileName)
+{
+    Tokens.OpenTokenFile(fileName);
+    struct TCloser {
+        TTokenFile& File;
+        ~TCloser() { File.CloseTokenFile(); }
+    } closer{Tokens};
+    ReadMifHeader();
+    ReadMifObjects();
+}
+
+void TMapinfoMIF::ReadMifHeader()
+{
+    // A file that ends before "Data" is refused here rather than read on.
+    for (;;) {
+        std::string token = Tokens.NeedToken();
+        if (SameText(token, "Data")) return;
+        if (SameText(token, "Version") || SameText(token, "Charset") || SameText(token, "Unique") ||
+            SameText(token, "Index"))
+            Tokens.NeedToken();
+        else if (SameText(token, "Delimiter"))
+            Delimiter = Tokens.NeedToken().front();
+        else if (SameText(token, "CoordSys"))
+            ReadCoordSys();
+    }
+}
+
+void TMapinfoMIF::ReadCoordSys()
+{
+    if (!SameText(Tokens.NeedToken(), "Earth") || !SameText(Tokens.NeedToken(), "Projection"))
+        throw QMError("Invalid projection. File %s, line %d", Tokens.TokenFileName().c_str(), Tokens.TokenLineNo());
+    std::int32_t type = NeedInt();
+    if (type > 3000) type -= 3000;
+    else if (type > 2000) type -= 2000;
+    else if (type > 1000) type -= 1000;
+    int tokenCount = CoordSysTokenCount(type);
+    if (tokenCount == 0)
+        throw QMError("Invalid projection type. File %s, line %d", Tokens.TokenFileName().c_str(),
+                      Tokens.TokenLineNo());
+    std::int32_t datum = NeedInt();
+
+    std::string units = "\"deg\"";
+    std::vector<double> parameters;
+    if (tokenCount > 1) {
+        units = Tokens.NeedToken();
+        // Files written by other software give Transverse Mercator and
+        // Lambert conformal conic one parameter fewer than the table counts;
+        // a word ends the parameters so that "Bounds" is not swallowed.
+        for (int i = 0; i < tokenCount - 1; ++i) {
+            std::string token = Tokens.NeedToken();
+            double value = 0;
+            if (!TryStrToFloat(token, value)) {
+                Tokens.UngetToken(std::move(token));
+                break;
+            }
+            parameters.push_back(value);
+        }
+    }
+
+    if (type == 1 && (datum == 0 || datum == 1001)) {
+        RefSystem = rsLatLong;
+        RefSystemName = "Lat-long";
+    } else if (type == 9 && datum == 1001 && IsAlberRusParameters(parameters)) {
+        RefSystem = rsAlberRus;
+        RefSystemName = "Alber-rus";
+    } else {
+        RefSystem = rsOther;
+        RefSystemName = "Unknown";
+    }
+
+    if (SameText(units, "\"deg\"")) {
+        RefUnits = ruDegrees;
+    } else if (SameText(units, "\"m\"")) {
+        RefUnits = ruMetres;
+    } else if (SameText(units, "\"km\"")) {
+        RefUnits = ruKilometres;
+    } else {
+        RefUnits = 0;
+        RefSystem = rsOther;
+        RefSystemName = "Unknown";
+    }
+
+    std::string token = Tokens.GetToken();
+    if (SameText(token, "Affine")) {
+        for (int i = 0; i < 8; ++i) Tokens.NeedToken();
+        token = Tokens.GetToken();
+    }
+    if (SameText(token, "Bounds")) {
+        MinX = NeedReal();
+        MinY = NeedReal();
+        MaxX = NeedReal();
+        MaxY = NeedReal();
+        return;
+    }
+    // The end of the file goes back too, so the header reports it.
+    Tokens.UngetToken(std::move(token));
+    if (RefUnits == ruDegrees) {
+        MinX = -180;
+        MaxX = 180;
+        MinY = -90;
+        MaxY = 90;
+    }
+}
+
+void TMapinfoMIF::ReadMifObjects()
+{
+    for (;;) {
+        std::string token = Tokens.GetToken();
+        if (token.empty()) break;
+        if (SameText(token, "Line")) {
+            ReadLineObject();
+        } else if (SameText(token, "PLine")) {
+            ReadPLineObject();
+        } else if (SameText(token, "Region")) {
+            ReadRegionObject();
+        } else if (SameText(token, "Point")) {
+            ReadPointObject();
+        } else if (SameText(token, "Label")) {
+            // A Text object's "Label Line simple x y" is no Line object.
+            std::string next = Tokens.GetToken();
+            if (!SameText(next, "Line")) Tokens.UngetToken(std::move(next));
+        }
+    }
+    Objects.shrink_to_fit();
+}
+
+void TMapinfoMIF::AppendObject()
+{
+    QM_ASSERT("MapInfoMIF", Current.ObjType != 0);
+    Current.Bounds = PointsBounds(Current.Points);
+    CalcPartBounds(Current);
+    Objects.push_back(std::move(Current));
+    // The style stays for the next object that brings none of its own.
+    TStyleBytes style = Objects.back().Style;
+    Current = MapObject();
+    Current.Style = style;
+}
+
+void TMapinfoMIF::ReadLineObject()
+{
+    Current.ObjType = otLine;
+    NeedPoint();
+    NeedPoint();
+    Current.PartCounts.push_back(2);
+    ReadPen();
+    AppendObject();
+}
+
+void TMapinfoMIF::ReadPLineObject()
+{
+    Current.ObjType = otLine;
+    std::int32_t sections = 1;
+    std::string token = Tokens.NeedToken();
+    if (SameText(token, "Multiple")) sections = NeedCount();
+    else Tokens.UngetToken(std::move(token));
+    for (std::int32_t i = 0; i < sections; ++i) ReadPart();
+    ReadPen();
+    AppendObject();
+}
+
+void TMapinfoMIF::ReadRegionObject()
+{
+    Current.ObjType = otPolygon;
+    std::int32_t polygons = NeedCount();
+    for (std::int32_t i = 0; i < polygons; ++i) ReadPart();
+    ReadPen();
+    ReadBrush();
+    AppendObject();
+}
+
+void TMapinfoMIF::ReadPointObject()
+{
+    Current.ObjType = otPoint;
+    NeedPoint();
+    Current.PartCounts.push_back(1);
+    ReadSymbol();
+    AppendObject();
+}
+
+// A point count and its points. Nothing is reserved from the count: a
+// hostile count runs into the end of the file instead of an allocation.
+void TMapinfoMIF::ReadPart()
+{
+    std::int32_t count = NeedCount();
+    for (std::int32_t i = 0; i < count; ++i) NeedPoint();
+    Current.PartCounts.push_back(count);
+}
+
+void TMapinfoMIF::ReadPen()
+{
+    std::string token = Tokens.GetToken();
+    if (!SameText(token, "Pen")) {
+        Tokens.UngetToken(std::move(token));
+        return;
+    }
+    std::int32_t width = NeedInt();
+    std::int32_t pattern = NeedInt();
+    std::int32_t color = NeedInt();
+    TLineStyle pen;
+    pen.lopnStyle = PenStyleOfPattern(pattern);
+    pen.lopnWidth.x = width;
+    pen.lopnWidth.y = 0;
+    pen.lopnColor = CheckedMifColor(color);
+    if (Current.ObjType == otLine || Current.ObjType == otPolygon) SetStylePrefix(Current.Style, pen);
+}
+
+void TMapinfoMIF::ReadBrush()
+{
+    std::string token = Tokens.GetToken();
+    if (!SameText(token, "Brush")) {
+        Tokens.UngetToken(std::move(token));
+        return;
+    }
+    QM_ASSERT("MapInfoMIF", Current.ObjType == otPolygon);
+    TEolTokensShown eolTokens(Tokens);
+    std::int32_t pattern = NeedInt();
+    std::int32_t foreColor = NeedInt();
+    TAreaStyle area = Current.Style.As<TAreaStyle>();
+    token = Tokens.GetToken();
+    if (!token.empty() && token != kEolToken) {
+        area.BackColor = CheckedMifColor(StrToInt(token));
+        area.BackMode = OPAQUE;
+    } else {
+        area.BackColor = 0;
+        area.BackMode = TRANSPARENT;
+        if (token.empty()) Tokens.UngetToken(std::move(token));
+    }
+    area.Brush = BrushOfPattern(pattern, CheckedMifColor(foreColor));
+    SetStylePrefix(Current.Style, area);
+}
+
+void TMapinfoMIF::ReadSymbol()
+{
+    std::string token = Tokens.GetToken();
+    if (!SameText(token, "Symbol")) {
+        Tokens.UngetToken(std::move(token));
+        return;
+    }
+    TEolTokensShown eolTokens(Tokens);
+    std::int32_t shape = NeedInt();
+    std::int32_t color = NeedInt();
+    std::int32_t size = NeedInt();
+
+    std::string font = Tokens.GetToken();
+    if (font.empty()) {
+        Tokens.UngetToken(std::string());
+    } else if (font == kEolToken) {
+        font.clear();
+    } else {
+        // Font style and rotation are not used.
+        for (;;) {
+            token = Tokens.GetToken();
+            if (token == kEolToken) break;
+            if (token.empty()) {
+                Tokens.UngetToken(std::move(token));
+                break;
+            }
+        }
+    }
+    std::string fontName(WithoutDoubleQuotes(font));
+    if (!font.empty() && fontName == "MapInfo Cartographic" && !CartographicFontInstalled()) {
+        fontName = "Wingdings";
+        shape = 159;
+        size = RoundToInt(size * 2.5);
+    }
+
+    TPointStyle symbol;
+    symbol.SymbolChar = shape;
+    symbol.SymbolSize = MulDiv(size, ScreenDpi, 144);
+    symbol.SymbolColor = MifColorToColor(color);
+    symbol.SymbolFont = font.empty() ? 0 : FontIndex(fontName);
+    SetStylePrefix(Current.Style, symbol);
+}
+
+std::int32_t TMapinfoMIF::NeedInt()
+{
+    return StrToInt(Tokens.NeedToken());
+}
+
+double TMapinfoMIF::NeedReal()
+{
+    return StrToFloat(Tokens.NeedToken());
+}
+
+std::int32_t TMapinfoMIF::NeedCount()
+{
+    std::int32_t count = NeedInt();
+    if (count < 0)
+        throw QMError("Invalid point count. File %s, line %d", Tokens.TokenFileName().c_str(), Tokens.TokenLineNo());
+    return count;
+}
+
+void TMapinfoMIF::NeedPoint()
+{
+    TDoublePoint p;
+    p.x = NeedReal();
+    p.y = NeedReal();
+    Current.Points.push_back(p);
+}

@@ -1,0 +1,89 @@
+#include "FileByteReader.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "FileNames.h"
+#include "RuntimeErrors.h"
+
+namespace {
+
+constexpr std::size_t kBufferSize = std::size_t(1) << 16;
+
+} // namespace
+
+TFileByteReader::TFileByteReader(const std::string& path) : Path(path), Buffer(kBufferSize)
+{
+    Fd = ::open(ResolveFileCase(path).c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat info {};
+    if (Fd < 0 || ::fstat(Fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        std::string reason = std::strerror(errno);
+        if (Fd >= 0) ::close(Fd);
+        throw EInOutError("Cannot open file " + path + ": " + reason);
+    }
+    ::posix_fadvise(Fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    FileSize = static_cast<std::uint64_t>(info.st_size);
+}
+
+TFileByteReader::~TFileByteReader()
+{
+    ::close(Fd);
+}
+
+std::size_t TFileByteReader::ReadFile(char* out, std::size_t n)
+{
+    std::size_t done = 0;
+    while (done < n) {
+        ssize_t got = ::read(Fd, out + done, n - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) throw EInOutError("Cannot read file " + Path + ": " + std::strerror(errno));
+        if (got == 0) break;
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+bool TFileByteReader::Fill()
+{
+    BufferBegin = 0;
+    BufferEnd = ReadFile(Buffer.data(), Buffer.size());
+    return BufferEnd > 0;
+}
+
+void TFileByteReader::ReadBytes(void* out, std::size_t n)
+{
+    char* to = static_cast<char*>(out);
+    while (n > 0) {
+        if (BufferBegin == BufferEnd) {
+            // Large reads go straight to their destination.
+            if (n >= Buffer.size()) {
+                std::size_t got = ReadFile(to, n);
+                Pos += got;
+                if (got < n) throw EReadPastEnd();
+                return;
+            }
+            if (!Fill()) throw EReadPastEnd();
+        }
+        std::size_t part = std::min(n, BufferEnd - BufferBegin);
+        std::memcpy(to, Buffer.data() + BufferBegin, part);
+        BufferBegin += part;
+        Pos += part;
+        to += part;
+        n -= part;
+    }
+}
+
+void TFileByteReader::Skip(std::uint64_t n)
+{
+    while (n > 0) {
+        if (BufferBegin == BufferEnd && !Fill()) throw EReadPastEnd();
+        std::size_t part = static_cast<std::size_t>(std::min<std::uint64_t>(n, BufferEnd - BufferBegin));
+        BufferBegin += part;
+        Pos += part;
+        n -= part;
+    }
+}

@@ -1,0 +1,50 @@
+#pragma once
+// Reads a binary file from front to back through one fixed buffer, with the
+// checks of TByteCursor: every read is bounds-checked, and a read past the
+// end raises EReadPastEnd. Large files are never held whole in memory.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ByteCursor.h"
+
+class TFileByteReader {
+public:
+    // Raises EInOutError naming the file when it cannot be opened.
+    explicit TFileByteReader(const std::string& path);
+    ~TFileByteReader();
+    TFileByteReader(const TFileByteReader&) = delete;
+    TFileByteReader& operator=(const TFileByteReader&) = delete;
+
+    std::uint64_t Position() const { return Pos; }
+    // Bytes left before the end the file had when it was opened.
+    std::uint64_t Remaining() const { return Pos < FileSize ? FileSize - Pos : 0; }
+
+    void Skip(std::uint64_t n);
+    std::int32_t ReadI32() { return ReadLE<std::int32_t>(); }
+    double ReadF64() { return ReadLE<double>(); }
+    // Copies the next n bytes to `out`.
+    void ReadBytes(void* out, std::size_t n);
+
+private:
+    template <class T>
+    T ReadLE()
+    {
+        static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
+        T v;
+        ReadBytes(&v, sizeof(T));
+        return v;
+    }
+    // Refills the empty buffer; false at the end of the file.
+    bool Fill();
+    // Reads into `out` straight from the file; the count actually read.
+    std::size_t ReadFile(char* out, std::size_t n);
+
+    std::string Path;
+    int Fd = -1;
+    std::uint64_t FileSize = 0;
+    std::uint64_t Pos = 0;
+    std::vector<char> Buffer;
+    std::size_t BufferBegin = 0;
+    std::size_t BufferEnd = 0;
+};

@@ -1,0 +1,43 @@
+#include "geodata/FontTable.h"
+
+#include <gtest/gtest.h>
+
+class FontTableTest : public ::testing::Test {
+protected:
+    void SetUp() override { ResetFontTable(); }
+    void TearDown() override
+    {
+        SetInstalledFontProbe(nullptr);
+        ResetFontTable();
+    }
+};
+
+TEST_F(FontTableTest, NamesAreAppendedOnceAndFoundWithoutCase)
+{
+    EXPECT_EQ(FontIndex("symbol"), 0);
+    EXPECT_EQ(FontIndex("Arial"), 1);
+    EXPECT_EQ(FontIndex("Arial"), 1);
+    EXPECT_EQ(FontIndex("ARIAL"), 1);
+    EXPECT_EQ(FontIndex("Wingdings"), 2);
+    EXPECT_EQ(FontName(0), "Symbol");
+    EXPECT_EQ(FontName(1), "Arial");
+    EXPECT_EQ(FontName(-1), "");
+    EXPECT_EQ(FontName(3), "");
+    EXPECT_EQ(FontList().size(), 3u);
+}
+
+TEST_F(FontTableTest, CartographicFontIsAskedOnceAndRemembered)
+{
+    EXPECT_FALSE(CartographicFontInstalled()); // headless: no font installed
+    int asked = 0;
+    std::string askedFor;
+    SetInstalledFontProbe([&](const std::string& family) {
+        ++asked;
+        askedFor = family;
+        return true;
+    });
+    EXPECT_TRUE(CartographicFontInstalled());
+    EXPECT_TRUE(CartographicFontInstalled());
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(askedFor, "MapInfo Cartographic");
+}

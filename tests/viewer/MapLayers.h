@@ -1,0 +1,132 @@
+#pragma once
+// Layers and objects made in memory for the view tests, and raster files
+// written small into a scratch folder.
+#include <QColor>
+#include <QImage>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "geodata/QMLayers.h"
+#include "geodata/QMMapDecl.h"
+#include "viewer/QMMapDoc.h"
+
+namespace maptest {
+
+inline QRgb Rgb(int r, int g, int b)
+{
+    return qRgb(r, g, b);
+}
+
+inline TAreaStyle SolidArea(TColorRef fill, std::uint32_t penStyle = PS_NULL, TColorRef pen = 0)
+{
+    TAreaStyle style;
+    style.Outline.lopnStyle = penStyle;
+    style.Outline.lopnWidth.x = 1;
+    style.Outline.lopnColor = pen;
+    style.Brush.lbStyle = BS_SOLID;
+    style.Brush.lbColor = fill;
+    return style;
+}
+
+// An object of one or more parts; the bounds are computed from the points.
+inline MapObject MakeObject(std::uint8_t type, const std::vector<std::vector<TDoublePoint>>& parts)
+{
+    MapObject object;
+    object.ObjType = type;
+    for (const auto& part : parts) {
+        object.PartCounts.push_back(static_cast<std::int32_t>(part.size()));
+        object.Points.insert(object.Points.end(), part.begin(), part.end());
+    }
+    object.Bounds = PointsBounds(object.Points);
+    CalcPartBounds(object);
+    return object;
+}
+
+inline std::vector<TDoublePoint> Square(double x1, double y1, double x2, double y2)
+{
+    return {{x1, y1}, {x2, y1}, {x2, y2}, {x1, y2}, {x1, y1}};
+}
+
+inline MapObject AreaObject(const std::vector<std::vector<TDoublePoint>>& rings, const TAreaStyle& style)
+{
+    MapObject object = MakeObject(otPolygon, rings);
+    object.Style.Set(style);
+    return object;
+}
+
+inline PLayer VectorLayerOf(std::vector<MapObject> objects, std::int16_t visible = 1)
+{
+    auto layer = std::make_shared<Layer>();
+    InitLayer(*layer);
+    layer->Kind = lkVector;
+    layer->Visible = visible;
+    layer->Vector = std::make_unique<VectorLayer>();
+    InitVectorLayer(*layer->Vector);
+    layer->Vector->Objects = std::move(objects);
+    return layer;
+}
+
+// Adds the layer on top of the document's list; the test keeps ownership.
+inline Layer& AddOnTop(TQMMapDoc& document, PLayer layer)
+{
+    Layer& added = *layer;
+    document.Layers().InsertFirst(std::move(layer));
+    document.InvalidateExtent();
+    return added;
+}
+
+// A scratch folder, removed with the object.
+class TScratchFolder {
+public:
+    TScratchFolder()
+    {
+        static int serial = 0;
+        Dir = std::filesystem::temp_directory_path() /
+              ("qm-view-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
+        std::filesystem::create_directories(Dir);
+    }
+    ~TScratchFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(Dir, ignored);
+    }
+    std::string Path(const std::string& name) const { return (Dir / name).string(); }
+    std::string Write(const std::string& name, const std::string& bytes) const
+    {
+        std::ofstream(Dir / name, std::ios::binary) << bytes;
+        return Path(name);
+    }
+    // A palette whose entry i is grey i.
+    std::string GreyPalette() const
+    {
+        std::string bytes = "QMPAL";
+        for (int i = 0; i < 256; ++i) bytes += std::string(3, static_cast<char>(i));
+        return Write("grey.qmp", bytes);
+    }
+    // name.rdc and name.rst of one row of cells over the extent (0..columns, 0..1);
+    // returns the ".rst" path.
+    template <class T>
+    std::string WriteRaster(const std::string& name, const std::string& type, const std::vector<T>& cells,
+                            const std::string& extra = "") const
+    {
+        const std::string columns = std::to_string(cells.size());
+        Write(name + ".rdc", "file format : IDRISI Raster A.1\ndata type   : " + type +
+                                 "\nfile type   : binary\ncolumns     : " + columns +
+                                 "\nrows        : 1\nref. system : alber-rus\nref. units  : m\nunit dist.  : 1"
+                                 "\nmin. X      : 0\nmax. X      : " + columns +
+                                 "\nmin. Y      : 0\nmax. Y      : 1\n" + extra);
+        std::string bytes(cells.size() * sizeof(T), '\0');
+        for (std::size_t i = 0; i < cells.size(); ++i) std::memcpy(bytes.data() + i * sizeof(T), &cells[i], sizeof(T));
+        return Write(name + ".rst", bytes);
+    }
+
+private:
+    std::filesystem::path Dir;
+};
+
+} // namespace maptest

@@ -1,0 +1,339 @@
+#include "viewer/QMMapView.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <gtest/gtest.h>
+
+#include "geodata/IdrisiRST.h"
+#include "platform/ByteCursor.h"
+#include "platform/TextFile.h"
+#include "tests/support/RecordingUi.h"
+#include "tests/viewer/MapLayers.h"
+
+using namespace maptest;
+
+namespace {
+
+void SendMouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held)
+{
+    QMouseEvent event(type, QPointF(at), target->mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+}
+
+// A view of a 400 x 200 client area showing the document.
+class MapViewTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        View.setFrameShape(QFrame::NoFrame);
+        View.resize(400 + View.verticalScrollBar()->sizeHint().width(),
+                    200 + View.horizontalScrollBar()->sizeHint().height());
+        View.show();
+        QApplication::processEvents();
+        ASSERT_EQ(View.viewport()->size(), QSize(400, 200));
+        View.SetDoc(&Document);
+    }
+
+    void Press(QPoint at, Qt::MouseButton button = Qt::LeftButton)
+    {
+        SendMouse(View.viewport(), QEvent::MouseButtonPress, at, button, button);
+    }
+    void Drag(QPoint to) { SendMouse(View.viewport(), QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton); }
+    void Hover(QPoint to) { SendMouse(View.viewport(), QEvent::MouseMove, to, Qt::NoButton, Qt::NoButton); }
+    void Release(QPoint at) { SendMouse(View.viewport(), QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton); }
+
+    // One green square layer over the extent (0, 1000, 1000, 0).
+    void AddSquareLayer(double size = 1000)
+    {
+        AddOnTop(Document, VectorLayerOf({AreaObject({Square(0, 0, size, size / 2)}, SolidArea(RGB(0, 255, 0)))}));
+    }
+
+    TQMMapDoc Document;
+    TQMMapView View;
+};
+
+} // namespace
+
+TEST_F(MapViewTest, ResetViewFitsTheDocument)
+{
+    AddSquareLayer(); // 1000 x 500 in 400 x 200: scale 0.4 both ways
+    View.ResetView(true);
+    EXPECT_DOUBLE_EQ(View.Viewport().GetScale(), 0.4);
+    EXPECT_DOUBLE_EQ(View.Viewport().GetOriginX(), 0);
+    EXPECT_FALSE(View.horizontalScrollBar()->isEnabled());
+    EXPECT_EQ(View.horizontalScrollBar()->maximum(), 0);
+    const QImage image = View.RenderImage();
+    EXPECT_EQ(image.size(), QSize(400, 200));
+    EXPECT_EQ(image.pixel(200, 100), Rgb(0, 255, 0));
+}
+
+TEST_F(MapViewTest, ScrollBarsFollowTheZoomAndMoveTheMap)
+{
+    AddSquareLayer();
+    View.ResetView(true);
+    View.ZoomIn();
+    QScrollBar* bar = View.horizontalScrollBar();
+    EXPECT_TRUE(bar->isEnabled());
+    EXPECT_EQ(bar->pageStep(), 15000);
+    EXPECT_EQ(bar->value(), 7500);
+    EXPECT_EQ(bar->maximum(), 15000);
+    const double visible = 400 / View.Viewport().GetScale();
+    const double before = View.Viewport().GetOriginX();
+    bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    EXPECT_NEAR(View.Viewport().GetOriginX(), before - visible / 10, 1 / View.Viewport().GetScale());
+    bar->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_NEAR(View.Viewport().GetOriginX() + visible, 1000, 1 / View.Viewport().GetScale());
+    EXPECT_EQ(bar->value(), 15000);
+    bar->triggerAction(QAbstractSlider::SliderToMinimum);
+    EXPECT_DOUBLE_EQ(View.Viewport().GetOriginX(), 0);
+    EXPECT_EQ(bar->value(), 0);
+}
+
+TEST_F(MapViewTest, ZoomToolBandAndClick)
+{
+    AddSquareLayer();
+    View.ResetView(true);
+    View.SetZoomMode(true);
+    const TDoublePoint corner = View.Viewport().ScreenToWorld(TPoint{100, 150}, 200);
+    // Dragged up and to the right: 100 x 50 px, which fills the 400 x 200 view.
+    Press(QPoint(100, 150));
+    Drag(QPoint(150, 120));
+    EXPECT_TRUE(View.IsBandActive());
+    Drag(QPoint(200, 100));
+    Release(QPoint(200, 100));
+    EXPECT_FALSE(View.IsBandActive());
+    EXPECT_DOUBLE_EQ(View.Viewport().GetScale(), 1.6);
+    EXPECT_DOUBLE_EQ(View.Viewport().GetOriginX(), corner.x);
+    EXPECT_DOUBLE_EQ(View.Viewport().GetOriginY(), corner.y);
+
+    // A click zooms by 1.5 around the point.
+    const TDoublePoint clicked = View.Viewport().ScreenToWorld(TPoint{180, 90}, 200);
+    Press(QPoint(180, 90));
+    Release(QPoint(180, 90));
+    EXPECT_DOUBLE_EQ(View.Viewport().GetScale(), 2.4);
+    EXPECT_NEAR(View.Viewport().GetOriginX() + 200 / 2.4, clicked.x, 1e-9);
+}
+
+TEST_F(MapViewTest, BandDraggedLeftZoomsAndALineBandStays)
+{
+    AddSquareLayer();
+    View.ResetView(true);
+    View.SetZoomMode(true);
+    Press(QPoint(300, 50));
+    Drag(QPoint(200, 100));
+    Release(QPoint(200, 100));
+    EXPECT_DOUBLE_EQ(View.Viewport().GetScale(), 1.6);
+
+    const double scale = View.Viewport().GetScale();
+    Press(QPoint(10, 50));
+    Drag(QPoint(90, 50));
+    Release(QPoint(90, 50));
+    EXPECT_TRUE(View.IsBandActive());
+    EXPECT_DOUBLE_EQ(View.Viewport().GetScale(), scale);
+}
+
+TEST_F(MapViewTest, PanDragMovesTheMapWithinTheExtent)
+{
+    AddSquareLayer();
+    View.ResetView(true);
+    View.ZoomIn(); // 0.8 px per unit
+    View.SetPanMode(true);
+    const double x = View.Viewport().GetOriginX();
+    Press(QPoint(200, 100));
+    EXPECT_TRUE(View.IsPanDragging());
+    Drag(QPoint(240, 100));
+    EXPECT_DOUBLE_EQ(View.Viewport().GetOriginX(), x - 50);
+    Release(QPoint(240, 100));
+    EXPECT_FALSE(View.IsPanDragging());
+    EXPECT_EQ(View.horizontalScrollBar()->value(), View.Viewport().HorizontalBar().Position);
+}
+
+TEST_F(MapViewTest, ZeroSizedWindowChangesNothing)
+{
+    AddSquareLayer();
+    View.ResetView(true);
+    View.ZoomIn();
+    const double scale = View.Viewport().GetScale();
+    const double x = View.Viewport().GetOriginX();
+    View.resize(0, 0);
+    QApplication::processEvents();
+    EXPECT_DOUBLE_EQ(View.Viewport().GetScale(), scale);
+    EXPECT_DOUBLE_EQ(View.Viewport().GetOriginX(), x);
+}
+
+TEST_F(MapViewTest, StatusBarShowsThePointersCoordinates)
+{
+    AddSquareLayer();
+    View.ResetView(true);
+    QStatusBar bar;
+    TStatusBarPanels panels(bar);
+    EXPECT_EQ(panels.Panel(0)->width(), 400);
+    EXPECT_EQ(panels.Panel(3)->width(), 50);
+    EXPECT_EQ(panels.Panel(1)->width(), 120);
+    EXPECT_EQ(panels.Panel(2)->alignment(), Qt::AlignCenter);
+    View.SetStatusBar(&panels, 1);
+    Hover(QPoint(100, 50));
+    std::string x, y;
+    Document.PointToCoordTexts(View.Viewport().ScreenToDoc(TPoint{100, 50}, 200), x, y);
+    EXPECT_FALSE(x.empty());
+    EXPECT_EQ(panels.PanelText(1), QString::fromStdString(x));
+    EXPECT_EQ(panels.PanelText(2), QString::fromStdString(y));
+    EXPECT_TRUE(panels.PanelText(0).isEmpty());
+}
+
+TEST_F(MapViewTest, ExportWritesA24BitBitmapOfTheClientArea)
+{
+    AddSquareLayer();
+    View.ResetView(true);
+    // Saving during a pan drag still writes the whole map.
+    View.SetPanMode(true);
+    Press(QPoint(10, 10));
+    TScratchFolder folder;
+    const std::string file = folder.Path("view.png"); // BMP whatever the extension
+    View.SaveViewBitmap(QString::fromStdString(file));
+    Release(QPoint(10, 10));
+
+    const std::string bytes = ReadFileBytes(file);
+    TByteCursor cursor(bytes);
+    EXPECT_EQ(cursor.Take(2), "BM");
+    cursor.Skip(16);
+    EXPECT_EQ(cursor.ReadI32(), 400);
+    EXPECT_EQ(std::abs(cursor.ReadI32()), 200);
+    cursor.Skip(2);
+    EXPECT_EQ(cursor.ReadU16(), 24);
+    QImage back(QString::fromStdString(file), "BMP");
+    ASSERT_FALSE(back.isNull());
+    EXPECT_EQ(back.convertToFormat(QImage::Format_RGB32), View.RenderImage());
+}
+
+TEST_F(MapViewTest, ExportToAnUnwritablePlaceRaises)
+{
+    AddSquareLayer();
+    View.ResetView(true);
+    TScratchFolder folder;
+    const std::string file = folder.Path("missing/view.bmp");
+    try {
+        View.SaveViewBitmap(QString::fromStdString(file));
+        FAIL() << "no error";
+    } catch (const QMError& error) {
+        EXPECT_EQ(std::string(error.what()), "Cannot create file " + file + ".");
+    }
+}
+
+TEST_F(MapViewTest, PaintFailureIsReportedOnce)
+{
+    auto [ui, guard] = RecordingUi::Install();
+    TMDoc plain;
+    View.SetDoc(&plain);
+    View.viewport()->repaint();
+    View.viewport()->repaint();
+    QApplication::processEvents();
+    ASSERT_EQ(ui->Messages.size(), 1u);
+    EXPECT_EQ(ui->Messages[0].Caption, "Error");
+    View.SetDoc(&Document);
+}
+
+namespace {
+
+// A document with an integer raster (cells 7 and 3, code 7 named Forest),
+// a real raster (cells 2.5 and 0.25) and a vector layer on top.
+class MapViewHintTest : public MapViewTest {
+protected:
+    void SetUp() override
+    {
+        MapViewTest::SetUp();
+        const std::string palette = Folder.GreyPalette();
+        IntegerFile = Folder.WriteRaster<std::int16_t>("landuse", "integer", {7, 3},
+                                                       "min. value : 3\nmax. value : 7\ndisplay min : 3\ndisplay max : 7\n"
+                                                       "legend cats : 1\ncode 7 : Forest;Лес\n");
+        RealFile = Folder.WriteRaster<float>("depth", "real", {2.5f, 0.25f});
+        Document.Layers().AddRasterLayer(RealFile, palette, true, false, 1);
+        Document.Layers().AddRasterLayer(IntegerFile, palette, true, false, 1);
+        AddOnTop(Document, VectorLayerOf({AreaObject({Square(0, 0, 2, 1)}, SolidArea(RGB(0, 255, 0)))}));
+        VectorFile = "roads.vct";
+        Document.Layers().Items(0)->FileName = VectorFile;
+        View.SetSelectedLayerSource([this] { return Selected; });
+        View.ResetView(true); // 2 x 1 in 400 x 200: a cell is 200 px wide
+    }
+
+    TScratchFolder Folder;
+    std::string IntegerFile;
+    std::string RealFile;
+    std::string VectorFile;
+    std::string Selected;
+    const std::string None;
+};
+
+} // namespace
+
+TEST_F(MapViewHintTest, TextsOfTheCellUnderThePointer)
+{
+    const QString decimal = QLocale().decimalPoint();
+    struct Row {
+        const char* name;
+        const std::string* selected;
+        QPoint at;
+        QString expected;
+    } rows[] = {
+        {"category cell", &IntegerFile, {50, 100}, "7:Forest"},
+        {"right half of cell 0", &IntegerFile, {190, 100}, "7:Forest"},
+        {"cell without a category", &IntegerFile, {250, 100}, "3"},
+        {"real cell", &RealFile, {100, 100}, "2" + decimal + "50"},
+        {"vector selected: the lowest visible raster", &VectorFile, {100, 100}, "2" + decimal + "50"},
+        {"nothing selected", &None, {100, 100}, ""},
+    };
+    for (const Row& row : rows) {
+        Selected = *row.selected;
+        EXPECT_EQ(View.GetHintText(row.at), row.expected) << row.name;
+    }
+}
+
+TEST_F(MapViewHintTest, HiddenSelectedRasterStillAnswers)
+{
+    Document.LayerByName(RealFile)->Visible = 0;
+    Selected = RealFile;
+    EXPECT_EQ(View.GetHintText(QPoint(100, 100)), "2" + QString(QLocale().decimalPoint()) + "50");
+    // With the vector layer selected the hidden raster is passed over.
+    Selected = VectorFile;
+    EXPECT_EQ(View.GetHintText(QPoint(100, 100)), "7:Forest");
+}
+
+TEST_F(MapViewHintTest, HintWindowShowsAndHides)
+{
+    Selected = IntegerFile;
+    View.SetHintMode(true);
+    Press(QPoint(250, 100));
+    ASSERT_NE(View.HintWindow(), nullptr);
+    EXPECT_EQ(View.HintWindow()->text(), "3 ");
+    const QPoint at = View.viewport()->mapToGlobal(QPoint(250, 100));
+    EXPECT_EQ(View.HintWindow()->geometry(), QRect(at.x(), at.y() - 18, 16, 18));
+    Press(QPoint(250, 100), Qt::RightButton);
+    EXPECT_EQ(View.HintWindow(), nullptr);
+
+    Press(QPoint(50, 100));
+    ASSERT_NE(View.HintWindow(), nullptr);
+    EXPECT_EQ(View.HintWindow()->text(), "7:Forest");
+    EXPECT_EQ(View.HintWindow()->width(), 64);
+    View.SetHintMode(false);
+    EXPECT_EQ(View.HintWindow(), nullptr);
+
+    // A pointer outside the raster shows nothing.
+    View.SetHintMode(true);
+    View.ZoomOut();
+    Press(QPoint(2, 2));
+    EXPECT_EQ(View.HintWindow(), nullptr);
+}
+
+TEST_F(MapViewHintTest, RasterIsDrawnWithItsPalette)
+{
+    // The vector square on top hides the rasters: hide it.
+    Document.Layers().Items(0)->Visible = 0;
+    const QImage image = View.RenderImage();
+    // Cells 7 and 3 of the integer raster, stretched over its range 3..7.
+    EXPECT_EQ(image.pixel(100, 100), Rgb(255, 255, 255));
+    EXPECT_EQ(image.pixel(300, 100), Rgb(0, 0, 0));
+}

@@ -1,0 +1,345 @@
+#include "viewer/LayerPainter.h"
+
+#include <QFont>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QImage>
+#include <QList>
+#include <QPainter>
+#include <QPainterPath>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "geodata/FontTable.h"
+#include "geodata/IdrisiRST.h"
+#include "geodata/QMLayers.h"
+#include "platform/CheckedMath.h"
+#include "platform/RuntimeErrors.h"
+#include "platform/qt/QtColors.h"
+#include "platform/qt/SymbolFonts.h"
+#include "softedge/Softedge.h"
+#include "viewer/MView.h"
+#include "viewer/QMMapDoc.h"
+
+namespace {
+
+// A symbol size from a damaged file must not ask for a font of millions of
+// pixels.
+constexpr int kMaxSymbolPixels = 4096;
+
+Qt::BrushStyle HatchPattern(std::uint32_t hatch)
+{
+    switch (hatch) {
+    case HS_HORIZONTAL: return Qt::HorPattern;
+    case HS_VERTICAL: return Qt::VerPattern;
+    case HS_FDIAGONAL: return Qt::FDiagPattern;
+    case HS_BDIAGONAL: return Qt::BDiagPattern;
+    case HS_CROSS: return Qt::CrossPattern;
+    case HS_DIAGCROSS: return Qt::DiagCrossPattern;
+    default: return Qt::SolidPattern;
+    }
+}
+
+// The number of points the parts of `object` take, or -1 when the counts do
+// not fit the point array.
+std::int64_t PointsInParts(const MapObject& object)
+{
+    std::int64_t total = 0;
+    for (std::int32_t count : object.PartCounts) {
+        if (count < 0) return -1;
+        total += count;
+    }
+    return total <= static_cast<std::int64_t>(object.Points.size()) ? total : -1;
+}
+
+} // namespace
+
+QPen PenFromLogPen(const TLogPen& pen)
+{
+    Qt::PenStyle style = Qt::SolidLine;
+    switch (pen.lopnStyle) {
+    case PS_DASH: style = Qt::DashLine; break;
+    case PS_DOT: style = Qt::DotLine; break;
+    case PS_DASHDOT: style = Qt::DashDotLine; break;
+    case PS_DASHDOTDOT: style = Qt::DashDotDotLine; break;
+    case PS_NULL: style = Qt::NoPen; break;
+    default: break;
+    }
+    QPen result(ColorRefToQColor(pen.lopnColor), std::max(0, pen.lopnWidth.x), style, Qt::RoundCap, Qt::RoundJoin);
+    return result;
+}
+
+QBrush BrushFromLogBrush(const TLogBrush& brush)
+{
+    switch (brush.lbStyle) {
+    case BS_SOLID: return QBrush(ColorRefToQColor(brush.lbColor), Qt::SolidPattern);
+    case BS_HATCHED: return QBrush(ColorRefToQColor(brush.lbColor), HatchPattern(brush.lbHatch));
+    default: return QBrush(Qt::NoBrush);
+    }
+}
+
+TRasterImage RasterImageOf(const TIdrisiRST& raster)
+{
+    TRasterImage image;
+    image.Bits = raster.GetBits();
+    image.Columns = raster.GetColumns();
+    image.Rows = raster.GetRows();
+    image.RowBytes = DibRowBytes(image.Columns);
+    image.Colors = raster.GetBitmapInfo()->bmiColors.data();
+    image.Bounds = raster.GetBounds();
+    return image;
+}
+
+std::optional<TPoint> CellAtPoint(const TDoubleRect& bounds, std::int32_t columns, std::int32_t rows,
+                                  const TDoublePoint& p)
+{
+    const double width = bounds.X2 - bounds.X1;
+    const double height = bounds.Y1 - bounds.Y2;
+    if (!(width > 0) || !(height > 0) || columns <= 0 || rows <= 0) return std::nullopt;
+    if (!(p.x >= bounds.X1 && p.x <= bounds.X2 && p.y >= bounds.Y2 && p.y <= bounds.Y1)) return std::nullopt;
+    const double column = std::floor((p.x - bounds.X1) * columns / width);
+    const double row = std::floor((p.y - bounds.Y2) * rows / height);
+    return TPoint{std::min(static_cast<std::int32_t>(column), columns - 1),
+                  std::min(static_cast<std::int32_t>(row), rows - 1)};
+}
+
+TLayerPainter::TLayerPainter(QPainter& painter, const TMView& view, QSize client)
+    : Painter(painter), View(view), Client{0, 0, client.width(), client.height()}
+{
+}
+
+QPoint TLayerPainter::ScreenPoint(const TDoublePoint& layerPoint, const TAffineTransform& layerToMap) const
+{
+    TPoint p = View.DocToScreen(TransformPoint(layerToMap, layerPoint), View.GetViewHeight());
+    return QPoint(p.x, p.y);
+}
+
+bool TLayerPainter::PartVisible(const MapObject& object, std::size_t part, const TAffineTransform& layerToMap) const
+{
+    if (part >= object.PartBounds.size()) return false;
+    TRect s = View.DocToScreen(TransformRect(layerToMap, object.PartBounds[part]), View.GetViewHeight());
+    return IntRectsOverlap(s, Client);
+}
+
+void TLayerPainter::DrawRasterLayer(const Layer& layer)
+{
+    if (layer.Raster == nullptr || layer.Raster->Image == nullptr) return;
+    const TIdrisiRST& raster = *layer.Raster->Image;
+    if (!raster.IsLoaded()) return;
+    DrawRasterImage(RasterImageOf(raster), layer.LayerToMap, layer.MapToLayer);
+}
+
+// The visible part of the image is cut from it with a fractional source
+// rectangle, so that at any zoom the cells stay in register with the
+// vectors; the image is bottom-up and is drawn flipped.
+void TLayerPainter::DrawRasterImage(const TRasterImage& image, const TAffineTransform& layerToMap,
+                                    const TAffineTransform& mapToLayer)
+{
+    if (image.Bits == nullptr || image.Columns <= 0 || image.Rows <= 0 || image.Colors == nullptr) return;
+    if (image.RowBytes > std::numeric_limits<int>::max()) return;
+    const double height = View.GetViewHeight();
+    const TDoubleRect a = TransformRect(View.GetDocToView(), TransformRect(layerToMap, image.Bounds));
+    const TDoubleRect visible = View.ScreenToWorld(Client, height);
+    const TDoubleRect c = RectIntersect(a, visible);
+    if (RectIsEmpty(c)) return;
+
+    // The visible part in cells, columns from the west and rows from the south.
+    const TDoubleRect l = TransformRect(mapToLayer, TransformRect(View.GetViewToDoc(), c));
+    const TDoubleRect& b = image.Bounds;
+    const double sx = image.Columns / (b.X2 - b.X1);
+    const double sy = image.Rows / (b.Y1 - b.Y2);
+    const double left = std::clamp((l.X1 - b.X1) * sx, 0.0, static_cast<double>(image.Columns));
+    const double right = std::clamp((l.X2 - b.X1) * sx, 0.0, static_cast<double>(image.Columns));
+    const double south = std::clamp((l.Y2 - b.Y2) * sy, 0.0, static_cast<double>(image.Rows));
+    const double north = std::clamp((l.Y1 - b.Y2) * sy, 0.0, static_cast<double>(image.Rows));
+    if (!(right > left) || !(north > south)) return;
+
+    const double scale = View.GetScale();
+    const double dstLeft = (c.X1 - View.GetOriginX()) * scale;
+    const double dstRight = (c.X2 - View.GetOriginX()) * scale;
+    const double dstTop = height - (c.Y1 - View.GetOriginY()) * scale;
+    const double dstBottom = height - (c.Y2 - View.GetOriginY()) * scale;
+
+    QImage wrapped(image.Bits, image.Columns, image.Rows, static_cast<int>(image.RowBytes), QImage::Format_Indexed8);
+    QList<QRgb> table(256);
+    for (int i = 0; i < 256; ++i) table[i] = RgbQuadToQRgb(image.Colors[i]);
+    wrapped.setColorTable(table);
+
+    Painter.save();
+    Painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    // Row 0 of the image is the southern row: mirror the y axis about the
+    // middle of the destination so it lands at the bottom.
+    Painter.translate(0, dstTop + dstBottom);
+    Painter.scale(1, -1);
+    Painter.drawImage(QRectF(dstLeft, dstTop, dstRight - dstLeft, dstBottom - dstTop), wrapped,
+                      QRectF(left, south, right - left, north - south));
+    Painter.restore();
+}
+
+void TLayerPainter::DrawVectorLayer(const Layer& layer)
+{
+    QM_ASSERT("QMMapView", layer.Kind == 1 && layer.Vector != nullptr);
+    const VectorLayer& vector = *layer.Vector;
+    const double height = View.GetViewHeight();
+    for (const MapObject& object : vector.Objects) {
+        TRect s = View.DocToScreen(TransformRect(layer.LayerToMap, object.Bounds), height);
+        if (!IntRectsOverlap(s, Client)) continue;
+        const bool custom = vector.UseCustom != 0;
+        switch (object.ObjType) {
+        case otPoint:
+            DrawPointObject(object, custom ? vector.CustomPoint : object.Style.As<TPointStyle>(), layer.LayerToMap);
+            break;
+        case otLine:
+            DrawLineObject(object, custom ? vector.CustomLine : object.Style.As<TLineStyle>(), layer.LayerToMap);
+            break;
+        case otPolygon:
+            if (custom)
+                DrawAreaObject(object, vector.CustomOpacity, vector.CustomArea, layer.LayerToMap);
+            else
+                DrawAreaObject(object, vector.DefaultOpacity, object.Style.As<TAreaStyle>(), layer.LayerToMap);
+            break;
+        default:
+            break; // text objects are not drawn
+        }
+    }
+}
+
+const TLayerPainter::TSymbolFont& TLayerPainter::SymbolFontInfo(const QString& family)
+{
+    auto found = Fonts.find(family);
+    if (found != Fonts.end()) return *found;
+    TSymbolFont info;
+    info.Installed = !family.isEmpty() && FontFamilyInstalled(family);
+    info.SymbolEncoded = info.Installed && QFontDatabase::writingSystems(family).contains(QFontDatabase::Symbol);
+    return *Fonts.insert(family, info);
+}
+
+// One character of the style's font, centred on the point: the character
+// cell is twice the symbol size high and its bottom lies `size` below the
+// point. A symbol font's code c is its glyph U+F000 + c. Without the font a
+// filled circle of the symbol's size stands in, rather than a wrong letter.
+void TLayerPainter::DrawSymbol(QPoint at, const TPointStyle& style)
+{
+    const QString family = QString::fromStdString(FontName(style.SymbolFont));
+    const TSymbolFont& info = SymbolFontInfo(family);
+    const int size = std::clamp(style.SymbolSize, 0, kMaxSymbolPixels / 2);
+    const QColor colour = ColorRefToQColor(style.SymbolColor);
+    if (!info.Installed) {
+        Painter.setPen(Qt::NoPen);
+        Painter.setBrush(colour);
+        Painter.drawEllipse(QPointF(at), size / 2.0, size / 2.0);
+        return;
+    }
+    const int code = style.SymbolChar & 0xFF;
+    const QString text(QChar(info.SymbolEncoded ? 0xF000 + code : code));
+    QFont font(family);
+    font.setPixelSize(std::max(1, 2 * size));
+    const QFontMetrics metrics(font);
+    Painter.setFont(font);
+    Painter.setPen(colour);
+    Painter.drawText(QPoint(at.x() - metrics.horizontalAdvance(text) / 2, at.y() + size - metrics.descent()), text);
+}
+
+void TLayerPainter::DrawPointObject(const MapObject& object, const TPointStyle& style,
+                                    const TAffineTransform& layerToMap)
+{
+    if (PointsInParts(object) < 0) return;
+    std::size_t start = 0;
+    for (std::size_t part = 0; part < object.PartCounts.size(); ++part) {
+        const std::size_t count = static_cast<std::size_t>(object.PartCounts[part]);
+        // A part without points has nothing to place its symbol on.
+        if (count > 0 && PartVisible(object, part, layerToMap))
+            DrawSymbol(ScreenPoint(object.Points[start], layerToMap), style);
+        start += count;
+    }
+}
+
+void TLayerPainter::DrawLineObject(const MapObject& object, const TLineStyle& style,
+                                   const TAffineTransform& layerToMap)
+{
+    if (PointsInParts(object) < 0) return;
+    const QPen pen = PenFromLogPen(style);
+    std::size_t start = 0;
+    for (std::size_t part = 0; part < object.PartCounts.size(); ++part) {
+        const std::size_t count = static_cast<std::size_t>(object.PartCounts[part]);
+        // A line needs two points.
+        if (count >= 2 && PartVisible(object, part, layerToMap)) {
+            Screen.resize(count);
+            for (std::size_t i = 0; i < count; ++i) Screen[i] = ScreenPoint(object.Points[start + i], layerToMap);
+            Painter.setPen(pen);
+            Painter.drawPolyline(Screen.data(), static_cast<int>(count));
+        }
+        start += count;
+    }
+}
+
+void TLayerPainter::DrawAreaObject(const MapObject& object, std::int32_t opacity, const TAreaStyle& style,
+                                   const TAffineTransform& layerToMap)
+{
+    const std::int64_t n = PointsInParts(object);
+    if (n < 3) return;
+    Screen.resize(static_cast<std::size_t>(n));
+    for (std::size_t i = 0; i < Screen.size(); ++i) Screen[i] = ScreenPoint(object.Points[i], layerToMap);
+
+    if (style.Brush.lbStyle == BS_SOLID && opacity >= 0 && opacity < 255) {
+        if (style.Outline.lopnStyle > static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max()))
+            throw ERangeError();
+        static_assert(sizeof(QPoint) == sizeof(SoftedgePoint));
+        std::vector<SoftedgePoint> points(Screen.size());
+        for (std::size_t i = 0; i < Screen.size(); ++i) points[i] = SoftedgePoint{Screen[i].x(), Screen[i].y()};
+        QMPolyPolygon(&Painter, points.data(), object.PartCounts.data(),
+                      static_cast<std::int32_t>(object.PartCounts.size()), style.Brush.lbColor, opacity,
+                      style.Outline.lopnColor, style.Outline.lopnWidth.x,
+                      static_cast<std::int32_t>(style.Outline.lopnStyle));
+        return;
+    }
+
+    const bool hatched = style.Brush.lbStyle == BS_HATCHED;
+    const Qt::BGMode oldMode = Painter.backgroundMode();
+    const QBrush oldBackground = Painter.background();
+    if (hatched) {
+        Painter.setBackgroundMode(style.BackMode == OPAQUE ? Qt::OpaqueMode : Qt::TransparentMode);
+        Painter.setBackground(ColorRefToQColor(style.BackColor));
+    }
+    Painter.setPen(PenFromLogPen(style.Outline));
+    Painter.setBrush(BrushFromLogBrush(style.Brush));
+    if (object.PartCounts.size() == 1) {
+        Painter.drawPolygon(Screen.data(), static_cast<int>(n), Qt::OddEvenFill);
+    } else {
+        // All rings as one shape: inner rings cut holes, as one ring set of
+        // the platform with the alternate fill rule does.
+        QPainterPath path;
+        path.setFillRule(Qt::OddEvenFill);
+        std::size_t start = 0;
+        for (std::int32_t count : object.PartCounts) {
+            if (count > 0) {
+                QPolygonF ring;
+                ring.reserve(count);
+                for (std::int32_t i = 0; i < count; ++i) ring << QPointF(Screen[start + i]);
+                path.addPolygon(ring);
+                path.closeSubpath();
+            }
+            start += static_cast<std::size_t>(count);
+        }
+        Painter.drawPath(path);
+    }
+    if (hatched) {
+        Painter.setBackgroundMode(oldMode);
+        Painter.setBackground(oldBackground);
+    }
+}
+
+void RenderLayers(QPainter& painter, QSize size, const TMView& view, TQMMapDoc& document, const QColor& background)
+{
+    painter.fillRect(QRect(QPoint(0, 0), size), background);
+    TLayerPainter layers(painter, view, size);
+    document.BeginReverseWalk();
+    while (Layer* layer = document.NextReverseWalk()) {
+        if (layer->Visible <= 0) continue;
+        if (layer->Kind == 0)
+            layers.DrawRasterLayer(*layer);
+        else
+            layers.DrawVectorLayer(*layer);
+    }
+}

@@ -1,0 +1,88 @@
+#pragma once
+// Painting of a composition's layers onto a QPainter: rasters as stretched
+// 8-bit images, vector objects as font symbols, polylines and filled ring
+// sets, translucent solid areas through Softedge. One rendering path serves
+// the window, the bitmap export and the tests.
+#include <QBrush>
+#include <QColor>
+#include <QHash>
+#include <QPen>
+#include <QPoint>
+#include <QSize>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "geodata/Geometry.h"
+#include "geodata/QMMapDecl.h"
+#include "platform/WinTypes.h"
+
+class QPainter;
+class TMView;
+class TQMMapDoc;
+class TIdrisiRST;
+struct Layer;
+
+// A stored pen as Qt draws it: styles 0-4 solid, dash, dot, dash-dot,
+// dash-dot-dot, 5 none, any other solid; width 0 is one pixel.
+QPen PenFromLogPen(const TLogPen& pen);
+// A stored brush: solid, hollow, or one of the six hatches.
+QBrush BrushFromLogBrush(const TLogBrush& brush);
+
+// An 8-bit bottom-up image with its colour table (RGBQUAD words) and its
+// extent in layer units; the pixels are not copied.
+struct TRasterImage {
+    const std::uint8_t* Bits = nullptr;
+    std::int32_t Columns = 0;
+    std::int32_t Rows = 0;
+    std::int64_t RowBytes = 0;
+    const std::uint32_t* Colors = nullptr; // 256 entries
+    TDoubleRect Bounds;                    // (MinX, MaxY, MaxX, MinY)
+};
+TRasterImage RasterImageOf(const TIdrisiRST& raster);
+
+// The cell (column, row from the south edge) that holds the layer point `p`,
+// none outside the raster. The east and north edges belong to the last cell.
+std::optional<TPoint> CellAtPoint(const TDoubleRect& bounds, std::int32_t columns, std::int32_t rows,
+                                  const TDoublePoint& p);
+
+class TLayerPainter {
+public:
+    // Draws in client pixels of `client`, with the view's scale, origin and
+    // ViewHeight.
+    TLayerPainter(QPainter& painter, const TMView& view, QSize client);
+
+    void DrawRasterLayer(const Layer& layer);
+    void DrawVectorLayer(const Layer& layer);
+    void DrawRasterImage(const TRasterImage& image, const TAffineTransform& layerToMap,
+                         const TAffineTransform& mapToLayer);
+    void DrawPointObject(const MapObject& object, const TPointStyle& style, const TAffineTransform& layerToMap);
+    void DrawLineObject(const MapObject& object, const TLineStyle& style, const TAffineTransform& layerToMap);
+    void DrawAreaObject(const MapObject& object, std::int32_t opacity, const TAreaStyle& style,
+                        const TAffineTransform& layerToMap);
+
+private:
+    struct TSymbolFont {
+        bool Installed = false;
+        bool SymbolEncoded = false;
+    };
+
+    QPoint ScreenPoint(const TDoublePoint& layerPoint, const TAffineTransform& layerToMap) const;
+    bool PartVisible(const MapObject& object, std::size_t part, const TAffineTransform& layerToMap) const;
+    void DrawSymbol(QPoint at, const TPointStyle& style);
+    const TSymbolFont& SymbolFontInfo(const QString& family);
+
+    QPainter& Painter;
+    const TMView& View;
+    TRect Client;
+    // Font facts asked once per rendering; the font database is slow to ask.
+    QHash<QString, TSymbolFont> Fonts;
+    std::vector<QPoint> Screen;
+};
+
+// Fills `size` with `background` and draws every visible layer of the
+// document, the last index first and index 0 on top. The view's ViewHeight
+// must be the height of `size`.
+void RenderLayers(QPainter& painter, QSize size, const TMView& view, TQMMapDoc& document, const QColor& background);
