@@ -12,6 +12,7 @@
 #include "geodata/IdrisiRDC.h"
 #include "geodata/IdrisiRST.h"
 #include "platform/NumberText.h"
+#include "platform/UiHooks.h"
 #include "tests/calculator/CalcTestFiles.h"
 
 namespace {
@@ -22,14 +23,12 @@ class ProcessingTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        SavedHooks = IdrisiRSTHooks;
-        IdrisiRSTHooks.ShowWaitCursor = [this] {
-            ++BusyDepth;
-            ++BusyShown;
-        };
-        IdrisiRSTHooks.RestoreCursor = [this] { --BusyDepth; };
+        SetHourglassHook([this](bool busy) {
+            BusyDepth += busy ? 1 : -1;
+            if (busy) ++BusyShown;
+        });
     }
-    void TearDown() override { IdrisiRSTHooks = SavedHooks; }
+    void TearDown() override { SetHourglassHook(nullptr); }
 
     TProcessResult Process(const std::string& expression, const std::string& target = "out.rst", int type = -1)
     {
@@ -69,7 +68,6 @@ protected:
     bool Answer = true;
     int BusyDepth = 0;
     int BusyShown = 0;
-    TIdrisiRSTHooks SavedHooks;
 };
 
 TEST_F(ProcessingTest, NumbersAreShownNotWritten)
