@@ -526,7 +526,9 @@ void TQMVForm::StartSibling(const QString& program)
     // Started from the viewer's own folder; a missing program is not reported.
     QString folder = QCoreApplication::applicationDirPath();
     if (!folder.endsWith('/')) folder += '/';
-    Ui().StartProgram(folder + program);
+    // The programs' files are named in lower case here ("rastello"); the
+    // name matches without regard to case, as file names do in this system.
+    Ui().StartProgram(QString::fromStdString(ResolveFileCase((folder + program).toStdString())));
 }
 
 void TQMVForm::RastelloExecute()

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QMdiArea>
@@ -270,8 +271,11 @@ TEST_F(MainWindow, SiblingProgramsStartFromTheProgramFolder)
 {
     Form->FormAction("Rastello")->trigger();
     Form->FormAction("PaletteEd")->trigger();
+    // The calculator's file is "rastello" when it has been built beside us;
+    // a missing palette editor keeps its name and simply does not start.
     const QString folder = QCoreApplication::applicationDirPath() + "/";
-    EXPECT_EQ(Recorded->StartedPrograms, QStringList({folder + "Rastello", folder + "Tintbox"}));
+    const QString rastello = QFile::exists(folder + "rastello") ? "rastello" : "Rastello";
+    EXPECT_EQ(Recorded->StartedPrograms, QStringList({folder + rastello, folder + "Tintbox"}));
 }
 
 TEST_F(MainWindow, OpenLayerAsksWithTheLayerFilter)
