@@ -36,7 +36,8 @@ constexpr std::array<const char*, 6> kSampleNames{"SbsHorz", "SbsVert", "SbsCros
 
 std::uint8_t HatchToBrushStyle(std::uint32_t hatch)
 {
-    return hatch < kHatches.size() ? kHatches[hatch].Style : bsSolid;
+    if (hatch >= kHatches.size()) return bsSolid;
+    return kHatches[hatch].Style;
 }
 
 std::uint32_t BrushStyleToHatch(std::uint8_t style)
