@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
@@ -84,6 +85,12 @@ QString QtUiServices::SaveFileName(QWidget* parent, const TFileDialogRequest& re
 QString QtUiServices::SelectFolder(QWidget* parent, const QString& caption, const QString& startFolder)
 {
     return QFileDialog::getExistingDirectory(parent, caption, startFolder);
+}
+
+QString UiServices::ExecFolderDialog(QFileDialog& dialog)
+{
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return QDir::cleanPath(dialog.selectedFiles().first());
 }
 
 std::optional<QColor> QtUiServices::PickColor(QWidget* parent, const QColor& initial)

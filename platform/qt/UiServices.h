@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+class QFileDialog;
 class QWidget;
 
 enum class TMsgIcon { None, Information, Warning, Error, Question };
@@ -36,6 +37,10 @@ public:
     virtual QString SaveFileName(QWidget* parent, const TFileDialogRequest& request) = 0;
     // The chosen folder (without a trailing separator), or empty on cancel.
     virtual QString SelectFolder(QWidget* parent, const QString& caption, const QString& startFolder) = 0;
+    // Runs a folder dialog that the caller prepared (caption, start folder,
+    // position, its own validation) modally; the chosen folder (without a
+    // trailing separator), or empty on cancel.
+    virtual QString ExecFolderDialog(QFileDialog& dialog);
     virtual std::optional<QColor> PickColor(QWidget* parent, const QColor& initial) = 0;
     virtual std::optional<QFont> PickFont(QWidget* parent, const QFont& initial) = 0;
     virtual void Beep() = 0;

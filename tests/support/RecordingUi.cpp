@@ -1,5 +1,7 @@
 #include "RecordingUi.h"
 
+#include <QFileDialog>
+
 namespace {
 template <class T>
 T Next(std::deque<T>& queue, T fallback)
@@ -43,6 +45,13 @@ QString RecordingUi::SaveFileName(QWidget*, const TFileDialogRequest& request)
 QString RecordingUi::SelectFolder(QWidget*, const QString& caption, const QString&)
 {
     FolderCaptions << caption;
+    return Next(FolderAnswers, QString());
+}
+
+QString RecordingUi::ExecFolderDialog(QFileDialog& dialog)
+{
+    FolderCaptions << dialog.windowTitle();
+    FolderStarts << dialog.directory().absolutePath();
     return Next(FolderAnswers, QString());
 }
 

@@ -38,6 +38,7 @@ public:
     std::vector<TFileDialogRequest> OpenRequests;
     std::vector<TFileDialogRequest> SaveRequests;
     QStringList FolderCaptions;
+    QStringList FolderStarts; // the start folders of prepared folder dialogs
     QStringList StartedPrograms;
     int Beeps = 0;
     int ColorRequests = 0;
@@ -59,6 +60,7 @@ public:
     QString OpenFileName(QWidget* parent, const TFileDialogRequest& request) override;
     QString SaveFileName(QWidget* parent, const TFileDialogRequest& request) override;
     QString SelectFolder(QWidget* parent, const QString& caption, const QString& startFolder) override;
+    QString ExecFolderDialog(QFileDialog& dialog) override;
     std::optional<QColor> PickColor(QWidget* parent, const QColor& initial) override;
     std::optional<QFont> PickFont(QWidget* parent, const QFont& initial) override;
     void Beep() override { ++Beeps; }

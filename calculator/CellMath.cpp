@@ -1,0 +1,398 @@
+#include "calculator/CellMath.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "geodata/IdrisiRDC.h"
+#include "geodata/QMMapDecl.h"
+
+static_assert(std::endian::native == std::endian::little, "cell files are little-endian like the machine");
+static_assert(std::numeric_limits<float>::is_iec559 && std::numeric_limits<double>::is_iec559);
+
+const char* const kOverflowMessage = "Floating point overflow";
+const char* const kZeroDivideMessage = "Floating point division by zero";
+const char* const kInvalidOpMessage = "Invalid floating point operation";
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+[[noreturn]] void Raise(const char* message)
+{
+    throw QMError(std::string(message));
+}
+
+// Square and multiply, as the original run time's integer power does.
+long double IntPower(long double base, std::int64_t exponent)
+{
+    std::uint64_t n = exponent < 0 ? static_cast<std::uint64_t>(-exponent) : static_cast<std::uint64_t>(exponent);
+    long double result = 1;
+    long double square = base;
+    while (n != 0) {
+        if (n & 1) result *= square;
+        n >>= 1;
+        if (n != 0) square *= square;
+    }
+    return exponent < 0 ? 1 / result : result;
+}
+
+double Smaller(double a, double b) { return a < b ? a : b; }
+double Larger(double a, double b) { return a > b ? a : b; }
+
+// A zero base with a negative exponent is the one power that divides by zero.
+bool PowerDividesByZero(double a, double b) { return a == 0 && b < 0; }
+
+// Called when a cell's stored result is not finite. Operands that were not
+// finite pass their NaN or infinity on; otherwise the result is a fault.
+void CheckUnaryFault(double v, double r)
+{
+    if (!std::isfinite(v)) return;
+    Raise(std::isnan(r) ? kInvalidOpMessage : kOverflowMessage);
+}
+
+void CheckBinaryFault(TBinaryOp op, double a, double b, double r)
+{
+    if (!std::isfinite(a) || !std::isfinite(b)) return;
+    if (std::isnan(r)) Raise(kInvalidOpMessage);
+    if (std::isinf(r) && op == TBinaryOp::Power && PowerDividesByZero(a, b)) Raise(kZeroDivideMessage);
+    Raise(kOverflowMessage);
+}
+
+// Results are computed a block at a time into a small buffer, so that the
+// arithmetic, the narrowing and the extremes each run as a tight loop.
+constexpr std::size_t kBlock = 256;
+constexpr std::size_t kLanes = 4;
+
+// Widens the running extremes by a block of results exactly as a walk cell
+// by cell would: the maximum takes a larger value, the minimum a value that
+// is not >= it, so a NaN replaces it and then every later value does. While
+// no NaN is involved that is the plain minimum, taken in independent lanes.
+void WidenExtremes(const double* results, std::size_t n, double& min, double& max)
+{
+    double lo[kLanes];
+    double hi[kLanes];
+    for (std::size_t k = 0; k < kLanes; ++k) {
+        lo[k] = min;
+        hi[k] = max;
+    }
+    bool unordered = std::isnan(min);
+    std::size_t j = 0;
+    for (; j + kLanes <= n; j += kLanes)
+        for (std::size_t k = 0; k < kLanes; ++k) {
+            double r = results[j + k];
+            unordered |= r != r;
+            lo[k] = r < lo[k] ? r : lo[k];
+            hi[k] = r > hi[k] ? r : hi[k];
+        }
+    for (; j < n; ++j) {
+        double r = results[j];
+        unordered |= r != r;
+        lo[0] = r < lo[0] ? r : lo[0];
+        hi[0] = r > hi[0] ? r : hi[0];
+    }
+    if (unordered) {
+        for (j = 0; j < n; ++j) {
+            if (!(results[j] >= min)) min = results[j];
+            if (results[j] > max) max = results[j];
+        }
+        return;
+    }
+    for (std::size_t k = 0; k < kLanes; ++k) {
+        if (lo[k] < min) min = lo[k];
+        if (hi[k] > max) max = hi[k];
+    }
+}
+
+// One loop per operator: `compute(i)` gives the double result of cell i,
+// `onFault(i, r)` checks a result whose 32-bit form is not finite (before
+// cell i is overwritten), and `out` receives the narrowed results.
+template <class Compute, class OnFault>
+void TransformCells(float* out, std::size_t count, TExtremes extremes, Compute compute, OnFault onFault)
+{
+    double results[kBlock];
+    for (std::size_t start = 0; start < count; start += kBlock) {
+        const std::size_t n = std::min(kBlock, count - start);
+        for (std::size_t j = 0; j < n; ++j) results[j] = compute(start + j);
+        for (std::size_t j = 0; j < n; ++j) {
+            float stored = static_cast<float>(results[j]);
+            if (!std::isfinite(stored)) [[unlikely]]
+                onFault(start + j, results[j]);
+            out[start + j] = stored;
+        }
+        WidenExtremes(results, n, extremes.Min, extremes.Max);
+    }
+}
+
+template <class Visit>
+void WithUnary(TUnaryOp op, Visit visit)
+{
+    switch (op) {
+    case TUnaryOp::Plus: return visit(kCellLow, kCellHigh, [](double v) { return v; });
+    case TUnaryOp::Minus: return visit(kCellLow, kCellHigh, [](double v) { return -v; });
+    case TUnaryOp::Sqrt: return visit(0.0, kCellHigh, [](double v) { return std::sqrt(v); });
+    case TUnaryOp::Ln: return visit(std::numeric_limits<double>::denorm_min(), kCellHigh, [](double v) { return std::log(v); });
+    case TUnaryOp::Sin: return visit(kCellLow, kCellHigh, [](double v) { return std::sin(v); });
+    case TUnaryOp::Cos: return visit(kCellLow, kCellHigh, [](double v) { return std::cos(v); });
+    case TUnaryOp::Tan: return visit(kCellLow, kCellHigh, [](double v) { return std::tan(v); });
+    case TUnaryOp::Abs: return visit(kCellLow, kCellHigh, [](double v) { return std::fabs(v); });
+    case TUnaryOp::Arcsin: return visit(-1.0, 1.0, [](double v) { return std::asin(v); });
+    case TUnaryOp::Arccos: return visit(-1.0, 1.0, [](double v) { return std::acos(v); });
+    case TUnaryOp::Arctan: return visit(kCellLow, kCellHigh, [](double v) { return std::atan(v); });
+    }
+}
+
+template <class Visit>
+void WithBinary(TBinaryOp op, Visit visit)
+{
+    switch (op) {
+    case TBinaryOp::Add: return visit([](double a, double b) { return a + b; });
+    case TBinaryOp::Subtract: return visit([](double a, double b) { return a - b; });
+    case TBinaryOp::Multiply: return visit([](double a, double b) { return a * b; });
+    // On rasters a division by a zero cell gives 0.
+    case TBinaryOp::Divide: return visit([](double a, double b) { return b == 0 ? 0.0 : a / b; });
+    case TBinaryOp::Power: return visit([](double a, double b) { return Power(a, b); });
+    case TBinaryOp::Min: return visit([](double a, double b) { return Smaller(a, b); });
+    case TBinaryOp::Max: return visit([](double a, double b) { return Larger(a, b); });
+    }
+}
+
+// Magic constant 1.5 * 2^52: adding and subtracting it rounds a double of
+// magnitude below 2^51 to an integer in the default rounding mode (halves to
+// even), without a library call per cell.
+constexpr double kRoundMagic = 6755399441055744.0;
+constexpr double kTwoPow51 = 2251799813685248.0;
+constexpr double kTwoPow63 = 9223372036854775808.0;
+
+template <class Cell>
+Cell ReadRaw(const std::vector<std::uint8_t>& raw, std::size_t i)
+{
+    Cell c;
+    std::memcpy(&c, raw.data() + i * sizeof(Cell), sizeof(Cell));
+    return c;
+}
+
+template <class Cell>
+void WriteRaw(std::vector<std::uint8_t>& raw, std::size_t i, Cell c)
+{
+    std::memcpy(raw.data() + i * sizeof(Cell), &c, sizeof(Cell));
+}
+
+// Calls visit(read) with a reader of source cell i as a double.
+template <class Visit>
+void WithSourceReader(std::uint8_t type, const std::vector<float>& reals, const std::vector<std::uint8_t>& raw,
+                      Visit visit)
+{
+    if (type == dtByte)
+        visit([&raw](std::size_t i) { return static_cast<double>(raw[i]); });
+    else if (type == dtInteger)
+        visit([&raw](std::size_t i) { return static_cast<double>(ReadRaw<std::int16_t>(raw, i)); });
+    else
+        visit([&reals](std::size_t i) { return static_cast<double>(reals[i]); });
+}
+
+} // namespace
+
+double Power(double a, double b)
+{
+    if (b == 0) return 1;
+    if (a == 0 && b > 0) return 0;
+    if (b == std::trunc(b) && std::fabs(b) <= 2147483647.0)
+        return static_cast<double>(IntPower(a, static_cast<std::int64_t>(b)));
+    long double lnA = std::log(static_cast<long double>(a));
+    return static_cast<double>(std::exp(static_cast<long double>(b) * lnA));
+}
+
+double UnaryOnNumber(std::string_view name, double x)
+{
+    if (std::isnan(x)) return kNaN;
+    if (name == "+") return x;
+    if (name == "-") return -x;
+    if (name == "sqrt") return x >= 0 ? std::sqrt(x) : kNaN;
+    if (name == "ln") return x > 0 ? std::log(x) : kNaN;
+    if (name == "sin") return std::sin(x);
+    if (name == "cos") return std::cos(x);
+    if (name == "tan") return std::tan(x);
+    if (name == "abs") return std::fabs(x);
+    if (name == "arcsin") return (x >= -1 && x <= 1) ? std::asin(x) : kNaN;
+    if (name == "arccos") return (x >= -1 && x <= 1) ? std::acos(x) : kNaN;
+    if (name == "arctan") return std::atan(x);
+    return kNaN;
+}
+
+double BinaryOnNumber(std::string_view name, double a, double b)
+{
+    if (std::isnan(a) || std::isnan(b)) return kNaN;
+    TBinaryOp op;
+    if (!FindBinaryOp(name, op)) return kNaN;
+    // The number path turns a division by zero and an invalid operation
+    // into NaN; only an overflow ends the command.
+    if (op == TBinaryOp::Divide && b == 0) return kNaN;
+    double r = 0;
+    WithBinary(op, [&](auto f) { r = f(a, b); });
+    if (std::isnan(r)) return kNaN;
+    if (std::isinf(r) && std::isfinite(a) && std::isfinite(b)) {
+        if (op == TBinaryOp::Power && PowerDividesByZero(a, b)) return kNaN;
+        Raise(kOverflowMessage);
+    }
+    return r;
+}
+
+bool FindUnaryOp(std::string_view name, TUnaryOp& op)
+{
+    static constexpr std::pair<std::string_view, TUnaryOp> kTable[] = {
+        {"+", TUnaryOp::Plus},     {"-", TUnaryOp::Minus},       {"sqrt", TUnaryOp::Sqrt},
+        {"ln", TUnaryOp::Ln},      {"sin", TUnaryOp::Sin},       {"cos", TUnaryOp::Cos},
+        {"tan", TUnaryOp::Tan},    {"abs", TUnaryOp::Abs},       {"arcsin", TUnaryOp::Arcsin},
+        {"arccos", TUnaryOp::Arccos}, {"arctan", TUnaryOp::Arctan},
+    };
+    for (const auto& [text, value] : kTable)
+        if (text == name) {
+            op = value;
+            return true;
+        }
+    return false;
+}
+
+bool FindBinaryOp(std::string_view name, TBinaryOp& op)
+{
+    static constexpr std::pair<std::string_view, TBinaryOp> kTable[] = {
+        {"+", TBinaryOp::Add},   {"-", TBinaryOp::Subtract}, {"*", TBinaryOp::Multiply}, {"/", TBinaryOp::Divide},
+        {"^", TBinaryOp::Power}, {"min", TBinaryOp::Min},    {"max", TBinaryOp::Max},
+    };
+    for (const auto& [text, value] : kTable)
+        if (text == name) {
+            op = value;
+            return true;
+        }
+    return false;
+}
+
+void UnaryCells(TUnaryOp op, std::vector<float>& cells, TExtremes extremes)
+{
+    WithUnary(op, [&](double low, double high, auto f) {
+        const float* in = cells.data();
+        // NaN fails both bound tests and reaches the function, which passes it on.
+        auto compute = [=](std::size_t i) {
+            double v = in[i];
+            return (low > v || v > high) ? 0.0 : f(v);
+        };
+        auto onFault = [=](std::size_t i, double r) { CheckUnaryFault(in[i], r); };
+        TransformCells(cells.data(), cells.size(), extremes, compute, onFault);
+    });
+}
+
+void NumberFileCells(TBinaryOp op, double number, std::vector<float>& cells, TExtremes extremes)
+{
+    WithBinary(op, [&](auto f) {
+        const float* in = cells.data();
+        TransformCells(cells.data(), cells.size(), extremes, [=](std::size_t i) { return f(number, in[i]); },
+                       [=](std::size_t i, double r) { CheckBinaryFault(op, number, in[i], r); });
+    });
+}
+
+void FileNumberCells(TBinaryOp op, std::vector<float>& cells, double number, TExtremes extremes)
+{
+    WithBinary(op, [&](auto f) {
+        const float* in = cells.data();
+        TransformCells(cells.data(), cells.size(), extremes, [=](std::size_t i) { return f(in[i], number); },
+                       [=](std::size_t i, double r) { CheckBinaryFault(op, in[i], number, r); });
+    });
+}
+
+void FileFileCells(TBinaryOp op, std::vector<float>& left, const std::vector<float>& right, TExtremes extremes)
+{
+    WithBinary(op, [&](auto f) {
+        const float* a = left.data();
+        const float* b = right.data();
+        const std::size_t count = std::min(left.size(), right.size());
+        TransformCells(left.data(), count, extremes, [=](std::size_t i) { return f(a[i], b[i]); },
+                       [=](std::size_t i, double r) { CheckBinaryFault(op, a[i], b[i], r); });
+    });
+}
+
+std::size_t CellSize(std::uint8_t dataType)
+{
+    return dataType == dtByte ? 1 : dataType == dtInteger ? 2 : 4;
+}
+
+bool IsValidDataType(std::uint8_t dataType)
+{
+    return dataType == dtByte || dataType == dtInteger || dataType == dtReal;
+}
+
+std::int64_t RoundCell(double value)
+{
+    double magnitude = std::fabs(value);
+    if (!(magnitude < kTwoPow63)) Raise(kInvalidOpMessage);
+    double rounded = magnitude < kTwoPow51 ? (value + kRoundMagic) - kRoundMagic : std::nearbyint(value);
+    return static_cast<std::int64_t>(rounded);
+}
+
+std::uint8_t CellToByte(double value)
+{
+    return static_cast<std::uint8_t>(static_cast<std::uint64_t>(RoundCell(value)));
+}
+
+std::int16_t CellToInteger(double value)
+{
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(static_cast<std::uint64_t>(RoundCell(value))));
+}
+
+void ConvertCells(std::uint8_t sourceType, const std::vector<float>& sourceReals,
+                  const std::vector<std::uint8_t>& sourceRaw, std::uint8_t targetType,
+                  std::vector<float>& targetReals, std::vector<std::uint8_t>& targetRaw, std::size_t count)
+{
+    WithSourceReader(sourceType, sourceReals, sourceRaw, [&](auto read) {
+        if (targetType == dtByte) {
+            targetRaw.resize(count);
+            for (std::size_t i = 0; i < count; ++i) targetRaw[i] = CellToByte(read(i));
+        } else if (targetType == dtInteger) {
+            targetRaw.resize(count * 2);
+            for (std::size_t i = 0; i < count; ++i) WriteRaw(targetRaw, i, CellToInteger(read(i)));
+        } else {
+            targetReals.resize(count);
+            for (std::size_t i = 0; i < count; ++i) {
+                double v = read(i);
+                float stored = static_cast<float>(v);
+                if (std::isinf(stored) && std::isfinite(v)) Raise(kOverflowMessage);
+                targetReals[i] = stored;
+            }
+        }
+    });
+}
+
+void CellMinMax(std::uint8_t dataType, const std::vector<float>& reals, const std::vector<std::uint8_t>& raw,
+                double& min, double& max)
+{
+    const std::size_t count = dataType == dtReal ? reals.size() : raw.size() / CellSize(dataType);
+    // Independent lanes: a NaN cell fails both tests and is skipped.
+    double lo[kLanes];
+    double hi[kLanes];
+    for (std::size_t k = 0; k < kLanes; ++k) {
+        lo[k] = kCellHigh;
+        hi[k] = kCellLow;
+    }
+    WithSourceReader(dataType, reals, raw, [&](auto read) {
+        std::size_t i = 0;
+        for (; i + kLanes <= count; i += kLanes)
+            for (std::size_t k = 0; k < kLanes; ++k) {
+                double v = read(i + k);
+                lo[k] = v < lo[k] ? v : lo[k];
+                hi[k] = v > hi[k] ? v : hi[k];
+            }
+        for (; i < count; ++i) {
+            double v = read(i);
+            lo[0] = v < lo[0] ? v : lo[0];
+            hi[0] = v > hi[0] ? v : hi[0];
+        }
+    });
+    min = kCellHigh;
+    max = kCellLow;
+    for (std::size_t k = 0; k < kLanes; ++k) {
+        if (lo[k] < min) min = lo[k];
+        if (hi[k] > max) max = hi[k];
+    }
+}

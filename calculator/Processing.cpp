@@ -1,0 +1,215 @@
+#include "calculator/Processing.h"
+
+#include <cmath>
+#include <filesystem>
+#include <limits>
+#include <memory>
+#include <system_error>
+
+#include "calculator/Analyzer.h"
+#include "calculator/CellMath.h"
+#include "platform/FileNames.h"
+#include "platform/NumberText.h"
+
+namespace {
+
+bool IsAbsolutePath(const std::string& name)
+{
+    return !name.empty() && (name[0] == '/' || name[0] == '\\');
+}
+
+// The path as this file system knows it: case resolved, "." and ".." and
+// links followed where the parts exist.
+std::string CanonicalName(const std::string& name)
+{
+    std::error_code ec;
+    std::filesystem::path canonical = std::filesystem::weakly_canonical(ResolveFileCase(ToSlashes(name)), ec);
+    return ec ? ToSlashes(name) : canonical.string();
+}
+
+// Both names lead to one raster pair, compared without regard to case.
+bool SameRaster(const std::string& a, const std::string& b)
+{
+    return SameText(ChangeFileExt(CanonicalName(ChangeFileExt(a, ".RST")), ""),
+                    ChangeFileExt(CanonicalName(ChangeFileExt(b, ".RST")), ""));
+}
+
+std::unique_ptr<TreeNode> ParseOrRaise(TAnalyzer& analyzer, const std::string& expression)
+{
+    analyzer.SetExpression(expression);
+    std::unique_ptr<TreeNode> root = analyzer.ParseExpression();
+    if (!root) throw EExpressionError("Error in expression. ", analyzer.ErrorPosition());
+    return root;
+}
+
+TProcessResult EvaluateNumber(TAnalyzer& analyzer, TreeNode& root)
+{
+    TProcessResult result;
+    result.Outcome = TProcessOutcome::Number;
+    bool ok = WalkTree(&root, [&](TreeNode& node) { return analyzer.EvalNumberNode(node); });
+    result.Number = ok ? root.Value : std::numeric_limits<double>::quiet_NaN();
+    result.Message = ok ? FormatText("Number: %g", root.Value) : std::string("Number: NaN");
+    return result;
+}
+
+// Reads every header, tests types and sizes and forms the result header at
+// the root, without reading a cell.
+void HeaderPass(TAnalyzer& analyzer, TreeNode& root)
+{
+    analyzer.SetCellWindow(0, -1);
+    if (!WalkTree(&root, [&](TreeNode& node) { return analyzer.EvalRasterNode(node); })) {
+        // A number operand that is no number ("sqrt(-1)+[a]") fails without a text.
+        const std::string& error = analyzer.LastAnalyzerError();
+        throw QMError(error.empty() ? std::string("Invalid number in expression.") : error);
+    }
+    CheckWritableHeader(root.Rastr.Header);
+}
+
+void RemoveOutput(const std::string& destination)
+{
+    std::error_code ec;
+    std::filesystem::remove(ResolveFileCase(OutputRstName(destination)), ec);
+}
+
+} // namespace
+
+bool ResolveFileLeaf(TreeNode& node, const TImageFolders& folders)
+{
+    if (node.Kind != tkFile) return true;
+    if (IsAbsolutePath(node.Name)) return FileExists(node.Name);
+    for (const std::string& folder : folders) {
+        std::string candidate = IncludeTrailingPathDelimiter(folder) + node.Name;
+        if (FileExists(candidate)) {
+            node.Name = candidate;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string FirstImageFolder(const TImageFolders& folders)
+{
+    if (folders.empty()) return {};
+    std::string folder = folders.front();
+    if (!folder.empty() && (folder.back() == '/' || folder.back() == '\\')) folder.pop_back();
+    return folder;
+}
+
+TDestination GetDestination(const std::string& target, const TImageFolders& folders)
+{
+    TDestination result;
+    if (target.empty()) {
+        result.Refusal = "Please specify destination";
+        return result;
+    }
+    std::string name = target;
+    if (!IsAbsolutePath(name) && !folders.empty()) name = IncludeTrailingPathDelimiter(folders.front()) + name;
+    std::string folder = ExtractFileDir(name);
+    if (folder.empty()) {
+        result.Refusal = "Erroneus destination";
+    } else if (!DirectoryExists(folder)) {
+        result.Refusal = "Directory for destination does not exist";
+    } else {
+        // The folder as it is on disk, so that the new files are created in it.
+        result.FileName = IncludeTrailingPathDelimiter(ResolveFileCase(ToSlashes(folder))) + ExtractFileName(name);
+    }
+    return result;
+}
+
+void CheckDestinationNotInput(const std::string& destination, TreeNode* root)
+{
+    WalkTree(root, [&](TreeNode& node) {
+        if (node.Kind == tkFile && SameRaster(destination, node.Name))
+            throw QMError("Destination file %s is also an input file.", destination.c_str());
+        return true;
+    });
+}
+
+std::uint8_t OutputDataType(int destTypeIndex)
+{
+    return destTypeIndex == 0 ? dtByte : destTypeIndex == 1 ? dtInteger : dtReal;
+}
+
+TProcessResult ProcessExpression(const TProcessRequest& request, const TProcessCallbacks& callbacks)
+{
+    if (request.Expression.empty()) throw QMError(std::string("Expression is empty. "));
+    TAnalyzer analyzer;
+    std::unique_ptr<TreeNode> root = ParseOrRaise(analyzer, request.Expression);
+
+    if (WalkTree(root.get(), NotFileLeaf)) return EvaluateNumber(analyzer, *root);
+
+    if (!WalkTree(root.get(), [&](TreeNode& node) { return ResolveFileLeaf(node, request.ImageFolders); }))
+        throw QMError(std::string("File expression, NOT ALL FILES EXISTS"));
+    HeaderPass(analyzer, *root);
+
+    TProcessResult result;
+    TDestination destination = GetDestination(request.Target, request.ImageFolders);
+    if (destination.FileName.empty()) {
+        result.Message = destination.Refusal;
+        return result;
+    }
+    const std::string& output = destination.FileName;
+    result.Destination = output;
+    // Checked before the question: the old files are deleted right after it.
+    CheckDestinationNotInput(output, root.get());
+    if (!ConfirmOverwrite(output, callbacks.AskYesNo)) return result;
+
+    const std::uint8_t outputType = OutputDataType(request.DestTypeIndex);
+    RastrFile& rastr = root->Rastr;
+    double overallMin = kCellHigh;
+    double overallMax = kCellLow;
+    std::int64_t remaining = static_cast<std::int64_t>(rastr.Header.Rows) * rastr.Header.Columns;
+    std::int64_t start = 0;
+    RastrFile converted; // reused by every window
+    while (remaining > 0) {
+        analyzer.SetCellWindow(start, kWindowCells);
+        start += kWindowCells;
+        remaining -= kWindowCells;
+        if (!WalkTree(root.get(), [&](TreeNode& node) { return analyzer.EvalRasterNode(node); }))
+            throw QMError(std::string("Program error!"));
+        const RastrFile* window = &rastr;
+        if (outputType != rastr.Header.DataType) {
+            converted.Header = rastr.Header;
+            converted.Header.DataType = outputType;
+            converted.FirstCell = rastr.FirstCell;
+            converted.CellCount = rastr.CellCount;
+            if (!analyzer.ConvertRasterType(rastr, converted)) throw QMError(analyzer.LastAnalyzerError());
+            window = &converted;
+        }
+        double min = 0;
+        double max = 0;
+        if (!analyzer.RasterMinMax(*window, min, max)) throw QMError(analyzer.LastAnalyzerError());
+        if (max > overallMax) overallMax = max;
+        if (min < overallMin) overallMin = min;
+        AppendRst(output, CellBytes(*window));
+        FreeTreeCells(root.get());
+    }
+
+    if (outputType == dtByte && (!(rastr.MinSeen >= 0) || rastr.MaxSeen > 255)) {
+        // The cells written so far stay; without a header they are no raster.
+        result.Outcome = TProcessOutcome::Prohibited;
+        result.Message = FormatText("Output expression extremums are (%.0f, %.0f). Output prohibited.", rastr.MinSeen,
+                                   rastr.MaxSeen);
+        return result;
+    }
+
+    TIdrisiRDC header = rastr.Header;
+    header.DataType = outputType;
+    header.MinValue = overallMin;
+    header.MaxValue = overallMax;
+    // Cells without their header are no raster: a failed header takes them along.
+    bool written = false;
+    try {
+        written = WriteRdc(output, header);
+    } catch (const QMError&) {
+        RemoveOutput(output);
+        throw;
+    }
+    if (!written) {
+        RemoveOutput(output);
+        throw QMError("Cannot write file %s", OutputRdcName(output).c_str());
+    }
+    result.Outcome = TProcessOutcome::Written;
+    result.Message = "Ready. See file " + output;
+    return result;
+}

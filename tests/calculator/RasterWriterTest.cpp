@@ -1,0 +1,257 @@
+#include "calculator/RasterWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "geodata/IdrisiRDC.h"
+#include "geodata/QMMapDecl.h"
+#include "platform/FileNames.h"
+#include "tests/calculator/CalcTestFiles.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+TIdrisiRDC SampleHeader()
+{
+    TIdrisiRDC header;
+    header.DataType = dtReal;
+    header.Rows = 3;
+    header.Columns = 4;
+    header.RefSystemName = "plane";
+    header.RefUnits = ruMetres;
+    header.UnitDist = 1;
+    header.MinX = 0;
+    header.MaxX = 40;
+    header.MinY = -15.25;
+    header.MaxY = 15.25;
+    header.MinValue = 0.5;
+    header.MaxValue = 1000000;
+    // Read from an input but never written.
+    header.FileTitle = "input title";
+    header.DisplayMin = 7;
+    header.DisplayMax = 8;
+    header.Codes.resize(2);
+    header.CodeCount = 2;
+    return header;
+}
+
+const char* const kSampleRdc =
+    "file format : IDRISI Raster A.1\r\n"
+    "file title  : Produced by QM Rastello\r\n"
+    "data type   : real\r\n"
+    "file type   : binary\r\n"
+    "columns     : 4\r\n"
+    "rows        : 3\r\n"
+    "ref. system : plane\r\n"
+    "ref. units  : m\r\n"
+    "unit dist.  : 1\r\n"
+    "min. X      : 0\r\n"
+    "max. X      : 40\r\n"
+    "min. Y      : -15.25\r\n"
+    "max. Y      : 15.25\r\n"
+    "pos'n error :0\r\n"
+    "resolution  :0\r\n"
+    "min. value  : 0.5\r\n"
+    "max. value  : 1000000\r\n"
+    "display min : 0.5\r\n"
+    "display max : 1000000\r\n"
+    "value units : unspecified\r\n"
+    "value error : unknown\r\n"
+    "flag value  : none\r\n"
+    "flag def'n  : none\r\n";
+
+class ScopedLocale {
+public:
+    explicit ScopedLocale(const char* name)
+    {
+        Saved = std::setlocale(LC_ALL, nullptr);
+        Active = std::setlocale(LC_ALL, name) != nullptr;
+    }
+    ~ScopedLocale() { std::setlocale(LC_ALL, Saved.c_str()); }
+    bool Active = false;
+
+private:
+    std::string Saved;
+};
+
+TEST(RasterWriterRdc, HeaderIsTheFixedTwentyThreeLines)
+{
+    EXPECT_EQ(RdcText(SampleHeader()), kSampleRdc);
+    ScopedLocale comma("de_DE.UTF-8");
+    if (!comma.Active) GTEST_SKIP() << "locale de_DE.UTF-8 is not installed";
+    EXPECT_EQ(RdcText(SampleHeader()), kSampleRdc);
+}
+
+TEST(RasterWriterRdc, WordsAndNumberFormsPerCode)
+{
+    TIdrisiRDC header = SampleHeader();
+    struct {
+        std::uint8_t DataType;
+        std::uint8_t Units;
+        const char* TypeLine;
+        const char* UnitsLine;
+    } rows[] = {
+        {dtByte, 1, "data type   : byte\r\n", "ref. units  : m\r\n"},
+        {dtInteger, 2, "data type   : integer\r\n", "ref. units  : km\r\n"},
+        {dtReal, 3, "data type   : real\r\n", "ref. units  : feet\r\n"},
+        {dtReal, 4, "data type   : real\r\n", "ref. units  : deg\r\n"},
+        {dtReal, 5, "data type   : real\r\n", "ref. units  : rad\r\n"},
+    };
+    for (const auto& row : rows) {
+        header.DataType = row.DataType;
+        header.RefUnits = row.Units;
+        std::string text = RdcText(header);
+        EXPECT_NE(text.find(row.TypeLine), std::string::npos) << row.TypeLine;
+        EXPECT_NE(text.find(row.UnitsLine), std::string::npos) << row.UnitsLine;
+    }
+    header.MinValue = 0.0000015;
+    header.MaxValue = 1e20;
+    std::string text = RdcText(header);
+    EXPECT_NE(text.find("min. value  : 1.5E-6\r\n"), std::string::npos);
+    EXPECT_NE(text.find("max. value  : 1E20\r\n"), std::string::npos);
+}
+
+TEST(RasterWriterRdc, WrittenHeaderReadsBackAndBadCodesWriteNothing)
+{
+    TTempFolder dir;
+    TIdrisiRDC header = SampleHeader();
+    header.MinValue = -0.000123456789012345;
+    ASSERT_TRUE(WriteRdc(dir.File("out.rst"), header));
+    EXPECT_TRUE(fs::exists(dir.File("out.RDC")));
+    TIdrisiRDC back;
+    ReadRdc(back, dir.File("out.rst"));
+    EXPECT_EQ(back.DataType, dtReal);
+    EXPECT_EQ(back.Rows, 3);
+    EXPECT_EQ(back.Columns, 4);
+    EXPECT_EQ(back.RefSystem, rsPlane);
+    EXPECT_EQ(back.RefUnits, ruMetres);
+    EXPECT_DOUBLE_EQ(back.MinValue, header.MinValue);
+    EXPECT_EQ(back.MaxValue, 1000000);
+    EXPECT_EQ(back.MinY, -15.25);
+
+    header.RefUnits = 0;
+    EXPECT_FALSE(WriteRdc(dir.File("bad"), header));
+    header.RefUnits = ruMetres;
+    header.DataType = 0;
+    EXPECT_FALSE(WriteRdc(dir.File("bad"), header));
+    EXPECT_FALSE(fs::exists(dir.File("bad.RDC")));
+
+    header.RefUnits = 0;
+    header.HeaderFile = "/maps/in.RDC";
+    try {
+        CheckWritableHeader(header);
+        ADD_FAILURE() << "units 0 were accepted";
+    } catch (const QMError& e) {
+        EXPECT_STREQ(e.what(), "File /maps/in.RDC has unsupported reference units");
+    }
+}
+
+class RasterWriterOverwrite : public ::testing::Test {
+protected:
+    void Put(const std::string& name, const std::string& content = "old") { WriteWholeFile(dir.File(name), content); }
+    bool Exists(const std::string& name) { return fs::exists(dir.File(name)); }
+    bool Confirm(const std::string& destination, bool answer)
+    {
+        return ConfirmOverwrite(dir.File(destination), [&](const std::string& question) {
+            Questions.push_back(question);
+            return answer;
+        });
+    }
+
+    TTempFolder dir;
+    std::vector<std::string> Questions;
+};
+
+TEST_F(RasterWriterOverwrite, NoKeepsBothFiles)
+{
+    Put("out.rdc");
+    Put("out.rst");
+    EXPECT_FALSE(Confirm("out.rst", false));
+    EXPECT_EQ(Questions, std::vector<std::string>{"File " + dir.File("out.RST") + " exists. Overwrite?"});
+    EXPECT_EQ(ReadWholeFile(dir.File("out.rdc")), "old");
+    EXPECT_EQ(ReadWholeFile(dir.File("out.rst")), "old");
+}
+
+TEST_F(RasterWriterOverwrite, YesDeletesEveryCaseVariant)
+{
+    Put("OUT.rdc");
+    Put("out.RST");
+    Put("Out.rst");
+    EXPECT_TRUE(Confirm("out", true));
+    EXPECT_EQ(Questions.size(), 1u);
+    EXPECT_FALSE(Exists("OUT.rdc"));
+    EXPECT_FALSE(Exists("out.RST"));
+    EXPECT_FALSE(Exists("Out.rst"));
+}
+
+TEST_F(RasterWriterOverwrite, LoneHalfIsDeletedWithoutAQuestion)
+{
+    Put("out.rdc");
+    Put("other.rst");
+    EXPECT_TRUE(Confirm("out.rst", false));
+    EXPECT_TRUE(Questions.empty());
+    EXPECT_FALSE(Exists("out.rdc"));
+    EXPECT_TRUE(Exists("other.rst"));
+}
+
+TEST(RasterWriterRst, WindowsAreAppendedInOrder)
+{
+    TTempFolder dir;
+    RastrFile window;
+    window.Header.DataType = dtReal;
+    window.Cells = {1.5f, -2};
+    ASSERT_TRUE(AppendRst(dir.File("out"), CellBytes(window)));
+    window.Header.DataType = dtByte;
+    window.RawCells = {7, 8, 9};
+    ASSERT_TRUE(AppendRst(dir.File("out.rst"), CellBytes(window)));
+    EXPECT_EQ(fs::file_size(dir.File("out.RST")), 11u);
+    std::string bytes = ReadWholeFile(dir.File("out.RST"));
+    EXPECT_EQ(bytes.substr(8), "\x07\x08\x09");
+    float first;
+    std::memcpy(&first, bytes.data(), 4);
+    EXPECT_EQ(first, 1.5f);
+}
+
+TEST(RasterWriterRst, FailedWritesRaiseAndLeaveNoPartialFile)
+{
+    TTempFolder dir;
+    RastrFile window;
+    window.Header.DataType = dtReal;
+    window.Cells = {1, 2, 3};
+    // A folder where the file should be: it cannot be opened.
+    fs::create_directory(dir.File("blocked.RST"));
+    EXPECT_THROW(AppendRst(dir.File("blocked"), CellBytes(window)), QMError);
+
+    // A full device: the write or the final flush fails.
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    fs::create_symlink("/dev/full", dir.File("full.RST"));
+    try {
+        AppendRst(dir.File("full"), CellBytes(window));
+        ADD_FAILURE() << "a write to a full device reported success";
+    } catch (const QMError& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot write file " + dir.File("full.RST"));
+    }
+    EXPECT_FALSE(fs::is_symlink(dir.File("full.RST")));
+}
+
+TEST(RasterWriterHeader, ReadsTheHeaderOnly)
+{
+    TTempFolder dir;
+    WriteTestRaster(dir.File("a"), {2, 3, "integer", "km", {1, 2, 3, 4, 5, 6}});
+    std::filesystem::resize_file(dir.File("a.rst"), 0); // no cell is read
+    TIdrisiRDC header;
+    ReadRasterHeader(dir.File("A.RST"), header);
+    EXPECT_EQ(header.Rows, 2);
+    EXPECT_EQ(header.Columns, 3);
+    EXPECT_EQ(header.DataType, dtInteger);
+    EXPECT_EQ(header.RefUnits, ruKilometres);
+    EXPECT_THROW(ReadRasterHeader(dir.File("none.rst"), header), QMError);
+}
+
+} // namespace
