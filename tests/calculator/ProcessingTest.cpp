@@ -127,6 +127,7 @@ TEST_F(ProcessingTest, DestinationRules)
     EXPECT_EQ(GetDestination("", Folders).Refusal, "Please specify destination");
     EXPECT_EQ(GetDestination("/no/such/folder/out.rst", Folders).Refusal, "Directory for destination does not exist");
     EXPECT_EQ(GetDestination("out.rst", {}).Refusal, "Erroneus destination");
+    EXPECT_EQ(GetDestination(second.Path(), Folders).Refusal, "Erroneus destination");
     // The folder is taken as it is on disk, whatever its case as typed.
     fs::create_directory(dir.File("Sub"));
     EXPECT_EQ(GetDestination("SUB/out.rst", Folders).FileName, dir.File("Sub/out.rst"));
