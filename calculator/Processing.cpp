@@ -105,7 +105,9 @@ TDestination GetDestination(const std::string& target, const TImageFolders& fold
     std::string name = target;
     if (!IsAbsolutePath(name) && !folders.empty()) name = IncludeTrailingPathDelimiter(folders.front()) + name;
     std::string folder = ExtractFileDir(name);
-    if (folder.empty()) {
+    // A name that is only a folder ("dir/") would write the hidden pair
+    // ".RST"/".RDC" into it.
+    if (folder.empty() || ExtractFileName(name).empty()) {
         result.Refusal = "Erroneus destination";
     } else if (!DirectoryExists(folder)) {
         result.Refusal = "Directory for destination does not exist";

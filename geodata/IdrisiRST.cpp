@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "geodata/LangUnit.h"
+#include "platform/UiHooks.h"
 #include "platform/CheckedMath.h"
 #include "platform/FileNames.h"
 #include "platform/NumberText.h"
@@ -30,23 +31,8 @@ constexpr std::int64_t kReadBlockBytes = std::int64_t(1) << 22;
 
 // ---- hooks -------------------------------------------------------------
 
-class TWaitCursor {
-public:
-    TWaitCursor()
-    {
-        if (IdrisiRSTHooks.ShowWaitCursor) IdrisiRSTHooks.ShowWaitCursor();
-    }
-    ~TWaitCursor()
-    {
-        try {
-            if (IdrisiRSTHooks.RestoreCursor) IdrisiRSTHooks.RestoreCursor();
-        } catch (...) {
-            // a destructor never throws; the cursor is only cosmetic
-        }
-    }
-    TWaitCursor(const TWaitCursor&) = delete;
-    TWaitCursor& operator=(const TWaitCursor&) = delete;
-};
+// The hourglass of long reads is the shared one of platform/UiHooks.
+using TWaitCursor = THourglass;
 
 std::string ProgramFolder()
 {

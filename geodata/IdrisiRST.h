@@ -16,10 +16,8 @@
 
 // What the raster object needs from the program around it. Each hook left
 // empty has a headless default, so the library works without a window; the
-// viewer sets them at start.
+// viewer sets them at start. The hourglass is platform/UiHooks' THourglass.
 struct TIdrisiRSTHooks {
-    std::function<void()> ShowWaitCursor;   // default: no cursor
-    std::function<void()> RestoreCursor;    // default: no cursor
     std::function<char()> DecimalSeparator; // default: '.'
     // The folder of the program files with a trailing separator; default:
     // the folder of the running executable.

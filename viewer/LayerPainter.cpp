@@ -2,13 +2,15 @@
 
 #include <QFont>
 #include <QFontDatabase>
-#include <QFontMetrics>
+#include <QGlyphRun>
+#include <QRawFont>
 #include <QImage>
 #include <QList>
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "geodata/FontTable.h"
@@ -20,7 +22,6 @@
 #include "platform/qt/SymbolFonts.h"
 #include "softedge/Softedge.h"
 #include "viewer/MView.h"
-#include "viewer/QMMapDoc.h"
 
 namespace {
 
@@ -122,6 +123,20 @@ bool TLayerPainter::PartVisible(const MapObject& object, std::size_t part, const
     return IntRectsOverlap(s, Client);
 }
 
+void TLayerPainter::UsePen(const TLogPen& pen)
+{
+    if (CurrentPen && std::memcmp(&*CurrentPen, &pen, sizeof pen) == 0) return;
+    Painter.setPen(PenFromLogPen(pen));
+    CurrentPen = pen;
+}
+
+void TLayerPainter::UseBrush(const TLogBrush& brush)
+{
+    if (CurrentBrush && std::memcmp(&*CurrentBrush, &brush, sizeof brush) == 0) return;
+    Painter.setBrush(BrushFromLogBrush(brush));
+    CurrentBrush = brush;
+}
+
 void TLayerPainter::DrawRasterLayer(const Layer& layer)
 {
     if (layer.Raster == nullptr || layer.Raster->Image == nullptr) return;
@@ -205,14 +220,32 @@ void TLayerPainter::DrawVectorLayer(const Layer& layer)
     }
 }
 
-const TLayerPainter::TSymbolFont& TLayerPainter::SymbolFontInfo(const QString& family)
+// The glyph of one symbol, made once per font, size and code in a
+// rendering; none when the font is not installed.
+const TLayerPainter::TSymbolGlyph& TLayerPainter::SymbolGlyph(std::int32_t fontIndex, int pixelSize, int code)
 {
-    auto found = Fonts.find(family);
-    if (found != Fonts.end()) return *found;
-    TSymbolFont info;
-    info.Installed = !family.isEmpty() && FontFamilyInstalled(family);
-    info.SymbolEncoded = info.Installed && QFontDatabase::writingSystems(family).contains(QFontDatabase::Symbol);
-    return *Fonts.insert(family, info);
+    const std::uint64_t key = (static_cast<std::uint64_t>(static_cast<std::uint32_t>(fontIndex)) << 32) |
+                              (static_cast<std::uint64_t>(pixelSize) << 8) | static_cast<std::uint64_t>(code);
+    auto found = Glyphs.find(key);
+    if (found != Glyphs.end()) return found->second;
+    TSymbolGlyph glyph;
+    const QString family = QString::fromStdString(FontName(fontIndex));
+    if (!family.isEmpty() && FontFamilyInstalled(family)) {
+        QFont font(family);
+        font.setPixelSize(pixelSize);
+        const QRawFont raw = QRawFont::fromFont(font);
+        const bool symbolEncoded = QFontDatabase::writingSystems(family).contains(QFontDatabase::Symbol);
+        const QList<quint32> indexes = raw.glyphIndexesForString(QString(QChar(symbolEncoded ? 0xF000 + code : code)));
+        if (raw.isValid() && indexes.size() == 1) {
+            glyph.Run.setRawFont(raw);
+            glyph.Run.setGlyphIndexes(indexes);
+            glyph.Run.setPositions({QPointF(0, 0)});
+            glyph.Advance = raw.advancesForGlyphIndexes(indexes).value(0).x();
+            glyph.Descent = raw.descent();
+            glyph.Installed = true;
+        }
+    }
+    return Glyphs.emplace(key, std::move(glyph)).first->second;
 }
 
 // One character of the style's font, centred on the point: the character
@@ -221,24 +254,16 @@ const TLayerPainter::TSymbolFont& TLayerPainter::SymbolFontInfo(const QString& f
 // filled circle of the symbol's size stands in, rather than a wrong letter.
 void TLayerPainter::DrawSymbol(QPoint at, const TPointStyle& style)
 {
-    const QString family = QString::fromStdString(FontName(style.SymbolFont));
-    const TSymbolFont& info = SymbolFontInfo(family);
     const int size = std::clamp(style.SymbolSize, 0, kMaxSymbolPixels / 2);
-    const QColor colour = ColorRefToQColor(style.SymbolColor);
-    if (!info.Installed) {
-        Painter.setPen(Qt::NoPen);
-        Painter.setBrush(colour);
+    const TSymbolGlyph& glyph = SymbolGlyph(style.SymbolFont, std::max(1, 2 * size), style.SymbolChar & 0xFF);
+    if (!glyph.Installed) {
+        UsePen(TLogPen{PS_NULL, TPoint{}, style.SymbolColor});
+        UseBrush(TLogBrush{BS_SOLID, style.SymbolColor, 0});
         Painter.drawEllipse(QPointF(at), size / 2.0, size / 2.0);
         return;
     }
-    const int code = style.SymbolChar & 0xFF;
-    const QString text(QChar(info.SymbolEncoded ? 0xF000 + code : code));
-    QFont font(family);
-    font.setPixelSize(std::max(1, 2 * size));
-    const QFontMetrics metrics(font);
-    Painter.setFont(font);
-    Painter.setPen(colour);
-    Painter.drawText(QPoint(at.x() - metrics.horizontalAdvance(text) / 2, at.y() + size - metrics.descent()), text);
+    UsePen(TLogPen{PS_SOLID, TPoint{}, style.SymbolColor});
+    Painter.drawGlyphRun(QPointF(at.x() - glyph.Advance / 2, at.y() + size - glyph.Descent), glyph.Run);
 }
 
 void TLayerPainter::DrawPointObject(const MapObject& object, const TPointStyle& style,
@@ -259,7 +284,6 @@ void TLayerPainter::DrawLineObject(const MapObject& object, const TLineStyle& st
                                    const TAffineTransform& layerToMap)
 {
     if (PointsInParts(object) < 0) return;
-    const QPen pen = PenFromLogPen(style);
     std::size_t start = 0;
     for (std::size_t part = 0; part < object.PartCounts.size(); ++part) {
         const std::size_t count = static_cast<std::size_t>(object.PartCounts[part]);
@@ -267,7 +291,7 @@ void TLayerPainter::DrawLineObject(const MapObject& object, const TLineStyle& st
         if (count >= 2 && PartVisible(object, part, layerToMap)) {
             Screen.resize(count);
             for (std::size_t i = 0; i < count; ++i) Screen[i] = ScreenPoint(object.Points[start + i], layerToMap);
-            Painter.setPen(pen);
+            UsePen(style);
             Painter.drawPolyline(Screen.data(), static_cast<int>(count));
         }
         start += count;
@@ -302,8 +326,8 @@ void TLayerPainter::DrawAreaObject(const MapObject& object, std::int32_t opacity
         Painter.setBackgroundMode(style.BackMode == OPAQUE ? Qt::OpaqueMode : Qt::TransparentMode);
         Painter.setBackground(ColorRefToQColor(style.BackColor));
     }
-    Painter.setPen(PenFromLogPen(style.Outline));
-    Painter.setBrush(BrushFromLogBrush(style.Brush));
+    UsePen(style.Outline);
+    UseBrush(style.Brush);
     if (object.PartCounts.size() == 1) {
         Painter.drawPolygon(Screen.data(), static_cast<int>(n), Qt::OddEvenFill);
     } else {
@@ -330,16 +354,17 @@ void TLayerPainter::DrawAreaObject(const MapObject& object, std::int32_t opacity
     }
 }
 
-void RenderLayers(QPainter& painter, QSize size, const TMView& view, TQMMapDoc& document, const QColor& background)
+void RenderLayers(QPainter& painter, QSize size, const TMView& view, const TLayerList& layers,
+                  const QColor& background)
 {
     painter.fillRect(QRect(QPoint(0, 0), size), background);
-    TLayerPainter layers(painter, view, size);
-    document.BeginReverseWalk();
-    while (Layer* layer = document.NextReverseWalk()) {
-        if (layer->Visible <= 0) continue;
-        if (layer->Kind == 0)
-            layers.DrawRasterLayer(*layer);
+    TLayerPainter layerPainter(painter, view, size);
+    for (std::int32_t i = layers.Count() - 1; i >= 0; --i) {
+        const Layer& layer = *layers.Items(i);
+        if (layer.Visible <= 0) continue;
+        if (layer.Kind == lkRaster)
+            layerPainter.DrawRasterLayer(layer);
         else
-            layers.DrawVectorLayer(*layer);
+            layerPainter.DrawVectorLayer(layer);
     }
 }

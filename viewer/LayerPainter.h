@@ -5,7 +5,7 @@
 // the window, the bitmap export and the tests.
 #include <QBrush>
 #include <QColor>
-#include <QHash>
+#include <QGlyphRun>
 #include <QPen>
 #include <QPoint>
 #include <QSize>
@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "geodata/Geometry.h"
@@ -21,8 +22,8 @@
 
 class QPainter;
 class TMView;
-class TQMMapDoc;
 class TIdrisiRST;
+class TLayerList;
 struct Layer;
 
 // A stored pen as Qt draws it: styles 0-4 solid, dash, dot, dash-dot,
@@ -64,25 +65,35 @@ public:
                         const TAffineTransform& layerToMap);
 
 private:
-    struct TSymbolFont {
+    struct TSymbolGlyph {
         bool Installed = false;
-        bool SymbolEncoded = false;
+        QGlyphRun Run;
+        qreal Advance = 0;
+        qreal Descent = 0;
     };
 
     QPoint ScreenPoint(const TDoublePoint& layerPoint, const TAffineTransform& layerToMap) const;
     bool PartVisible(const MapObject& object, std::size_t part, const TAffineTransform& layerToMap) const;
     void DrawSymbol(QPoint at, const TPointStyle& style);
-    const TSymbolFont& SymbolFontInfo(const QString& family);
+    const TSymbolGlyph& SymbolGlyph(std::int32_t fontIndex, int pixelSize, int code);
+    void UsePen(const TLogPen& pen);
+    void UseBrush(const TLogBrush& brush);
 
     QPainter& Painter;
     const TMView& View;
     TRect Client;
-    // Font facts asked once per rendering; the font database is slow to ask.
-    QHash<QString, TSymbolFont> Fonts;
+    // Symbol glyphs by font, size and code, made once per rendering: the
+    // font database is slow to ask and text layout slow to run.
+    std::unordered_map<std::uint64_t, TSymbolGlyph> Glyphs;
     std::vector<QPoint> Screen;
+    // The pen and brush last handed to the painter: most objects of a layer
+    // share their style, and a change of pen is not cheap for the painter.
+    std::optional<TLogPen> CurrentPen;
+    std::optional<TLogBrush> CurrentBrush;
 };
 
-// Fills `size` with `background` and draws every visible layer of the
-// document, the last index first and index 0 on top. The view's ViewHeight
-// must be the height of `size`.
-void RenderLayers(QPainter& painter, QSize size, const TMView& view, TQMMapDoc& document, const QColor& background);
+// Fills `size` with `background` and draws every visible layer of the list,
+// the last index first and index 0 on top. The view's ViewHeight must be the
+// height of `size`.
+void RenderLayers(QPainter& painter, QSize size, const TMView& view, const TLayerList& layers,
+                  const QColor& background);

@@ -238,7 +238,7 @@ QImage TQMMapView::RenderImage()
     if (Doc == nullptr)
         painter.fillRect(image.rect(), background);
     else
-        RenderLayers(painter, size, Model, MapDoc(), background);
+        RenderLayers(painter, size, Model, MapDoc().Layers(), background);
     return image;
 }
 
@@ -381,7 +381,11 @@ void TQMMapView::ShowHint(QPoint p)
     if (text.isEmpty()) return;
     if (text.size() == 1) text += QLatin1Char(' ');
     const QPoint at = viewport()->mapToGlobal(p);
-    Hint = std::make_unique<QLabel>(nullptr, Qt::ToolTip | Qt::FramelessWindowHint);
+    Hint = std::make_unique<QLabel>(this, Qt::ToolTip | Qt::FramelessWindowHint);
+    Hint->setFrameStyle(QFrame::Box | QFrame::Plain);
+    Hint->setBackgroundRole(QPalette::ToolTipBase);
+    Hint->setForegroundRole(QPalette::ToolTipText);
+    Hint->setAutoFillBackground(true);
     Hint->setText(text);
     Hint->setGeometry(at.x(), at.y() - kHintHeight, kHintCharWidth * static_cast<int>(text.size()), kHintHeight);
     Hint->show();
@@ -395,7 +399,7 @@ void TQMMapView::HideHint()
 Layer* TQMMapView::HintRasterLayer()
 {
     const std::string name = SelectedLayerName ? SelectedLayerName() : std::string();
-    if (name.empty()) return nullptr;
+    if (name.empty() || Doc == nullptr) return nullptr;
     TQMMapDoc& document = MapDoc();
     Layer* selected = document.LayerByName(name);
     if (selected != nullptr && selected->Kind == lkRaster) return selected;

@@ -12,6 +12,7 @@
 #include "geodata/IdrisiRDC.h"
 #include "geodata/IdrisiRST.h"
 #include "platform/NumberText.h"
+#include "platform/UiHooks.h"
 #include "tests/calculator/CalcTestFiles.h"
 
 namespace {
@@ -22,14 +23,12 @@ class ProcessingTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        SavedHooks = IdrisiRSTHooks;
-        IdrisiRSTHooks.ShowWaitCursor = [this] {
-            ++BusyDepth;
-            ++BusyShown;
-        };
-        IdrisiRSTHooks.RestoreCursor = [this] { --BusyDepth; };
+        SetHourglassHook([this](bool busy) {
+            BusyDepth += busy ? 1 : -1;
+            if (busy) ++BusyShown;
+        });
     }
-    void TearDown() override { IdrisiRSTHooks = SavedHooks; }
+    void TearDown() override { SetHourglassHook(nullptr); }
 
     TProcessResult Process(const std::string& expression, const std::string& target = "out.rst", int type = -1)
     {
@@ -69,7 +68,6 @@ protected:
     bool Answer = true;
     int BusyDepth = 0;
     int BusyShown = 0;
-    TIdrisiRSTHooks SavedHooks;
 };
 
 TEST_F(ProcessingTest, NumbersAreShownNotWritten)
@@ -129,6 +127,7 @@ TEST_F(ProcessingTest, DestinationRules)
     EXPECT_EQ(GetDestination("", Folders).Refusal, "Please specify destination");
     EXPECT_EQ(GetDestination("/no/such/folder/out.rst", Folders).Refusal, "Directory for destination does not exist");
     EXPECT_EQ(GetDestination("out.rst", {}).Refusal, "Erroneus destination");
+    EXPECT_EQ(GetDestination(second.Path(), Folders).Refusal, "Erroneus destination");
     // The folder is taken as it is on disk, whatever its case as typed.
     fs::create_directory(dir.File("Sub"));
     EXPECT_EQ(GetDestination("SUB/out.rst", Folders).FileName, dir.File("Sub/out.rst"));

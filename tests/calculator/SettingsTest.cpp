@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "RastelloTestSettings.h"
+#include "QtPrinters.h"
 #include "RecordingUi.h"
 #include "geodata/QMMapDecl.h"
 

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "QtPrinters.h"
 #include "RecordingUi.h"
 
 TEST(ShBrowse, StartsWithTheDefaultTextsAndNoOptions)

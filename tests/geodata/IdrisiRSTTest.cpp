@@ -1,4 +1,5 @@
 #include "geodata/IdrisiRST.h"
+#include "platform/UiHooks.h"
 
 #include <cmath>
 #include <cstring>
@@ -472,11 +473,11 @@ TEST_F(RstTest, ValuesLoadOnDemandAfterHeaderOnlyOpen)
 TEST_F(RstTest, WaitCursorIsRestoredOnFailure)
 {
     int shown = 0, restored = 0;
-    IdrisiRSTHooks.ShowWaitCursor = [&] { ++shown; };
-    IdrisiRSTHooks.RestoreCursor = [&] { ++restored; };
+    SetHourglassHook([&](bool busy) { ++(busy ? shown : restored); });
     TIdrisiRST r;
     EXPECT_THROW(r.Open(Path("absent"), "", true), QMError);
     EXPECT_THROW(r.OpenHeader(Path("absent")), QMError);
+    SetHourglassHook(nullptr);
     EXPECT_EQ(shown, 2);
     EXPECT_EQ(restored, 2);
 }

@@ -355,47 +355,47 @@ TEST(PointPainting, SymbolFontGlyphIsCentredOnThePoint)
     EXPECT_EQ(canvas.ColoursIn(QRect(0, 0, 30, 30)), QSet<QRgb>{kWhite});
 }
 
-TEST(DocumentRendering, TopLayerPaintsLastAndHiddenLayersNot)
+namespace {
+
+// Renders the list into a white 100 x 100 image showing (0, 100, 100, 0).
+QImage RenderList(const TLayerList& layers)
 {
-    TQMMapDoc document;
-    Layer& lower = AddOnTop(document, VectorLayerOf({AreaObject({Square(0, 0, 100, 100)}, SolidArea(RGB(255, 0, 0)))}));
-    Layer& upper = AddOnTop(document, VectorLayerOf({AreaObject({Square(0, 0, 50, 100)}, SolidArea(RGB(0, 255, 0)))}));
     TMView view;
     view.SetClientSize(100, 100);
-    view.ResetView(document.GetExtent(), true);
+    view.ResetView(TDoubleRect{0, 100, 100, 0}, true);
     view.SetViewHeight(100);
-    auto render = [&] {
-        QImage image(100, 100, QImage::Format_RGB32);
-        QPainter painter(&image);
-        RenderLayers(painter, image.size(), view, document, Qt::white);
-        return image;
-    };
-    QImage image = render();
+    QImage image(100, 100, QImage::Format_RGB32);
+    QPainter painter(&image);
+    RenderLayers(painter, image.size(), view, layers, Qt::white);
+    return image;
+}
+
+} // namespace
+
+TEST(ListRendering, TopLayerPaintsLastAndHiddenLayersNot)
+{
+    TLayerList layers;
+    Layer& lower = AddOnTop(layers, VectorLayerOf({AreaObject({Square(0, 0, 100, 100)}, SolidArea(RGB(255, 0, 0)))}));
+    Layer& upper = AddOnTop(layers, VectorLayerOf({AreaObject({Square(0, 0, 50, 100)}, SolidArea(RGB(0, 255, 0)))}));
+    QImage image = RenderList(layers);
     EXPECT_EQ(image.pixel(25, 50), Rgb(0, 255, 0));
     EXPECT_EQ(image.pixel(75, 50), Rgb(255, 0, 0));
     upper.Visible = 0;
-    EXPECT_EQ(render().pixel(25, 50), Rgb(255, 0, 0));
+    EXPECT_EQ(RenderList(layers).pixel(25, 50), Rgb(255, 0, 0));
     lower.Visible = 0;
-    image = render();
+    image = RenderList(layers);
     EXPECT_EQ(image.pixel(25, 50), kWhite);
     EXPECT_EQ(image.pixel(75, 50), kWhite);
 }
 
-TEST(DocumentRendering, CustomStyleReplacesTheObjectsOwn)
+TEST(ListRendering, CustomStyleReplacesTheObjectsOwn)
 {
-    TQMMapDoc document;
-    Layer& layer = AddOnTop(document, VectorLayerOf({AreaObject({Square(0, 0, 100, 100)}, SolidArea(RGB(255, 0, 0)))}));
+    TLayerList layers;
+    Layer& layer = AddOnTop(layers, VectorLayerOf({AreaObject({Square(0, 0, 100, 100)}, SolidArea(RGB(255, 0, 0)))}));
     layer.Vector->CustomArea = SolidArea(RGB(0, 0, 255));
     layer.Vector->CustomOpacity = 255;
     layer.Vector->UseCustom = 1;
-    TMView view;
-    view.SetClientSize(100, 100);
-    view.ResetView(document.GetExtent(), true);
-    view.SetViewHeight(100);
-    QImage image(100, 100, QImage::Format_RGB32);
-    {
-        QPainter painter(&image);
-        RenderLayers(painter, image.size(), view, document, Qt::white);
-    }
-    EXPECT_EQ(image.pixel(50, 50), Rgb(0, 0, 255));
+    EXPECT_EQ(RenderList(layers).pixel(50, 50), Rgb(0, 0, 255));
+    layer.Vector->CustomOpacity = 128;
+    EXPECT_TRUE(Near(RenderList(layers).pixel(50, 50), 127, 127, 255, 1));
 }

@@ -57,6 +57,14 @@ public:
         return Write(name + ".rst", cells);
     }
 
+    // A grey ".qmp" palette: 5 bytes of header, then 256 RGB triples.
+    std::string WritePalette(const std::string& name) const
+    {
+        std::string bytes(5, '\0');
+        for (int i = 0; i < 256; ++i) bytes += std::string(3, static_cast<char>(i));
+        return Write(name, bytes);
+    }
+
     // An Idrisi polygon file of squares, each given by its west/south corner
     // and side; returns the ".vct" path.
     std::string WriteIdrisiPolygons(const std::string& name, const std::string& system, const std::string& units,

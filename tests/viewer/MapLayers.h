@@ -13,7 +13,6 @@
 
 #include "geodata/QMLayers.h"
 #include "geodata/QMMapDecl.h"
-#include "viewer/QMMapDoc.h"
 
 namespace maptest {
 
@@ -71,12 +70,11 @@ inline PLayer VectorLayerOf(std::vector<MapObject> objects, std::int16_t visible
     return layer;
 }
 
-// Adds the layer on top of the document's list; the test keeps ownership.
-inline Layer& AddOnTop(TQMMapDoc& document, PLayer layer)
+// Adds the layer on top of the list; the list does not own it.
+inline Layer& AddOnTop(TLayerList& layers, PLayer layer)
 {
     Layer& added = *layer;
-    document.Layers().InsertFirst(std::move(layer));
-    document.InvalidateExtent();
+    layers.InsertFirst(std::move(layer));
     return added;
 }
 

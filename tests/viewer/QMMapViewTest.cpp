@@ -13,6 +13,7 @@
 #include "platform/TextFile.h"
 #include "tests/support/RecordingUi.h"
 #include "tests/viewer/MapLayers.h"
+#include "viewer/QMMapDoc.h"
 
 using namespace maptest;
 
@@ -49,7 +50,8 @@ protected:
     // One green square layer over the extent (0, 1000, 1000, 0).
     void AddSquareLayer(double size = 1000)
     {
-        AddOnTop(Document, VectorLayerOf({AreaObject({Square(0, 0, size, size / 2)}, SolidArea(RGB(0, 255, 0)))}));
+        AddOnTop(Document.Layers(), VectorLayerOf({AreaObject({Square(0, 0, size, size / 2)}, SolidArea(RGB(0, 255, 0)))}));
+        Document.InvalidateExtent();
     }
 
     TQMMapDoc Document;
@@ -253,7 +255,8 @@ protected:
         RealFile = Folder.WriteRaster<float>("depth", "real", {2.5f, 0.25f});
         Document.Layers().AddRasterLayer(RealFile, palette, true, false, 1);
         Document.Layers().AddRasterLayer(IntegerFile, palette, true, false, 1);
-        AddOnTop(Document, VectorLayerOf({AreaObject({Square(0, 0, 2, 1)}, SolidArea(RGB(0, 255, 0)))}));
+        AddOnTop(Document.Layers(), VectorLayerOf({AreaObject({Square(0, 0, 2, 1)}, SolidArea(RGB(0, 255, 0)))}));
+        Document.InvalidateExtent();
         VectorFile = "roads.vct";
         Document.Layers().Items(0)->FileName = VectorFile;
         View.SetSelectedLayerSource([this] { return Selected; });

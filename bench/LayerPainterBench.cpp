@@ -1,0 +1,146 @@
+// Drawing a full-HD map: a 10000 x 10000 raster at fit and zoomed in 8
+// times, 100,000 ten-point polygons at fit and zoomed in 10 times, opaque
+// and half translucent, and 50,000 point symbols.
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <array>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "geodata/FontTable.h"
+#include "geodata/QMLayers.h"
+#include "platform/qt/SymbolFonts.h"
+#include "viewer/LayerPainter.h"
+#include "viewer/MView.h"
+
+namespace {
+
+constexpr int kWidth = 1920;
+constexpr int kHeight = 1080;
+
+// The fonts and Softedge need a GUI application.
+QGuiApplication& App()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "LayerPainterBench";
+    static char* argv[] = {name, nullptr};
+    static QGuiApplication app(argc, argv);
+    static const int fonts = RegisterSymbolFonts();
+    (void)fonts;
+    return app;
+}
+
+TMView FittedView(const TDoubleRect& extent, double zoom)
+{
+    TMView view;
+    view.SetClientSize(kWidth, kHeight);
+    view.ResetView(extent, true);
+    const double previous = view.GetScale();
+    view.SetView(previous * zoom, view.GetOriginX(), view.GetOriginY());
+    view.ZoomKeepCentre(previous);
+    view.SetViewHeight(kHeight);
+    return view;
+}
+
+void BM_Raster(benchmark::State& state)
+{
+    App();
+    constexpr int kSide = 10000;
+    std::vector<std::uint8_t> bits(static_cast<std::size_t>(kSide) * kSide);
+    for (int r = 0; r < kSide; ++r)
+        for (int c = 0; c < kSide; ++c) bits[static_cast<std::size_t>(r) * kSide + c] = static_cast<std::uint8_t>((r / 37 + c / 41) & 0xFF);
+    std::array<std::uint32_t, 256> colors{};
+    for (int i = 0; i < 256; ++i) colors[i] = static_cast<std::uint32_t>(i * 0x010203) & 0xFFFFFF;
+    TRasterImage image{bits.data(), kSide, kSide, kSide, colors.data(), TDoubleRect{0, kSide, kSide, 0}};
+    const TMView view = FittedView(image.Bounds, static_cast<double>(state.range(0)));
+    QImage target(kWidth, kHeight, QImage::Format_RGB32);
+    for (auto _ : state) {
+        QPainter painter(&target);
+        painter.fillRect(target.rect(), Qt::white);
+        TLayerPainter(painter, view, target.size()).DrawRasterImage(image, TAffineTransform{}, TAffineTransform{});
+    }
+}
+BENCHMARK(BM_Raster)->Arg(1)->Arg(8)->Unit(benchmark::kMillisecond);
+
+// 100,000 squares with ten points each on a 400 x 250 grid of cells.
+std::shared_ptr<Layer> PolygonLayer(std::int16_t opacity)
+{
+    auto layer = std::make_shared<Layer>();
+    InitLayer(*layer);
+    layer->Kind = lkVector;
+    layer->Visible = 1;
+    layer->Vector = std::make_unique<VectorLayer>();
+    InitVectorLayer(*layer->Vector);
+    layer->Vector->DefaultOpacity = opacity;
+    TAreaStyle style;
+    style.Outline = TLogPen{PS_SOLID, TPoint{1, 0}, RGB(0, 0, 0)};
+    style.Brush = TLogBrush{BS_SOLID, RGB(200, 30, 30), 0};
+    for (int i = 0; i < 100000; ++i) {
+        const double x = (i % 400) * 10.0;
+        const double y = (i / 400) * 10.0;
+        MapObject object;
+        object.ObjType = otPolygon;
+        for (int k = 0; k < 9; ++k) {
+            const double a = k * 2 * M_PI / 9;
+            object.Points.push_back({x + 5 + 4 * std::cos(a), y + 5 + 4 * std::sin(a)});
+        }
+        object.Points.push_back(object.Points.front());
+        object.PartCounts = {10};
+        object.Bounds = PointsBounds(object.Points);
+        CalcPartBounds(object);
+        object.Style.Set(style);
+        layer->Vector->Objects.push_back(std::move(object));
+    }
+    return layer;
+}
+
+void BM_Polygons(benchmark::State& state)
+{
+    App();
+    const auto layer = PolygonLayer(static_cast<std::int16_t>(state.range(1)));
+    const TMView view = FittedView(TDoubleRect{0, 2500, 4000, 0}, static_cast<double>(state.range(0)));
+    QImage target(kWidth, kHeight, QImage::Format_RGB32);
+    for (auto _ : state) {
+        QPainter painter(&target);
+        painter.fillRect(target.rect(), Qt::white);
+        TLayerPainter(painter, view, target.size()).DrawVectorLayer(*layer);
+    }
+}
+BENCHMARK(BM_Polygons)->Args({1, 255})->Args({10, 255})->Args({1, 128})->Args({10, 128})->Unit(benchmark::kMillisecond);
+
+void BM_Symbols(benchmark::State& state)
+{
+    App();
+    auto layer = std::make_shared<Layer>();
+    InitLayer(*layer);
+    layer->Kind = lkVector;
+    layer->Visible = 1;
+    layer->Vector = std::make_unique<VectorLayer>();
+    InitVectorLayer(*layer->Vector);
+    const TPointStyle style{110, 6, RGB(0, 0, 200), FontIndex("Wingdings")};
+    for (int i = 0; i < 50000; ++i) {
+        MapObject object;
+        object.ObjType = otPoint;
+        object.Points = {{(i % 250) * 16.0, (i / 250) * 16.0}};
+        object.PartCounts = {1};
+        object.Bounds = PointsBounds(object.Points);
+        CalcPartBounds(object);
+        object.Style.Set(style);
+        layer->Vector->Objects.push_back(std::move(object));
+    }
+    const TMView view = FittedView(TDoubleRect{0, 3200, 4000, 0}, 1);
+    QImage target(kWidth, kHeight, QImage::Format_RGB32);
+    for (auto _ : state) {
+        QPainter painter(&target);
+        painter.fillRect(target.rect(), Qt::white);
+        TLayerPainter(painter, view, target.size()).DrawVectorLayer(*layer);
+    }
+}
+BENCHMARK(BM_Symbols)->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -1,0 +1,36 @@
+// Rastello, the raster calculator: one main window with the image-folder
+// settings, the reclassification dialog and the about box it owns.
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+
+#include "calculator/Main.h"
+
+namespace {
+
+// Qt aborts when it finds no display; say why instead.
+bool DisplayAvailable()
+{
+    auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value && *value;
+    };
+    return set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (!DisplayAvailable()) {
+        std::fputs("Rastello needs a graphical display: neither DISPLAY nor WAYLAND_DISPLAY is set.\n", stderr);
+        return 1;
+    }
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName("Quillmere");
+    QApplication::setApplicationName("Rastello");
+    TMainForm mainForm;
+    mainForm.show();
+    mainForm.CentreOnScreen();
+    return app.exec();
+}

@@ -1,0 +1,114 @@
+#pragma once
+// The document of one map window: its layer list, the folders against which
+// layer and palette names are resolved, the cached extent of the layers, and
+// every operation the frame and the view carry out on the layers, including
+// reading and writing the ".qmc" composition file.
+//
+// Layers are named by their full file path, compared without regard to
+// letter case. Index 0 is the top layer, painted last. A layer whose Owned is
+// 1 belongs to the document; the others belong to the frame's keeper lists
+// (common and frozen layers) and are only listed here.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "geodata/QMLayers.h"
+#include "viewer/MDoc.h"
+
+class QWidget;
+class TIniFile;
+
+class TQMMapDoc : public TMDoc {
+public:
+    TQMMapDoc();
+    // Releases the owned layers; never throws.
+    ~TQMMapDoc() override;
+
+    // The child window that owns the layer dialogs; the document only keeps it.
+    void SetOwner(QWidget* owner) { Owner = owner; }
+    QWidget* GetOwner() const { return Owner; }
+    void SetRootFolder(std::string folder) { RootFolder = std::move(folder); }
+    const std::string& GetRootFolder() const { return RootFolder; }
+    void SetPaletteDefaults(std::string folder, std::string fileName);
+    const std::string& GetPaletteFolder() const { return PaletteFolder; }
+    const std::string& GetDefaultPalette() const { return DefaultPalette; }
+
+    // The union of the layers' extents in map units; cached until the layer
+    // set changes.
+    TDoubleRect GetExtent() override;
+    void InvalidateExtent() { ExtentValid = false; }
+    // The status-bar texts of a map point: angles for lat/long and Albers
+    // compositions, plain numbers otherwise; both empty outside the extent.
+    void PointToCoordTexts(const TDoublePoint& p, std::string& xText, std::string& yText);
+    // "RUS" when the interface language is Russian, else "ENU".
+    std::string LanguageCode() const;
+
+    // The list itself, for the frame's single-layer adds.
+    TLayerList& Layers() { return *LayerList; }
+    const TLayerList& Layers() const { return *LayerList; }
+    std::int32_t LayerCount() const;
+    // -1 when no layer has that path.
+    std::int32_t LayerIndexByName(std::string_view path) const;
+    bool HasLayer(std::string_view path) const { return LayerIndexByName(path) >= 0; }
+    Layer* LayerByName(std::string_view path) const;
+
+    // A walk yields the layers from the last index down to index 0 (the
+    // painting order), then nullptr. One cursor serves all walks.
+    void BeginReverseWalk();
+    Layer* NextReverseWalk();
+
+    // Adds another list's layers on top (atFront) or at the bottom, in their
+    // order; non-common layers become owned. Layers already listed or
+    // already released are skipped. The layers stay in `list` too.
+    void MergeLayers(const TLayerList& list, bool atFront);
+    // Moves ownership of the non-common layers to `keeper` as frozen layers;
+    // they stay listed until the document is reset.
+    void HandOverOwnLayers(TLayerList& keeper);
+    void ClearFrozenFlags();
+    // Releases the owned layers and empties the list.
+    void FreeLayers();
+    // FreeLayers, and the composition's projection and units start afresh.
+    void ResetDocument();
+
+    void ToggleLayerVisible(std::string_view path);
+    // The legend entry of a vector layer with one style; false otherwise.
+    bool GetLegendInfo(std::string_view path, LegendObject& legend) const;
+    // LegendEn and LegendRu when the layer has a legend style, else ''.
+    void GetLayerLegends(const Layer& layer, std::string& english, std::string& russian) const;
+    // 0 removed (or no such layer); 1 refused (a common layer or one the
+    // document does not own). Removing the last layer resets the document.
+    std::int32_t RemoveLayer(std::string_view path);
+    // Swaps the layer with the one `delta` places away; a target outside the
+    // list raises ERangeError and changes nothing.
+    void MoveLayer(std::string_view path, std::int32_t delta);
+
+    // Reads the layer sections, then "layers_seq" and "layers_visi". common
+    // marks every layer read as common and frozen, not owned. A failure
+    // releases the layers this call added and passes on.
+    void LoadComposition(const TIniFile& ini, bool common);
+    // Writes the layers into the file, keeping its sections that the
+    // composition format does not use. Raises QMError; a failed write
+    // leaves the old file whole.
+    void SaveComposition(const std::string& fileName);
+
+private:
+    void ReleaseLayer(Layer& layer);
+    void RenewLayerList();
+    void LoadLayerSection(const TIniFile& ini, const std::string& section, bool common, std::vector<PLayer>& added);
+    void ApplyCustomStyle(const TIniFile& ini, const std::string& section, VectorLayer& vector);
+    void ApplySequence(const TIniFile& ini, const std::string& section);
+    void ApplyVisibility(const TIniFile& ini, const std::string& section);
+    void DropLayers(const std::vector<PLayer>& layers);
+    void WriteLayerSection(TIniFile& ini, const std::string& section, const Layer& layer);
+
+    std::unique_ptr<TLayerList> LayerList;
+    std::int32_t WalkCursor = 0;
+    TDoubleRect Extent;
+    bool ExtentValid = false;
+    QWidget* Owner = nullptr;
+    std::string RootFolder;
+    std::string PaletteFolder; // with its trailing separator when set
+    std::string DefaultPalette;
+};
