@@ -19,7 +19,6 @@
 #include "calculator/Analyzer.h"
 #include "calculator/Processing.h"
 #include "calculator/RasterWriter.h"
-#include "calculator/Settings.h"
 #include "calculator/kstrgrid.h"
 #include "geodata/QMMapDecl.h"
 #include "platform/qt/UiServices.h"
@@ -423,13 +422,6 @@ void ShowError(QWidget* parent, const QString& message)
     Ui().MessageBox(parent, "Error", message, TMsgIcon::Error);
 }
 
-TImageFolders ImageFolders()
-{
-    TImageFolders folders;
-    for (const QString& folder : ReadImageFolders()) folders.push_back(folder.toStdString());
-    return folders;
-}
-
 // The command from the destination on; false when it stopped without a result.
 bool ReclassifyInto(TReClassForm& form, const TReclassWindow& window, TAnalyzer& analyzer, TreeNode& leaf,
                     const TImageFolders& folders)
@@ -464,11 +456,11 @@ bool ReclassifyInto(TReClassForm& form, const TReclassWindow& window, TAnalyzer&
 
 } // namespace
 
-void ReClassClick(TReClassForm& form, const TReclassWindow& window)
+void ReclassifyCommand(TReClassForm& form, const TReclassWindow& window)
 {
     try {
         TAnalyzer analyzer;
-        const TImageFolders folders = ImageFolders();
+        const TImageFolders& folders = window.ImageFolders;
         std::unique_ptr<TreeNode> root;
         try {
             root = OpenReclassSource(analyzer, window.Expr->text().toStdString(), folders);

@@ -85,10 +85,11 @@ struct TReclassWindow {
     QLineEdit* Expr = nullptr; // the source, as a single file operand
     QString Target;            // the output name
     int DestTypeIndex = -1;    // the output type list's selection
+    TImageFolders ImageFolders;
     QStatusBar* StatusBar = nullptr;
 };
 
 // The command behind the "ReClassification" button: locates the source,
 // checks the destination, lets the user build the table in `form` and writes
 // the reclassified raster. Every failure is shown; nothing is thrown.
-void ReClassClick(TReClassForm& form, const TReclassWindow& window);
+void ReclassifyCommand(TReClassForm& form, const TReclassWindow& window);

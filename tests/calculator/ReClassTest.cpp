@@ -3,6 +3,7 @@
 #include "RecordingUi.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
@@ -21,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "calculator/Main.h"
 #include "calculator/Settings.h"
 #include "calculator/kstrgrid.h"
 #include "platform/FileNames.h"
@@ -256,14 +258,13 @@ TEST_F(ReClassFormTest, TypingMovesOnToTheNextCellAndAddsRows)
     EXPECT_EQ(grid.ActiveCol(), 0);
 }
 
-// The command, with the image folder in the test's settings and the dialog
-// answered by a script that runs once it is shown.
+// The command, with one image folder and the dialog answered by a script
+// that runs once it is shown.
 class ReClassCommandTest : public ReClassFormTest {
 protected:
     void SetUp() override
     {
         ReClassFormTest::SetUp();
-        WriteImageFolders({QString::fromStdString(Dir.Path())});
         WriteTestRaster(Dir.File("src"), {.Rows = 2, .Columns = 2, .Values = {5, 25, 15, 35}});
         Expr.setText("[src.rst]");
     }
@@ -285,8 +286,9 @@ protected:
         window.Expr = &Expr;
         window.Target = target;
         window.DestTypeIndex = destType;
+        window.ImageFolders = {Dir.Path()};
         window.StatusBar = &StatusBar;
-        ReClassClick(*Form, window);
+        ReclassifyCommand(*Form, window);
     }
     static void TypeTable(TReClassForm& form)
     {
@@ -305,7 +307,6 @@ protected:
         return texts;
     }
 
-    TTestSettingsFolder Settings;
     TTempFolder Dir;
     QLineEdit Expr;
     QStatusBar StatusBar;
@@ -399,6 +400,25 @@ TEST_F(ReClassCommandTest, FailureInTheLoopGoesToTheStatusBarAndABox)
     EXPECT_EQ(Messages(), QStringList{"Error: Invalid floating point operation"});
     EXPECT_EQ(StatusBar.currentMessage(), "Invalid floating point operation");
     EXPECT_FALSE(FileExists(Dir.File("out.rdc")));
+}
+
+TEST_F(ReClassCommandTest, TheCalculatorWindowsButtonRunsTheCommand)
+{
+    TTestSettingsFolder settings;
+    WriteImageFolders({QString::fromStdString(Dir.Path())});
+    TMainForm window;
+    window.Expr->setText("[src.rst]");
+    window.Target->setText("viabutton.rst");
+    window.DestType->setCurrentIndex(2);
+
+    QTimer script;
+    script.setSingleShot(true);
+    QObject::connect(&script, &QTimer::timeout, [&window] { TypeTable(*window.ReClassForm); });
+    script.start(0);
+    window.ReClass->click();
+    EXPECT_EQ(Messages(),
+              QStringList{"Information: Ready. See file " + QString::fromStdString(Dir.File("viabutton.rst"))});
+    EXPECT_EQ(ReadTestCells(Dir.File("viabutton.RST"), "real"), (std::vector<double>{300, 2, 15, 35}));
 }
 
 } // namespace
