@@ -55,14 +55,16 @@ QString RecordingUi::ExecFolderDialog(QFileDialog& dialog)
     return Next(FolderAnswers, QString());
 }
 
-std::optional<QColor> RecordingUi::PickColor(QWidget*, const QColor&)
+std::optional<QColor> RecordingUi::PickColor(QWidget*, const QColor& initial)
 {
     ++ColorRequests;
+    ColorInitials.push_back(initial);
     return Next(ColorAnswers, std::optional<QColor>());
 }
 
-std::optional<QFont> RecordingUi::PickFont(QWidget*, const QFont&)
+std::optional<QFont> RecordingUi::PickFont(QWidget*, const QFont& initial)
 {
     ++FontRequests;
+    FontInitials.push_back(initial);
     return Next(FontAnswers, std::optional<QFont>());
 }

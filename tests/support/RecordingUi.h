@@ -43,6 +43,9 @@ public:
     int Beeps = 0;
     int ColorRequests = 0;
     int FontRequests = 0;
+    // The colour and font each picker started from.
+    std::vector<QColor> ColorInitials;
+    std::vector<QFont> FontInitials;
 
     // Scripted answers; an empty queue answers Ok/Yes (messages) or cancels.
     std::deque<TMsgResult> MessageAnswers;
