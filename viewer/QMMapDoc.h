@@ -83,6 +83,13 @@ public:
     // Swaps the layer with the one `delta` places away; a target outside the
     // list raises ERangeError and changes nothing.
     void MoveLayer(std::string_view path, std::int32_t delta);
+    // The modal properties dialog of the layer with that path, owned by
+    // Owner: the raster dialog changes the raster itself; after OK the
+    // vector dialog's custom set is stored in the layer and `view` repaints.
+    // True when the dialog closed with OK. It needs the windows, so it is
+    // built with the layer dialogs (QMMapDocDialogs.cpp), not with the rest
+    // of the document.
+    bool EditLayerProperties(std::string_view path, QWidget* view);
 
     // Reads the layer sections, then "layers_seq" and "layers_visi". common
     // marks every layer read as common and frozen, not owned. A failure

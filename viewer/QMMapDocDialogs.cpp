@@ -1,0 +1,53 @@
+// The document's one operation that opens windows: the layer properties
+// dialogs. It lives apart from QMMapDoc.cpp so that the document itself
+// builds and is tested without Qt.
+#include <QAbstractScrollArea>
+
+#include "viewer/LRPropDialog.h"
+#include "viewer/LVPropDialog.h"
+#include "viewer/QMMapDoc.h"
+
+namespace {
+
+void InvalidateView(QWidget* view)
+{
+    if (!view) return;
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(view)) area->viewport()->update();
+    else view->update();
+}
+
+// The setters leave CustomKind alone; it follows the stored style here, so
+// that the composition writer saves the custom style with its kind.
+void StoreCustomSet(VectorLayer& vector, const TStyleSet& set, bool useCustom)
+{
+    switch (set.Kind) {
+    case 3: SetAreaStyle(vector, set.Area, set.Opacity, useCustom); break;
+    case 2: SetLineStyle(vector, set.Line, useCustom); break;
+    case 1: SetPointStyle(vector, set.Point, useCustom); break;
+    default: return;
+    }
+    vector.CustomKind = set.Kind;
+}
+
+} // namespace
+
+bool TQMMapDoc::EditLayerProperties(std::string_view path, QWidget* view)
+{
+    Layer* layer = LayerByName(path);
+    if (!layer) return false;
+    if (layer->Kind == lkRaster) {
+        TLRPropDlg dialog(Owner);
+        dialog.SetEditedLayer(layer);
+        dialog.SetMapView(view);
+        return dialog.exec() == QDialog::Accepted;
+    }
+    if (layer->Kind != lkVector || !layer->Vector) return false;
+    TLVPropDlg dialog(Owner);
+    dialog.SetLayerFileName(layer->FileName);
+    dialog.SetVectorData(layer->Vector.get());
+    dialog.SetMapView(view);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    if (accepted) StoreCustomSet(*layer->Vector, dialog.GetCustomSet(), dialog.UseCustom());
+    InvalidateView(view);
+    return accepted;
+}
