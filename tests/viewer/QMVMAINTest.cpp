@@ -14,6 +14,7 @@
 
 #include "LumivarFixture.h"
 #include "platform/qt/AppEvents.h"
+#include "platform/qt/ScreenCursors.h"
 #include "viewer/ABOUT.h"
 #include "viewer/MFrame.h"
 #include "viewer/QMMap2Unit.h"
@@ -382,4 +383,21 @@ TEST_F(MainWindow, DialogsOfTheToolsAndHelpMenusRunModally)
     Form->FormAction("MapProperties")->trigger();
     Form->FormAction("HelpAbout1")->trigger();
     EXPECT_EQ(titles, QStringList({"Map Properties", "About"}));
+}
+
+TEST_F(MainWindow, OwnCursorsFillScreenSlotsOneToFourAndReachTheViews)
+{
+    const QPoint hotSpots[] = {{15, 15}, {15, 15}, {12, 12}, {12, 12}};
+    for (int slot = 1; slot <= 4; ++slot) {
+        const QCursor cursor = ScreenCursor(slot);
+        EXPECT_EQ(cursor.shape(), Qt::BitmapCursor) << slot;
+        EXPECT_EQ(cursor.pixmap().size(), QSize(32, 32)) << slot;
+        EXPECT_EQ(cursor.hotSpot(), hotSpots[slot - 1]) << slot;
+    }
+    EXPECT_EQ(ScreenCursor(5).shape(), Qt::ArrowCursor);
+
+    TQMMap2* child = Form->OpenLayerFile(QString::fromStdString(Raster("a")));
+    Form->ZoomStateExecute();
+    const QCursor shown = child->Frame().MapView().viewport()->cursor();
+    EXPECT_EQ(shown.pixmap().toImage(), ScreenCursor(3).pixmap().toImage());
 }
