@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "calculator/ExprTree.h"
 
@@ -25,6 +26,8 @@ public:
     // 1-based position of the first character of the last token read.
     int ErrorPosition() const;
     const std::string& LastAnalyzerError() const { return LastError; }
+    // For operations outside the analyzer that report as it does.
+    void SetLastAnalyzerError(std::string message) { LastError = std::move(message); }
 
     // Walk callbacks. EvalNumberNode leaves the result in the root's Value;
     // EvalRasterNode leaves the result window in the root's Rastr.

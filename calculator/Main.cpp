@@ -18,6 +18,7 @@
 #include <exception>
 
 #include "calculator/Processing.h"
+#include "calculator/ReClass.h"
 #include "calculator/Settings.h"
 #include "platform/UiHooks.h"
 #include "platform/qt/UiServices.h"
@@ -182,6 +183,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     setFixedSize(sizeHint());
 
     SettingsForm = new TSettingsForm(this);
+    ReClassForm = new TReClassForm(this);
     AboutBox = new TAboutBox(this);
 }
 
@@ -222,6 +224,7 @@ void TMainForm::CreateButtons(QWidget* client)
     Clear = NewButton(client, "Clear", "Clear expression", QRect(left, 170, width, 30));
     connect(Clear, &QPushButton::clicked, this, &TMainForm::ClearClick);
     ReClass = NewButton(client, "ReClass", "ReClassification", QRect(left, 206, width, 30));
+    connect(ReClass, &QPushButton::clicked, this, &TMainForm::ReClassClick);
     BClose = NewButton(client, "BClose", "Close", QRect(left, 242, width, 30));
     connect(BClose, &QPushButton::clicked, this, &TMainForm::BCloseClick);
 
@@ -383,6 +386,18 @@ void TMainForm::SetDestClick()
     } catch (const std::exception& e) {
         Ui().MessageBox(this, "Error", QString::fromUtf8(e.what()), TMsgIcon::Error);
     }
+}
+
+void TMainForm::ReClassClick()
+{
+    TReclassWindow window;
+    window.Window = this;
+    window.Expr = Expr;
+    window.Target = Target->text();
+    window.DestTypeIndex = DestType->currentIndex();
+    window.ImageFolders = ToImageFolders(ReadImageFolders());
+    window.StatusBar = StatusBar;
+    ReclassifyCommand(*ReClassForm, window);
 }
 
 void TMainForm::ProcessClick()

@@ -13,6 +13,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QStatusBar;
+class TReClassForm;
 class TSettingsForm;
 
 // What a keypad key does with its text.
@@ -63,6 +64,7 @@ public:
     QAction* About1 = nullptr;
 
     TSettingsForm* SettingsForm = nullptr;
+    TReClassForm* ReClassForm = nullptr;
     TAboutBox* AboutBox = nullptr;
 
     // Inserts at the caret (a selection is collapsed to its start, not
@@ -74,6 +76,7 @@ public:
     void InsertFunction2(const QString& name);
 
     void ProcessClick();
+    void ReClassClick();
     void ClearClick();
     void InserImageClick();
     void SetDestClick();

@@ -1,0 +1,198 @@
+#include "calculator/Reclassify.h"
+
+#include <cmath>
+#include <filesystem>
+#include <system_error>
+
+#include "calculator/Analyzer.h"
+#include "calculator/CellMath.h"
+#include "calculator/RasterWriter.h"
+#include "geodata/QMMapDecl.h"
+#include "platform/FileNames.h"
+#include "platform/NumberText.h"
+
+namespace {
+
+// Widens a raster's running extremes as every raster operation does: a NaN
+// replaces the minimum, only a larger value the maximum.
+void Widen(RastrFile& raster, double value)
+{
+    if (!(value >= raster.MinSeen)) raster.MinSeen = value;
+    if (value > raster.MaxSeen) raster.MaxSeen = value;
+}
+
+void MapRealCells(const Double3Array& table, RastrFile& raster)
+{
+    for (float& cell : raster.Cells) {
+        double mapped = ReclassLookup(table, cell);
+        Widen(raster, mapped);
+        float stored = static_cast<float>(mapped);
+        if (std::isinf(stored) && std::isfinite(mapped)) throw QMError(std::string(kOverflowMessage));
+        cell = stored;
+    }
+}
+
+void MapByteCells(const Double3Array& table, RastrFile& raster)
+{
+    for (std::uint8_t& cell : raster.RawCells) {
+        double mapped = ReclassLookup(table, cell);
+        Widen(raster, mapped);
+        cell = CellToByte(mapped);
+    }
+}
+
+// 16-bit cells, little-endian as on disk.
+void MapIntegerCells(const Double3Array& table, RastrFile& raster)
+{
+    std::vector<std::uint8_t>& raw = raster.RawCells;
+    for (std::size_t i = 0; i + 1 < raw.size(); i += 2) {
+        auto cell = static_cast<std::int16_t>(static_cast<std::uint16_t>(raw[i] | (raw[i + 1] << 8)));
+        double mapped = ReclassLookup(table, cell);
+        Widen(raster, mapped);
+        auto stored = static_cast<std::uint16_t>(CellToInteger(mapped));
+        raw[i] = static_cast<std::uint8_t>(stored & 0xFF);
+        raw[i + 1] = static_cast<std::uint8_t>(stored >> 8);
+    }
+}
+
+// The value a 32-bit cell holds for a header's extreme, when it can hold it.
+bool StoredCell(double value, double& stored)
+{
+    stored = static_cast<float>(value);
+    return std::isfinite(stored);
+}
+
+void RemoveOutput(const std::string& destination)
+{
+    std::error_code ec;
+    std::filesystem::remove(ResolveFileCase(OutputRstName(destination)), ec);
+}
+
+void WriteHeader(const std::string& destination, const TIdrisiRDC& header)
+{
+    // Cells without their header are no raster: a failed header takes them along.
+    bool written = false;
+    try {
+        written = WriteRdc(destination, header);
+    } catch (const QMError&) {
+        RemoveOutput(destination);
+        throw;
+    }
+    if (!written) {
+        RemoveOutput(destination);
+        throw QMError("Cannot write file %s", OutputRdcName(destination).c_str());
+    }
+}
+
+} // namespace
+
+double ReclassLookup(const Double3Array& table, double x)
+{
+    if (table.empty() || x < table.front().From || x > table.back().To) return x;
+    for (const TReclassRow& row : table)
+        if (row.From <= x && x <= row.To) return row.Value;
+    return x;
+}
+
+bool ApplyReclass(TAnalyzer& analyzer, const Double3Array& table, RastrFile& raster)
+{
+    switch (raster.Header.DataType) {
+    case dtByte: MapByteCells(table, raster); return true;
+    case dtInteger: MapIntegerCells(table, raster); return true;
+    case dtReal: MapRealCells(table, raster); return true;
+    default:
+        analyzer.SetLastAnalyzerError(FormatText("File %s has invalid data type", raster.Header.HeaderFile.c_str()));
+        return false;
+    }
+}
+
+bool ClassCountForWidth(double minValue, double maxValue, double width, std::int64_t& count)
+{
+    if (!(width > 0) || !(maxValue >= minValue)) return false;
+    double classes = (maxValue - minValue) / width;
+    if (!(classes < static_cast<double>(kMaxClasses))) return false;
+    count = static_cast<std::int64_t>(classes) + 1;
+    return true;
+}
+
+Double3Array EqualIntervalTable(double minValue, double maxValue, double width, std::int64_t count)
+{
+    Double3Array table;
+    if (count <= 0) return table;
+    table.reserve(static_cast<std::size_t>(count));
+    double q = minValue;
+    for (std::int64_t i = 0; i < count; ++i) {
+        table.push_back({q, q + width, q + width / 2});
+        q += width;
+    }
+    double stored = 0;
+    if (maxValue >= minValue) {
+        if (StoredCell(minValue, stored) && stored < table.front().From) table.front().From = stored;
+        if (StoredCell(maxValue, stored) && stored > table.back().To) table.back().To = stored;
+        if (maxValue > table.back().To) table.back().To = maxValue;
+    }
+    return table;
+}
+
+std::unique_ptr<TreeNode> OpenReclassSource(TAnalyzer& analyzer, const std::string& expression,
+                                            const TImageFolders& folders)
+{
+    if (expression.empty()) throw QMError(std::string("Please specify source"));
+    analyzer.SetExpression(expression);
+    std::unique_ptr<TreeNode> root = analyzer.ParseExpression();
+    if (!root) throw EExpressionError("Error in source", analyzer.ErrorPosition());
+    if (!IsSingleFileLeaf(root.get())) throw QMError(std::string("Source expression must contain only file name"));
+    if (!WalkTree(root.get(), [&](TreeNode& node) { return ResolveFileLeaf(node, folders); }))
+        throw QMError(std::string("Source file does not exist"));
+    return root;
+}
+
+bool MayOverwrite(const std::string& destination, const TAskYesNo& askYesNo)
+{
+    std::string rstName = OutputRstName(destination);
+    if (!FileExists(OutputRdcName(destination)) || !FileExists(rstName)) return true;
+    return askYesNo && askYesNo(FormatText("File %s exists. Overwrite?", rstName.c_str()));
+}
+
+void WriteReclassified(TAnalyzer& analyzer, TreeNode& leaf, const TIdrisiRDC& sourceHeader, const Double3Array& table,
+                       const std::string& destination, std::uint8_t outputType)
+{
+    // The user agreed to the overwrite before the table was built.
+    ConfirmOverwrite(destination, [](const std::string&) { return true; });
+
+    RastrFile& source = leaf.Rastr;
+    double overallMin = kCellHigh;
+    double overallMax = kCellLow;
+    std::int64_t remaining = static_cast<std::int64_t>(sourceHeader.Rows) * sourceHeader.Columns;
+    std::int64_t start = 0;
+    RastrFile converted; // reused by every window
+    while (remaining > 0) {
+        analyzer.SetCellWindow(start, kWindowCells);
+        remaining -= kWindowCells;
+        start += kWindowCells;
+        if (!analyzer.LoadFileLeaf(leaf) || !ApplyReclass(analyzer, table, source))
+            throw QMError(std::string("Program error!"));
+        const RastrFile* window = &source;
+        if (outputType != source.Header.DataType) {
+            converted.Header = source.Header;
+            converted.Header.DataType = outputType;
+            converted.FirstCell = source.FirstCell;
+            converted.CellCount = source.CellCount;
+            if (!analyzer.ConvertRasterType(source, converted)) throw QMError(analyzer.LastAnalyzerError());
+            window = &converted;
+        }
+        double min = 0;
+        double max = 0;
+        if (!analyzer.RasterMinMax(*window, min, max)) throw QMError(analyzer.LastAnalyzerError());
+        if (max > overallMax) overallMax = max;
+        if (min < overallMin) overallMin = min;
+        AppendRst(destination, CellBytes(*window));
+        FreeTreeCells(&leaf);
+    }
+
+    TIdrisiRDC header = source.Header;
+    header.DataType = outputType;
+    header.MinValue = overallMin;
+    header.MaxValue = overallMax;
+    WriteHeader(destination, header);
+}

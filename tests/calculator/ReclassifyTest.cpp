@@ -1,0 +1,284 @@
+#include "calculator/Reclassify.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "calculator/Analyzer.h"
+#include "geodata/IdrisiRDC.h"
+#include "geodata/QMMapDecl.h"
+#include "tests/calculator/CalcTestFiles.h"
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+const Double3Array kGapTable = {{0, 10, 1}, {20, 30, 2}};
+
+TEST(ReclassLookupTest, RangesAreInclusiveAndEverythingElsePassesUnchanged)
+{
+    struct Row {
+        const char* Name;
+        Double3Array Table;
+        double X;
+        double Expected;
+    };
+    const Row rows[] = {
+        {"upper bound", kGapTable, 10, 1},
+        {"lower bound", kGapTable, 0, 1},
+        {"gap", kGapTable, 15, 15},
+        {"above the last row", kGapTable, 35, 35},
+        {"below the first row", kGapTable, -1, -1},
+        {"second row", kGapTable, 20, 2},
+        {"shared bound takes the lower row", {{0, 10, 1}, {10, 20, 2}}, 10, 1},
+    };
+    for (const Row& row : rows) EXPECT_EQ(ReclassLookup(row.Table, row.X), row.Expected) << row.Name;
+    EXPECT_TRUE(std::isnan(ReclassLookup(kGapTable, kNaN)));
+}
+
+TEST(EqualIntervalTest, ClassCountForWidth)
+{
+    struct Row {
+        const char* Name;
+        double Min, Max, Width;
+        bool Accepted;
+        std::int64_t Count;
+    };
+    const Row rows[] = {
+        {"width 5 over 0..10", 0, 10, 5, true, 3},
+        {"width that does not divide", 0, 10, 4, true, 3},
+        {"minimum equal to maximum", 5, 5, 2, true, 1},
+        {"largest count", 0, kMaxClasses - 1, 1, true, kMaxClasses},
+        {"one class too many", 0, kMaxClasses, 1, false, 0},
+        {"zero width", 0, 10, 0, false, 0},
+        {"negative width", 0, 10, -1, false, 0},
+        {"NaN width", 0, 10, kNaN, false, 0},
+        {"maximum below minimum", 10, 0, 5, false, 0},
+        {"tiny width", 0, 10, 1e-300, false, 0},
+        {"infinite maximum", 0, std::numeric_limits<double>::infinity(), 1, false, 0},
+    };
+    for (const Row& row : rows) {
+        std::int64_t count = 0;
+        EXPECT_EQ(ClassCountForWidth(row.Min, row.Max, row.Width, count), row.Accepted) << row.Name;
+        if (row.Accepted) {
+            EXPECT_EQ(count, row.Count) << row.Name;
+        }
+    }
+}
+
+TEST(EqualIntervalTest, RowsAreContiguousAndValuedAtTheirMiddles)
+{
+    EXPECT_EQ(EqualIntervalTable(0, 10, 5, 3), (Double3Array{{0, 5, 2.5}, {5, 10, 7.5}, {10, 15, 12.5}}));
+    EXPECT_EQ(EqualIntervalTable(0, 10, 2.5, 4),
+              (Double3Array{{0, 2.5, 1.25}, {2.5, 5, 3.75}, {5, 7.5, 6.25}, {7.5, 10, 8.75}}));
+    EXPECT_EQ(EqualIntervalTable(4, 4, 0, 2), (Double3Array{{4, 4, 4}, {4, 4, 4}}));
+    EXPECT_EQ(EqualIntervalTable(4, 4, 2, 1), (Double3Array{{4, 6, 5}}));
+}
+
+TEST(EqualIntervalTest, ExtremeCellsAreAlwaysClassified)
+{
+    // 0.7 as a 32-bit cell lies below 0.7, and 0.1 + 0.1 + 0.1 below 0.3 as a cell.
+    struct Row {
+        double Min, Max;
+        std::int64_t Count;
+    };
+    for (const Row& row : {Row{0.7, 1.0, 3}, Row{0, 0.3, 3}, Row{0.1, 0.7, 6}}) {
+        const double width = (row.Max - row.Min) / static_cast<double>(row.Count);
+        Double3Array table = EqualIntervalTable(row.Min, row.Max, width, row.Count);
+        const double minCell = static_cast<float>(row.Min);
+        const double maxCell = static_cast<float>(row.Max);
+        EXPECT_EQ(ReclassLookup(table, minCell), table.front().Value) << row.Min;
+        EXPECT_EQ(ReclassLookup(table, maxCell), table.back().Value) << row.Max;
+        EXPECT_EQ(ReclassLookup(table, row.Max), table.back().Value) << row.Max;
+    }
+}
+
+RastrFile WindowOf(std::uint8_t dataType, std::vector<std::uint8_t> raw, std::vector<float> reals = {})
+{
+    RastrFile raster;
+    raster.Header.DataType = dataType;
+    raster.Header.HeaderFile = "/data/src.rdc";
+    raster.RawCells = std::move(raw);
+    raster.Cells = std::move(reals);
+    return raster;
+}
+
+TEST(ApplyReclassTest, CellsAreMappedInTheirOwnType)
+{
+    TAnalyzer analyzer;
+    RastrFile real = WindowOf(dtReal, {}, {5, 15, static_cast<float>(kNaN), 25, 10.5F});
+    ASSERT_TRUE(ApplyReclass(analyzer, kGapTable, real));
+    EXPECT_EQ(real.Cells[0], 1);
+    EXPECT_EQ(real.Cells[1], 15);
+    EXPECT_TRUE(std::isnan(real.Cells[2]));
+    EXPECT_EQ(real.Cells[3], 2);
+    EXPECT_EQ(real.Cells[4], 10.5F);
+    EXPECT_EQ(real.MaxSeen, 15);
+
+    // Bytes keep the low 8 bits of the rounded value: 300 -> 44, 2.5 -> 2.
+    RastrFile bytes = WindowOf(dtByte, {5, 25, 200});
+    ASSERT_TRUE(ApplyReclass(analyzer, {{0, 10, 300}, {20, 30, 2.5}}, bytes));
+    EXPECT_EQ(bytes.RawCells, (std::vector<std::uint8_t>{44, 2, 200}));
+    EXPECT_EQ(bytes.MinSeen, 2.5);
+    EXPECT_EQ(bytes.MaxSeen, 300);
+
+    // Little-endian 16-bit cells -5 and 7; -40000 keeps its low 16 bits, 25536.
+    RastrFile integers = WindowOf(dtInteger, {0xFB, 0xFF, 0x07, 0x00});
+    ASSERT_TRUE(ApplyReclass(analyzer, {{-10, 0, -40000}}, integers));
+    EXPECT_EQ(integers.RawCells, (std::vector<std::uint8_t>{0xC0, 0x63, 0x07, 0x00}));
+}
+
+TEST(ApplyReclassTest, UnknownDataTypeIsReported)
+{
+    TAnalyzer analyzer;
+    RastrFile raster = WindowOf(7, {1, 2});
+    EXPECT_FALSE(ApplyReclass(analyzer, kGapTable, raster));
+    EXPECT_EQ(analyzer.LastAnalyzerError(), "File /data/src.rdc has invalid data type");
+}
+
+TEST(ApplyReclassTest, ValueBeyondTheRealRangeIsAnOverflow)
+{
+    TAnalyzer analyzer;
+    RastrFile raster = WindowOf(dtReal, {}, {5});
+    EXPECT_THROW(ApplyReclass(analyzer, {{0, 10, 1e300}}, raster), QMError);
+}
+
+class ReclassCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override { Folders = {Dir.Path()}; }
+
+    std::unique_ptr<TreeNode> Open(const std::string& expression)
+    {
+        return OpenReclassSource(Analyzer, expression, Folders);
+    }
+    std::string RefusalOf(const std::string& expression)
+    {
+        try {
+            Open(expression);
+        } catch (const QMError& e) {
+            return e.what();
+        }
+        return "";
+    }
+    // Reclassifies "<name>" into out.rst with the given output type.
+    void Reclassify(const std::string& name, const Double3Array& table, std::uint8_t outputType)
+    {
+        std::unique_ptr<TreeNode> leaf = Open("[" + name + "]");
+        TIdrisiRDC header;
+        ReadRasterHeader(leaf->Name, header);
+        WriteReclassified(Analyzer, *leaf, header, table, Dir.File("out.rst"), outputType);
+    }
+    TIdrisiRDC OutputHeader()
+    {
+        TIdrisiRDC header;
+        ReadRdc(header, Dir.File("out.rst"));
+        return header;
+    }
+
+    TTempFolder Dir;
+    TImageFolders Folders;
+    TAnalyzer Analyzer;
+};
+
+TEST_F(ReclassCommandTest, SourceMustBeOneExistingFile)
+{
+    WriteTestRaster(Dir.File("a"), {});
+    struct Row {
+        const char* Expression;
+        const char* Refusal;
+    };
+    const Row rows[] = {
+        {"", "Please specify source"},
+        {"[a.rst]+1", "Source expression must contain only file name"},
+        {"2", "Source expression must contain only file name"},
+        {"[missing.rst]", "Source file does not exist"},
+        {"2 # 3", "Error in source"},
+        {"[a.rst]", ""},
+    };
+    for (const Row& row : rows) EXPECT_EQ(RefusalOf(row.Expression), row.Refusal) << row.Expression;
+
+    try {
+        Open("2 # 3");
+        FAIL() << "no parse error";
+    } catch (const EExpressionError& e) {
+        EXPECT_EQ(e.Position, 3);
+    }
+    EXPECT_EQ(Open("[A.RST]")->Name, Dir.File("A.RST"));
+}
+
+TEST_F(ReclassCommandTest, ByteOutputWrapsAndItsHeaderHasTheStoredExtremes)
+{
+    WriteTestRaster(Dir.File("src"), {.Rows = 2, .Columns = 2, .Values = {5, 25, 15, 35}});
+    Reclassify("src.rst", {{0, 10, 300}, {20, 30, 2}}, dtByte);
+
+    EXPECT_EQ(ReadTestCells(Dir.File("out.RST"), "byte"), (std::vector<double>{44, 2, 15, 35}));
+    const std::string rdc = ReadWholeFile(Dir.File("out.RDC"));
+    EXPECT_NE(rdc.find("data type   : byte\r\n"), std::string::npos);
+    EXPECT_NE(rdc.find("min. value  : 2\r\n"), std::string::npos);
+    EXPECT_NE(rdc.find("max. value  : 44\r\n"), std::string::npos);
+    EXPECT_EQ(OutputHeader().Rows, 2);
+}
+
+TEST_F(ReclassCommandTest, IntegerAndRealOutputs)
+{
+    WriteTestRaster(Dir.File("src"), {.Rows = 1, .Columns = 3, .DataType = "byte", .Values = {5, 25, 15}});
+
+    Reclassify("src.rst", {{0, 10, 40000}, {20, 30, -2.5}}, dtInteger);
+    EXPECT_EQ(ReadTestCells(Dir.File("out.RST"), "integer"), (std::vector<double>{-25536, -2, 15}));
+    EXPECT_EQ(OutputHeader().DataType, dtInteger);
+
+    // The old pair is replaced, not appended to.
+    Reclassify("src.rst", {{0, 10, 0.25}}, dtReal);
+    EXPECT_EQ(ReadTestCells(Dir.File("out.RST"), "real"), (std::vector<double>{0.25, 25, 15}));
+    TIdrisiRDC header = OutputHeader();
+    EXPECT_EQ(header.DataType, dtReal);
+    EXPECT_EQ(header.MinValue, 0.25);
+    EXPECT_EQ(header.MaxValue, 25);
+}
+
+TEST_F(ReclassCommandTest, WindowsOfAMillionCellsCoverTheRaster)
+{
+    TTestRaster big{.Rows = 1001, .Columns = 1000, .Values = {}};
+    big.Values.assign(1001 * 1000, 5);
+    big.Values.back() = 50;
+    WriteTestRaster(Dir.File("big"), big);
+    Reclassify("big.rst", {{0, 10, 1}, {40, 60, 7}}, dtByte);
+
+    std::vector<double> cells = ReadTestCells(Dir.File("out.RST"), "byte");
+    ASSERT_EQ(cells.size(), 1001U * 1000U);
+    EXPECT_EQ(cells.front(), 1);
+    EXPECT_EQ(cells[999999], 1);
+    EXPECT_EQ(cells.back(), 7);
+    EXPECT_EQ(OutputHeader().MaxValue, 7);
+}
+
+TEST_F(ReclassCommandTest, OverwriteIsAskedOnlyForACompletePair)
+{
+    std::vector<std::string> questions;
+    auto answer = [&](bool yes) {
+        return [&questions, yes](const std::string& question) {
+            questions.push_back(question);
+            return yes;
+        };
+    };
+    const std::string out = Dir.File("out.rst");
+    EXPECT_TRUE(MayOverwrite(out, answer(false)));
+    WriteWholeFile(Dir.File("out.rst"), "old");
+    EXPECT_TRUE(MayOverwrite(out, answer(false)));
+    EXPECT_TRUE(questions.empty());
+
+    WriteWholeFile(Dir.File("out.rdc"), "old");
+    EXPECT_FALSE(MayOverwrite(out, answer(false)));
+    EXPECT_TRUE(MayOverwrite(out, answer(true)));
+    ASSERT_EQ(questions.size(), 2U);
+    EXPECT_EQ(questions[0], "File " + Dir.File("out.RST") + " exists. Overwrite?");
+    // Asking deletes nothing.
+    EXPECT_EQ(ReadWholeFile(Dir.File("out.rst")), "old");
+}
+
+} // namespace

@@ -1,0 +1,397 @@
+// The map frame: rows in step with the document's layers, the layer tools
+// and their enabling, compositions, and both legends.
+#include <QAction>
+#include <QImage>
+#include <QListWidget>
+#include <QPainter>
+#include <QSet>
+#include <QSplitter>
+#include <QTabWidget>
+
+#include "LumivarFixture.h"
+#include "geodata/IdrisiRST.h"
+#include "geodata/QMLayers.h"
+#include "platform/FileNames.h"
+#include "viewer/MFrame.h"
+#include "viewer/QMMapDoc.h"
+#include "viewer/QMMapView.h"
+
+using namespace lumivartest;
+
+namespace {
+
+class MapFrame : public TLumivarTest {
+protected:
+    void SetUp() override
+    {
+        TLumivarTest::SetUp();
+        LumivarSettings settings;
+        settings.SymbolFolder = Files.Folder();
+        settings.DefPalette = "grey.qmp";
+        Frame = std::make_unique<TQMMapFrame>();
+        Frame->resize(800, 500);
+        Frame->SetupFrame(Frame.get(), settings, nullptr);
+    }
+    void TearDown() override
+    {
+        Frame.reset();
+        TLumivarTest::TearDown();
+    }
+
+    // Every row names its layer and carries its check, row i for layer i.
+    void ExpectRowsMirrorDocument() const
+    {
+        const TQMMapDoc& doc = Frame->Document();
+        ASSERT_EQ(Frame->LayersList->count(), doc.LayerCount());
+        for (int i = 0; i < doc.LayerCount(); ++i) {
+            const Layer& layer = *doc.Layers().Items(i);
+            const QListWidgetItem* item = Frame->LayersList->item(i);
+            EXPECT_EQ(item->text().toStdString(), ExtractFileName(layer.FileName)) << "row " << i;
+            EXPECT_EQ(item->checkState() == Qt::Checked, layer.Visible != 0) << "row " << i;
+        }
+        EXPECT_EQ(Frame->GR_legend->RowCount(), doc.LayerCount());
+    }
+    bool Enabled(const char* action) const { return Frame->FrameAction(QString::fromLatin1(action))->isEnabled(); }
+    void Select(int row) const { Frame->LayersList->setCurrentRow(row); }
+    QStringList MessageTexts() const
+    {
+        QStringList texts;
+        for (const TRecordedMessage& m : Recorded->Messages) texts << m.Caption + ": " + m.Text;
+        return texts;
+    }
+    void AddThreeLayers()
+    {
+        Frame->AddLayerFile(QString::fromStdString(Raster("terrain")));
+        Frame->AddLayerFile(QString::fromStdString(Idrisi("fields")));
+        Frame->AddLayerFile(QString::fromStdString(Mif("roads")));
+    }
+
+    std::unique_ptr<TQMMapFrame> Frame;
+};
+
+} // namespace
+
+TEST_F(MapFrame, LayersOfEachKindAreAddedOnTopAsCheckedRows)
+{
+    AddThreeLayers();
+    EXPECT_TRUE(Recorded->Messages.empty()) << MessageTexts().join("\n").toStdString();
+    ASSERT_EQ(Frame->LayersList->count(), 3);
+    EXPECT_EQ(Frame->LayersList->item(0)->text(), "roads.mif");
+    EXPECT_EQ(Frame->LayersList->item(1)->text(), "fields.vct");
+    EXPECT_EQ(Frame->LayersList->item(2)->text(), "terrain.rst");
+    ExpectRowsMirrorDocument();
+    EXPECT_EQ(Frame->Caption(), "terrain");
+}
+
+TEST_F(MapFrame, TheSameFileInAnotherLetterCaseIsIgnored)
+{
+    const std::string path = Raster("terrain");
+    Frame->AddLayerFile(QString::fromStdString(path));
+    std::string upper = path;
+    upper.replace(upper.size() - 11, 11, "TERRAIN.RST");
+    Frame->AddLayerFile(QString::fromStdString(upper));
+    EXPECT_EQ(Frame->LayersList->count(), 1);
+    EXPECT_TRUE(Recorded->Messages.empty());
+}
+
+TEST_F(MapFrame, NamesThatAreNoLayerFilesGiveTheirMessages)
+{
+    Raster("terrain");
+    struct Row {
+        const char* Name;
+        std::string File;
+        const char* Message;
+    };
+    const Row rows[] = {
+        {"header instead of cells", Files.Path("terrain.rdc"), "Invalid file extension. This is program bug. Sorry."},
+        {"longer extension", Files.Write("x.rstx", "x"), "Invalid file extension. This is program bug. Sorry."},
+        {"no extension", Files.Write("terrain", "x"), "There is no file extension. This is program bug. Sorry."},
+        {"dot only in a folder", Files.Write("v1.2/terrain", "x"),
+         "There is no file extension. This is program bug. Sorry."},
+    };
+    for (const Row& row : rows) {
+        Recorded->Messages.clear();
+        Frame->AddLayerFile(QString::fromStdString(row.File));
+        ASSERT_EQ(Recorded->Messages.size(), 1u) << row.Name;
+        EXPECT_EQ(Recorded->Messages[0].Caption, "Error") << row.Name;
+        EXPECT_EQ(Recorded->Messages[0].Text, row.Message) << row.Name;
+        EXPECT_EQ(Recorded->Messages[0].Icon, TMsgIcon::Error) << row.Name;
+        EXPECT_EQ(Frame->LayersList->count(), 0) << row.Name;
+    }
+}
+
+TEST_F(MapFrame, ARasterExtensionInCapitalsIsARaster)
+{
+    Raster("terrain");
+    std::filesystem::rename(Files.Path("terrain.rst"), Files.Path("terrain.RST"));
+    Frame->AddLayerFile(Path("terrain.RST"));
+    EXPECT_TRUE(Recorded->Messages.empty()) << MessageTexts().join("\n").toStdString();
+    ASSERT_EQ(Frame->Document().LayerCount(), 1);
+    EXPECT_EQ(Frame->Document().Layers().Items(0)->Kind, lkRaster);
+}
+
+TEST_F(MapFrame, UpDownAndDeleteKeepRowsAndLayersInStep)
+{
+    AddThreeLayers();
+    // Nothing selected: only adding is possible.
+    Frame->LayersList->clearSelection();
+    Frame->UpdateActions();
+    EXPECT_FALSE(Enabled("LayerUP"));
+    EXPECT_FALSE(Enabled("LayerDown"));
+    EXPECT_FALSE(Enabled("LayerDelete"));
+    EXPECT_FALSE(Enabled("LProperities"));
+    EXPECT_TRUE(Enabled("AddLayer"));
+
+    Select(0);
+    EXPECT_FALSE(Enabled("LayerUP"));
+    EXPECT_TRUE(Enabled("LayerDown"));
+    EXPECT_TRUE(Enabled("LayerDelete"));
+    Frame->FrameAction("LayerDown")->trigger();
+    ExpectRowsMirrorDocument();
+    EXPECT_EQ(Frame->LayersList->item(1)->text(), "roads.mif");
+    EXPECT_EQ(Frame->LayersList->currentRow(), 1);
+    EXPECT_EQ(Frame->Caption(), "fields");
+
+    Frame->FrameAction("LayerDown")->trigger();
+    ExpectRowsMirrorDocument();
+    EXPECT_EQ(Frame->LayersList->item(2)->text(), "roads.mif");
+    EXPECT_FALSE(Enabled("LayerDown"));
+    EXPECT_TRUE(Enabled("LayerUP"));
+
+    Frame->FrameAction("LayerUP")->trigger();
+    ExpectRowsMirrorDocument();
+    EXPECT_EQ(Frame->LayersList->item(1)->text(), "roads.mif");
+
+    Frame->FrameAction("LayerDelete")->trigger();
+    ExpectRowsMirrorDocument();
+    EXPECT_EQ(Frame->LayersList->count(), 2);
+    EXPECT_TRUE(Frame->LayersList->selectedItems().isEmpty());
+    EXPECT_FALSE(Enabled("LayerDelete"));
+    EXPECT_TRUE(Recorded->Messages.empty());
+}
+
+TEST_F(MapFrame, ACommonLayerIsNotDeleted)
+{
+    AddThreeLayers();
+    Frame->Document().Layers().Items(1)->Common = 1;
+    Select(1);
+    Frame->FrameAction("LayerDelete")->trigger();
+    ASSERT_EQ(Recorded->Messages.size(), 1u);
+    EXPECT_EQ(Recorded->Messages[0].Caption, "Stop");
+    EXPECT_EQ(Recorded->Messages[0].Text, "You cannot delete common layer");
+    EXPECT_EQ(Recorded->Messages[0].Icon, TMsgIcon::Information);
+    EXPECT_EQ(Frame->LayersList->count(), 3);
+    ExpectRowsMirrorDocument();
+}
+
+TEST_F(MapFrame, ACheckBoxSetsTheVisibilityOfItsLayer)
+{
+    AddThreeLayers();
+    Frame->LayersList->item(1)->setCheckState(Qt::Unchecked);
+    EXPECT_EQ(Frame->Document().Layers().Items(1)->Visible, 0);
+    Frame->LayersList->item(1)->setCheckState(Qt::Checked);
+    EXPECT_EQ(Frame->Document().Layers().Items(1)->Visible, 1);
+    ExpectRowsMirrorDocument();
+}
+
+TEST_F(MapFrame, PropertiesWithoutASelectionBeep)
+{
+    AddThreeLayers();
+    Frame->LayersList->clearSelection();
+    Frame->LProperitiesExecute();
+    EXPECT_EQ(Recorded->Beeps, 1);
+    Select(0);
+    Frame->LProperitiesExecute();
+    EXPECT_EQ(Recorded->Beeps, 1);
+}
+
+TEST_F(MapFrame, ACompositionsVisibilityShowsInTheChecks)
+{
+    Raster("terrain");
+    Idrisi("fields");
+    Mif("roads");
+    const std::string qmc = Composition("map.qmc", {"terrain.rst", "fields.vct", "roads.mif"},
+                                        "[layers_visi]\r\nfields=no\r\nroads=yes\r\n");
+    Frame->OpenComposition(QString::fromStdString(qmc), false);
+    EXPECT_TRUE(Frame->IsLoaded());
+    ExpectRowsMirrorDocument();
+    const Layer* fields = Frame->Document().LayerByName(Files.Path("fields.vct"));
+    ASSERT_NE(fields, nullptr);
+    EXPECT_EQ(fields->Visible, 0);
+}
+
+TEST_F(MapFrame, AFailedCompositionStillLeavesRowsMirroringTheDocument)
+{
+    Raster("terrain");
+    const std::string qmc = Composition("broken.qmc", {"terrain.rst", "missing.vct"});
+    EXPECT_THROW(Frame->OpenComposition(QString::fromStdString(qmc), false), std::exception);
+    EXPECT_FALSE(Frame->IsLoaded());
+    ExpectRowsMirrorDocument();
+}
+
+TEST_F(MapFrame, AFileWithoutVersionIsNoCompositionAndChangesNothing)
+{
+    AddThreeLayers();
+    const std::string qmc = Files.Write("plain.qmc", "[file1]\r\nname=terrain.rst\r\n");
+    try {
+        Frame->OpenComposition(QString::fromStdString(qmc), false);
+        FAIL() << "no error";
+    } catch (const QMError& error) {
+        EXPECT_EQ(std::string(error.what()), "File " + qmc + " is not Lumivar composition.");
+    }
+    EXPECT_EQ(Frame->LayersList->count(), 3);
+    ExpectRowsMirrorDocument();
+}
+
+TEST_F(MapFrame, FrozenLayersOfTheFirstCompositionStayOnTopOfTheSecond)
+{
+    Raster("terrain");
+    Mif("roads");
+    Idrisi("fields");
+    Mif("rivers");
+    const std::string first = Composition("first.qmc", {"terrain.rst", "roads.mif"});
+    const std::string second = Composition("second.qmc", {"fields.vct", "rivers.mif"},
+                                           "[layers_seq]\r\nseq1=fields\r\nseq2=rivers\r\n");
+    Frame->OpenComposition(QString::fromStdString(first), false);
+    Frame->LFreeze->setChecked(true);
+    Frame->OpenComposition(QString::fromStdString(second), false);
+    ExpectRowsMirrorDocument();
+    QStringList rows;
+    for (int i = 0; i < Frame->LayersList->count(); ++i) rows << Frame->LayersList->item(i)->text();
+    EXPECT_EQ(rows, QStringList({"roads.mif", "terrain.rst", "rivers.mif", "fields.vct"}));
+
+    // Without the freeze, the next composition replaces all of them.
+    Frame->LFreeze->setChecked(false);
+    Frame->OpenComposition(QString::fromStdString(first), false);
+    ExpectRowsMirrorDocument();
+    EXPECT_EQ(Frame->LayersList->count(), 2);
+}
+
+TEST_F(MapFrame, RasterValuesFollowTheSelectedRasterOnly)
+{
+    AddThreeLayers(); // rows: roads, fields, terrain
+    Frame->PageControl1->setCurrentIndex(TQMMapFrame::kRasterValuesPage);
+    EXPECT_TRUE(Frame->GetLegendRows().empty());
+
+    Select(2);
+    Frame->RefreshRasterLegend();
+    EXPECT_EQ(Frame->GetLegendLayerName(), QString::fromStdString(Files.Path("terrain.rst")));
+    const TIdrisiRST& raster = *Frame->Document().Layers().Items(2)->Raster->Image;
+    EXPECT_EQ(Frame->GetLegendRows().size(), raster.GetLegend().size());
+    EXPECT_FALSE(Frame->GetLegendRows().empty());
+    EXPECT_EQ(Frame->RSTR_legend->RowCount(), static_cast<int>(raster.GetLegend().size()));
+
+    Select(0);
+    Frame->RefreshRasterLegend();
+    EXPECT_TRUE(Frame->GetLegendLayerName().isEmpty());
+    EXPECT_TRUE(Frame->GetLegendRows().empty());
+}
+
+namespace {
+
+QImage PaintCell(TQMMapFrame& frame, bool vectorGrid, int column, int row)
+{
+    QImage image(80, 18, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    const QRect cell(0, 0, 80, 18);
+    if (vectorGrid)
+        frame.GR_legendDrawCell(painter, column, row, cell);
+    else
+        frame.RSTR_legendDrawCell(painter, column, row, cell);
+    return image;
+}
+
+int CountColour(const QImage& image, QRgb colour)
+{
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) n += image.pixel(x, y) == colour;
+    return n;
+}
+
+} // namespace
+
+TEST_F(MapFrame, LegendCellsShowTheLayersStyle)
+{
+    AddThreeLayers(); // roads: one green region, so one style; terrain: raster
+    // A raster row has a crossed box: the diagonal passes the box's centre.
+    const QImage crossed = PaintCell(*Frame, true, 0, 2);
+    EXPECT_EQ(crossed.pixel(40, 9) & 0xFFFFFF, 0u);
+    EXPECT_EQ(crossed.pixel(6, 2) & 0xFFFFFF, 0u);
+
+    // The uniform area style of the MapInfo layer fills its box in green.
+    const QImage area = PaintCell(*Frame, true, 0, 0);
+    EXPECT_GT(CountColour(area, qRgb(0, 255, 0)), 100);
+    EXPECT_EQ(area.pixel(2, 9), qRgb(255, 255, 255)); // outside the box
+
+    // Rows past the layers draw nothing.
+    const QImage none = PaintCell(*Frame, true, 0, 3);
+    EXPECT_EQ(CountColour(none, qRgb(255, 255, 255)), 80 * 18);
+}
+
+TEST_F(MapFrame, RasterValueCellsShowTheirColour)
+{
+    Frame->AddLayerFile(QString::fromStdString(Raster("terrain")));
+    Select(0);
+    Frame->PageControl1->setCurrentIndex(TQMMapFrame::kRasterValuesPage);
+    ASSERT_FALSE(Frame->GetLegendRows().empty());
+    const TColorValue& first = Frame->GetLegendRows()[0];
+    const QImage swatch = PaintCell(*Frame, false, 0, 0);
+    EXPECT_EQ(swatch.pixel(40, 9), 0xFF000000u | (first.Color & 0xFFFFFF));
+    EXPECT_EQ(swatch.pixel(2, 9), qRgb(255, 255, 255));
+}
+
+TEST_F(MapFrame, FullScreenCollapsesThePanelAndComesBack)
+{
+    Frame->show();
+    AddThreeLayers();
+    const int width = Frame->CtrlPanel->width();
+    Frame->FullScreenExecute();
+    EXPECT_TRUE(Frame->IsFullScreen());
+    EXPECT_EQ(Frame->Splitter1->sizes().value(0), 0);
+    Frame->FullScreenExecute();
+    EXPECT_FALSE(Frame->IsFullScreen());
+    EXPECT_EQ(Frame->Splitter1->sizes().value(0), width);
+}
+
+TEST_F(MapFrame, FileBaseNameDropsFolderAndLastExtension)
+{
+    EXPECT_EQ(TQMMapFrame::FileBaseName("/maps/a.b/roads.v2.mif"), "roads.v2");
+    EXPECT_EQ(TQMMapFrame::FileBaseName("/maps/roads"), "roads");
+}
+
+TEST_F(MapFrame, TheSampleCompositionShowsARasterAndBothVectorLayers)
+{
+    const std::string sample = std::string(QM_SAMPLES) + "/sample.qmc";
+    Frame->OpenComposition(QString::fromStdString(sample), false);
+    EXPECT_TRUE(Recorded->Messages.empty()) << MessageTexts().join("\n").toStdString();
+    ExpectRowsMirrorDocument();
+    QStringList rows;
+    for (int i = 0; i < Frame->LayersList->count(); ++i) rows << Frame->LayersList->item(i)->text();
+    EXPECT_EQ(rows, QStringList({"rivers.mif", "fields.vct", "terrain.rst"}));
+
+    // Five terrain categories, named from the header.
+    Frame->LayersList->setCurrentRow(2);
+    Frame->PageControl1->setCurrentIndex(TQMMapFrame::kRasterValuesPage);
+    ASSERT_EQ(Frame->GetLegendRows().size(), 5u);
+    EXPECT_EQ(Frame->GetLegendRows()[0].Text, "1 : Lowland");
+    EXPECT_EQ(Frame->GetLegendRows()[4].Text, "5 : Peaks");
+
+    // The map shows more than the terrain's five colours: the translucent
+    // fields and the blue rivers lie on it.
+    Frame->show();
+    Frame->MapView().resize(400, 300);
+    Frame->MapView().ResetView(true);
+    const QImage map = Frame->MapView().RenderImage();
+    QSet<QRgb> colours;
+    bool blue = false;
+    for (int y = 0; y < map.height(); ++y)
+        for (int x = 0; x < map.width(); ++x) {
+            const QRgb c = map.pixel(x, y);
+            colours.insert(c);
+            blue = blue || (qBlue(c) > 180 && qRed(c) < 80);
+        }
+    EXPECT_GT(colours.size(), 10);
+    EXPECT_TRUE(blue);
+}

@@ -1,0 +1,403 @@
+// The main window: map modes over several map windows, the application
+// messages, opening files, the commands' enabling and hints, and the
+// settings.
+#include <QAction>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QSettings>
+#include <QStatusTipEvent>
+#include <QTabWidget>
+
+#include "LumivarFixture.h"
+#include "platform/qt/AppEvents.h"
+#include "platform/qt/ScreenCursors.h"
+#include "viewer/ABOUT.h"
+#include "viewer/MFrame.h"
+#include "viewer/QMMap2Unit.h"
+#include "viewer/QMMapDoc.h"
+#include "viewer/QMMapView.h"
+#include "viewer/QMVMAIN.h"
+#include "viewer/SettingsDialog.h"
+
+using namespace lumivartest;
+
+namespace {
+
+class MainWindow : public TLumivarTest {
+protected:
+    void SetUp() override
+    {
+        TLumivarTest::SetUp();
+        Form = std::make_unique<TQMVForm>(QStringList());
+        Form->resize(1000, 700);
+        Form->show();
+    }
+    void TearDown() override
+    {
+        Form.reset();
+        TLumivarTest::TearDown();
+    }
+
+    bool Checked(const char* action) const { return Form->FormAction(QString::fromLatin1(action))->isChecked(); }
+    bool Enabled(const char* action) const { return Form->FormAction(QString::fromLatin1(action))->isEnabled(); }
+    std::vector<TViewMode> ViewModes() const
+    {
+        std::vector<TViewMode> modes;
+        for (TQMMap2* child : Form->Children()) modes.push_back(child->Frame().MapView().GetViewMode());
+        return modes;
+    }
+    // What the application's message hook says: true when handled.
+    bool Send(int number) const
+    {
+        QEvent message(AppMessageType(number));
+        return Form->AppMessage(message);
+    }
+    void CloseAll()
+    {
+        for (TQMMap2* child : Form->Children()) child->close();
+        QCoreApplication::processEvents();
+    }
+
+    std::unique_ptr<TQMVForm> Form;
+};
+
+using Modes = std::vector<TViewMode>;
+
+} // namespace
+
+TEST_F(MainWindow, ModeTogglesActOnEveryMapWindow)
+{
+    Form->OpenLayerFile(QString::fromStdString(Raster("a")));
+    Form->OpenLayerFile(QString::fromStdString(Raster("b")));
+    ASSERT_EQ(Form->Children().size(), 2);
+
+    Form->FormAction("ZoomState")->trigger();
+    EXPECT_EQ(Form->GetMapMode(), 1);
+    EXPECT_TRUE(Checked("ZoomState"));
+    EXPECT_EQ(ViewModes(), Modes({TViewMode::Zoom, TViewMode::Zoom}));
+
+    Form->FormAction("Pan")->trigger();
+    EXPECT_EQ(Form->GetMapMode(), 2);
+    EXPECT_TRUE(Checked("Pan"));
+    EXPECT_FALSE(Checked("ZoomState"));
+    EXPECT_EQ(ViewModes(), Modes({TViewMode::Pan, TViewMode::Pan}));
+
+    Form->FormAction("Pan")->trigger();
+    EXPECT_EQ(Form->GetMapMode(), 0);
+    EXPECT_FALSE(Checked("Pan"));
+    EXPECT_FALSE(Checked("ZoomState"));
+    EXPECT_FALSE(Checked("ZState"));
+    EXPECT_EQ(ViewModes(), Modes({TViewMode::None, TViewMode::None}));
+    EXPECT_TRUE(Recorded->Messages.empty());
+}
+
+TEST_F(MainWindow, ClosingEveryMapWindowResetsTheMode)
+{
+    Form->OpenLayerFile(QString::fromStdString(Raster("a")));
+    Form->OpenLayerFile(QString::fromStdString(Raster("b")));
+    Form->ZStateExecute();
+    EXPECT_TRUE(Checked("ZState"));
+    CloseAll();
+    EXPECT_TRUE(Form->Children().isEmpty());
+    EXPECT_EQ(Form->GetMapMode(), 0);
+    EXPECT_FALSE(Checked("ZState"));
+    EXPECT_FALSE(Enabled("ZState"));
+    EXPECT_FALSE(Enabled("SaveMap"));
+
+    // The next press turns the mode on again.
+    Form->OpenLayerFile(QString::fromStdString(Raster("c")));
+    Form->ZoomStateExecute();
+    EXPECT_EQ(Form->GetMapMode(), 1);
+    EXPECT_TRUE(Checked("ZoomState"));
+}
+
+TEST_F(MainWindow, ANewMapWindowStartsWithNoMode)
+{
+    Form->OpenLayerFile(QString::fromStdString(Raster("a")));
+    Form->ZoomStateExecute();
+    TQMMap2* later = Form->OpenLayerFile(QString::fromStdString(Raster("b")));
+    EXPECT_EQ(later->Frame().MapView().GetViewMode(), TViewMode::None);
+    EXPECT_EQ(Form->GetMapMode(), 1);
+    EXPECT_EQ(Form->FirstChild(), later);
+}
+
+TEST_F(MainWindow, PostedMessagesActOnlyOnceEventsAreProcessed)
+{
+    Form->OpenLayerFile(QString::fromStdString(Raster("a")));
+    PostAppMessage(WM_MAPZOOMSTATE);
+    EXPECT_EQ(Form->GetMapMode(), 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Form->GetMapMode(), 1);
+    PostAppMessage(WM_MAPPAN);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Form->GetMapMode(), 2);
+    PostAppMessage(WM_MAPHINTS);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Form->GetMapMode(), 3);
+}
+
+TEST_F(MainWindow, OnlyTheMessagesItActsOnAreMarkedHandled)
+{
+    struct Row {
+        int Number;
+        bool Handled;
+    };
+    for (const Row row : {Row{WM_MAPZOOMSTATE, true}, Row{WM_MAPPAN, true}, Row{WM_MAPFULLSCREEN, true},
+                          Row{WM_MAPNORMALSCREEN, false}, Row{WM_MAPHINTS, true}, Row{WM_MAPRASTERCHANGED, true},
+                          Row{2024, false}, Row{2031, false}})
+        EXPECT_EQ(Send(row.Number), row.Handled) << row.Number;
+}
+
+TEST_F(MainWindow, FullScreenMessageMaximisesTheWindows)
+{
+    TQMMap2* child = Form->OpenLayerFile(QString::fromStdString(Raster("a")));
+    const Qt::WindowStates before = child->windowState();
+    Send(WM_MAPNORMALSCREEN);
+    EXPECT_EQ(child->windowState(), before);
+    Send(WM_MAPFULLSCREEN);
+    EXPECT_TRUE(Form->windowState() & Qt::WindowMaximized);
+    EXPECT_TRUE(child->windowState() & Qt::WindowMaximized);
+}
+
+TEST_F(MainWindow, RasterChangedRebuildsTheRasterLegendOfEveryFrame)
+{
+    const std::string a = Raster("a");
+    const std::string b = Raster("b");
+    QList<TQMMap2*> children = {Form->OpenLayerFile(QString::fromStdString(a)),
+                                Form->OpenLayerFile(QString::fromStdString(b))};
+    for (TQMMap2* child : children) {
+        child->Frame().PageControl1->setCurrentIndex(TQMMapFrame::kRasterValuesPage);
+        child->Frame().LayersList->setCurrentRow(0);
+        EXPECT_TRUE(child->Frame().GetLegendRows().empty());
+    }
+    PostAppMessage(WM_MAPRASTERCHANGED);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(children[0]->Frame().GetLegendLayerName().toStdString(), a);
+    EXPECT_EQ(children[1]->Frame().GetLegendLayerName().toStdString(), b);
+    for (TQMMap2* child : children) EXPECT_FALSE(child->Frame().GetLegendRows().empty());
+}
+
+TEST_F(MainWindow, ChildCommandsAreEnabledWhileAMapWindowIsOpen)
+{
+    const char* childActions[] = {"SaveMap", "SaveMapAs", "CloseMap", "Fit",   "Magnitude", "Diminish",
+                                  "Redraw",  "ZoomState", "Pan",      "ZState", "SaveToFile"};
+    const char* always[] = {"OpenMap", "OpenLayer", "FileExit1", "HelpAbout1", "Settings", "MapProperties",
+                            "Rastello", "PaletteEd"};
+    for (const char* name : childActions) EXPECT_FALSE(Enabled(name)) << name;
+    for (const char* name : always) EXPECT_TRUE(Enabled(name)) << name;
+    Form->OpenLayerFile(QString::fromStdString(Raster("a")));
+    for (const char* name : childActions) EXPECT_TRUE(Enabled(name)) << name;
+    Form->FormAction("CloseMap")->trigger();
+    QCoreApplication::processEvents();
+    for (const char* name : childActions) EXPECT_FALSE(Enabled(name)) << name;
+}
+
+TEST_F(MainWindow, HintsSplitIntoToolTipAndStatusPanel)
+{
+    QAction* fit = Form->FormAction("Fit");
+    EXPECT_EQ(fit->toolTip(), "Fit view");
+    EXPECT_EQ(fit->statusTip(), "Adjust the magnification of a map so all elements are visible");
+    EXPECT_EQ(Form->FormAction("ZState")->toolTip(), "Information");
+    EXPECT_EQ(Form->FormAction("OpenLayer")->text(), "Open &Layer...");
+
+    QStatusTipEvent tip(fit->statusTip());
+    QCoreApplication::sendEvent(Form.get(), &tip);
+    EXPECT_EQ(Form->StatusPanels().PanelText(0), fit->statusTip());
+    for (int panel = 0; panel < 4; ++panel) EXPECT_TRUE(Form->StatusPanels().Panel(panel)->isVisible()) << panel;
+}
+
+TEST_F(MainWindow, CommandsGoToTheActiveMapWindow)
+{
+    TQMMap2* first = Form->OpenLayerFile(QString::fromStdString(Raster("a")));
+    TQMMap2* second = Form->OpenLayerFile(QString::fromStdString(Raster("b")));
+    EXPECT_EQ(Form->FirstChild(), second);
+    Form->MdiArea().setActiveSubWindow(first);
+    EXPECT_EQ(Form->FirstChild(), first);
+
+    const QString saved = Path("saved.qmc");
+    Recorded->SaveAnswers.push_back(saved);
+    Form->FormAction("SaveMapAs")->trigger();
+    ASSERT_EQ(Recorded->SaveRequests.size(), 1u);
+    EXPECT_EQ(Recorded->SaveRequests[0].DefaultSuffix, "qmc");
+    EXPECT_EQ(Recorded->SaveRequests[0].Filter, "QM Composition Files (*.qmc *.QMC);;All Files (*)");
+    const std::string text = Files.Read("saved.qmc");
+    EXPECT_NE(text.find("a.rst"), std::string::npos) << text;
+    EXPECT_EQ(text.find("b.rst"), std::string::npos) << text;
+
+    Form->CloseMapExecute();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Form->Children(), QList<TQMMap2*>({second}));
+}
+
+TEST_F(MainWindow, OpenErrorsAreShownAndTheWindowStays)
+{
+    const std::string plain = Files.Write("plain.qmc", "[file1]\r\nname=a.rst\r\n");
+    TQMMap2* child = Form->OpenCompositionFile(QString::fromStdString(plain));
+    ASSERT_EQ(Recorded->Messages.size(), 1u);
+    EXPECT_EQ(Recorded->Messages[0].Caption, "Error");
+    EXPECT_EQ(Recorded->Messages[0].Text.toStdString(), "File " + plain + " is not Lumivar composition.");
+    EXPECT_EQ(Form->Children(), QList<TQMMap2*>({child}));
+
+    Raster("a");
+    const std::string broken = Composition("broken.qmc", {"a.rst", "missing.vct"});
+    TQMMap2* second = Form->OpenCompositionFile(QString::fromStdString(broken));
+    ASSERT_EQ(Recorded->Messages.size(), 2u);
+    EXPECT_EQ(Recorded->Messages[1].Caption, "Error");
+    EXPECT_EQ(second->Frame().LayersList->count(), second->Frame().Document().LayerCount());
+    second->close(); // rows and document agree, so closing finds nothing amiss
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Recorded->Messages.size(), 2u);
+}
+
+TEST_F(MainWindow, TheCommandLineFileOpensAtTheFirstActivationOnly)
+{
+    Raster("a");
+    Idrisi("f");
+    const std::string qmc = Composition("MAP.QMC", {"a.rst", "f.vct"});
+    TQMVForm form({QString::fromStdString(qmc)});
+    EXPECT_EQ(form.GetPendingFile().toStdString(), qmc);
+    form.FormActivate();
+    ASSERT_EQ(form.Children().size(), 1);
+    EXPECT_EQ(form.FirstChild()->Frame().LayersList->count(), 2); // a composition, extension in capitals
+    form.FormActivate();
+    EXPECT_EQ(form.Children().size(), 1);
+    EXPECT_TRUE(Recorded->Messages.empty());
+}
+
+TEST_F(MainWindow, SiblingProgramsStartFromTheProgramFolder)
+{
+    Form->FormAction("Rastello")->trigger();
+    Form->FormAction("PaletteEd")->trigger();
+    // The calculator's file is "rastello" when it has been built beside us;
+    // a missing palette editor keeps its name and simply does not start.
+    const QString folder = QCoreApplication::applicationDirPath() + "/";
+    const QString rastello = QFile::exists(folder + "rastello") ? "rastello" : "Rastello";
+    EXPECT_EQ(Recorded->StartedPrograms, QStringList({folder + rastello, folder + "Tintbox"}));
+}
+
+TEST_F(MainWindow, OpenLayerAsksWithTheLayerFilter)
+{
+    Recorded->OpenAnswers.push_back(QString::fromStdString(Mif("roads")));
+    Form->FormAction("OpenLayer")->trigger();
+    ASSERT_EQ(Recorded->OpenRequests.size(), 1u);
+    EXPECT_EQ(Recorded->OpenRequests[0].Filter,
+              "Idrisi rastr files (*.rst *.RST);;Mapinfo files (*.mif *.MIF);;Idrisi vector files (*.vct *.VCT)");
+    ASSERT_EQ(Form->Children().size(), 1);
+    EXPECT_EQ(Form->FirstChild()->Frame().LayersList->count(), 1);
+    Form->FormAction("OpenLayer")->trigger(); // cancelled
+    EXPECT_EQ(Form->Children().size(), 1);
+}
+
+// ---------------------------------------------------------------------------
+// Settings
+
+namespace {
+
+QVariant StoredSetting(const char* name)
+{
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "Quillmere", "Lumivar");
+    return settings.value(QStringLiteral("Settings/") + name);
+}
+
+} // namespace
+
+TEST_F(MainWindow, MissingSettingsReadAsTheirDefaults)
+{
+    EXPECT_EQ(Form->GetViewerSettings().DefPalette, "Quillmere.qmp");
+    EXPECT_EQ(Form->GetViewerSettings().CommonRoot, "");
+    EXPECT_EQ(Form->GetViewerSettings().SymbolFolder, "");
+}
+
+TEST_F(MainWindow, SettingsPickedAndConfirmedAreWrittenWithATrailingSeparator)
+{
+    Form->SetDialogRunner([this](QDialog& dialog) {
+        auto& settings = dynamic_cast<TSettingsDlg&>(dialog);
+        settings.show();
+        EXPECT_EQ(settings.RowCount(), 3);
+        Recorded->FolderAnswers.push_back("/maps/root");
+        Recorded->FolderAnswers.push_back("/maps/palettes/");
+        Recorded->OpenAnswers.push_back("/elsewhere/terrain.qmp");
+        for (int row = 0; row < 3; ++row) settings.ValueListEditor1EditButtonClick(row);
+        EXPECT_EQ(settings.RowValue(0), "/maps/root/");
+        EXPECT_EQ(settings.RowValue(2), "terrain.qmp");
+        return int(QDialog::Accepted);
+    });
+    Form->SettingsExecute();
+    EXPECT_EQ(Recorded->FolderCaptions, QStringList({"Please select root folder for maps",
+                                                     "Please select folder with palette and symbol files"}));
+    EXPECT_EQ(Form->GetViewerSettings().CommonRoot, "/maps/root/");
+    EXPECT_EQ(Form->GetViewerSettings().SymbolFolder, "/maps/palettes/");
+    EXPECT_EQ(Form->GetViewerSettings().DefPalette, "terrain.qmp");
+    EXPECT_EQ(StoredSetting("CommonRoot").toString(), "/maps/root/");
+    EXPECT_EQ(StoredSetting("SymbolFolder").toString(), "/maps/palettes/");
+    EXPECT_EQ(StoredSetting("DefPalette").toString(), "terrain.qmp");
+
+    // A window made afterwards reads the new settings; the stored ones come
+    // back in a new main window.
+    TQMVForm again({});
+    EXPECT_EQ(again.GetViewerSettings().CommonRoot, "/maps/root/");
+}
+
+TEST_F(MainWindow, CancelledSettingsWriteNothing)
+{
+    Form->SetDialogRunner([this](QDialog& dialog) {
+        auto& settings = dynamic_cast<TSettingsDlg&>(dialog);
+        settings.FormShow();
+        Recorded->FolderAnswers.push_back("/maps/root");
+        settings.ValueListEditor1EditButtonClick(0);
+        return int(QDialog::Rejected);
+    });
+    Form->SettingsExecute();
+    EXPECT_EQ(Form->GetViewerSettings().CommonRoot, "");
+    EXPECT_FALSE(StoredSetting("CommonRoot").isValid());
+    EXPECT_FALSE(StoredSetting("DefPalette").isValid());
+}
+
+TEST_F(MainWindow, ACancelledPickerChangesNoValue)
+{
+    TSettingsDlg dialog;
+    dialog.Settings.CommonRoot = "/maps/";
+    dialog.FormShow();
+    dialog.ValueListEditor1EditButtonClick(0); // no answer: cancelled
+    dialog.ValueListEditor1EditButtonClick(2);
+    EXPECT_EQ(dialog.Settings.CommonRoot, "/maps/");
+    EXPECT_EQ(dialog.RowValue(0), "/maps/");
+    EXPECT_EQ(dialog.RowKey(1), "Palette/Symbol Folder");
+    ASSERT_EQ(Recorded->OpenRequests.size(), 1u);
+    EXPECT_EQ(Recorded->OpenRequests[0].Filter, "Palette files (*.qmp *.QMP)");
+}
+
+TEST_F(MainWindow, DialogsOfTheToolsAndHelpMenusRunModally)
+{
+    QStringList titles;
+    Form->SetDialogRunner([&titles](QDialog& dialog) {
+        titles << dialog.windowTitle();
+        return int(QDialog::Accepted);
+    });
+    TAboutBox about(Form.get());
+    Form->SetAboutBox(&about);
+    Form->FormAction("MapProperties")->trigger();
+    Form->FormAction("HelpAbout1")->trigger();
+    EXPECT_EQ(titles, QStringList({"Map Properties", "About"}));
+}
+
+TEST_F(MainWindow, OwnCursorsFillScreenSlotsOneToFourAndReachTheViews)
+{
+    const QPoint hotSpots[] = {{15, 15}, {15, 15}, {12, 12}, {12, 12}};
+    for (int slot = 1; slot <= 4; ++slot) {
+        const QCursor cursor = ScreenCursor(slot);
+        EXPECT_EQ(cursor.shape(), Qt::BitmapCursor) << slot;
+        EXPECT_EQ(cursor.pixmap().size(), QSize(32, 32)) << slot;
+        EXPECT_EQ(cursor.hotSpot(), hotSpots[slot - 1]) << slot;
+    }
+    EXPECT_EQ(ScreenCursor(5).shape(), Qt::ArrowCursor);
+
+    TQMMap2* child = Form->OpenLayerFile(QString::fromStdString(Raster("a")));
+    Form->ZoomStateExecute();
+    const QCursor shown = child->Frame().MapView().viewport()->cursor();
+    EXPECT_EQ(shown.pixmap().toImage(), ScreenCursor(3).pixmap().toImage());
+}

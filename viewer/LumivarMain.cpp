@@ -1,0 +1,90 @@
+// The program entry of Lumivar: the application object, the hooks through
+// which the libraries reach the screen, the main window and the about box,
+// then the event loop.
+#include <QApplication>
+#include <QLocale>
+#include <QScreen>
+#include <exception>
+
+#include "geodata/FontTable.h"
+#include "geodata/IdrisiRST.h"
+#include "geodata/QMMapDecl.h"
+#include "platform/UiHooks.h"
+#include "platform/qt/SymbolFonts.h"
+#include "platform/qt/UiServices.h"
+#include "viewer/ABOUT.h"
+#include "viewer/QMVMAIN.h"
+
+namespace {
+
+// Qt cannot carry an exception through its event loop; one that reaches the
+// loop is shown and the program goes on.
+class TLumivarApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& error) {
+            ShowException(QString::fromStdString(error.what()));
+        } catch (...) {
+            ShowException(QStringLiteral("Unknown error."));
+        }
+        return false;
+    }
+
+private:
+    static void ShowException(const QString& text)
+    {
+        try {
+            Ui().MessageBox(nullptr, QStringLiteral("Error"), text, TMsgIcon::Error);
+        } catch (...) {
+            // Nothing more can be shown.
+        }
+    }
+};
+
+void InitialiseUnits()
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        ScreenDpi = static_cast<std::int32_t>(screen->logicalDotsPerInchY() + 0.5);
+    SetHourglassHook([](bool busy) {
+        if (busy)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    });
+    SetErrorBoxHook([](const std::string& caption, const std::string& message) {
+        Ui().MessageBox(QApplication::activeWindow(), QString::fromStdString(caption),
+                        QString::fromStdString(message), TMsgIcon::Error);
+    });
+    IdrisiRSTHooks.DecimalSeparator = []() {
+        const QString point = QLocale().decimalPoint();
+        return point.size() == 1 && point[0].unicode() < 0x80 ? static_cast<char>(point[0].unicode()) : '.';
+    };
+    RegisterSymbolFonts();
+    SetInstalledFontProbe([](const std::string& family) { return FontFamilyInstalled(QString::fromStdString(family)); });
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    TLumivarApplication application(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Quillmere"));
+    QApplication::setApplicationName(QStringLiteral("Lumivar"));
+    InitialiseUnits();
+
+    QStringList arguments = QApplication::arguments();
+    arguments.removeFirst();
+    TQMVForm mainWindow(arguments);
+    TAboutBox aboutBox(&mainWindow);
+    mainWindow.SetAboutBox(&aboutBox);
+    mainWindow.showMaximized();
+    // The command-line file opens at the first activation; ask for it, as
+    // a window manager that does not activate new windows would never give it.
+    mainWindow.activateWindow();
+    return QApplication::exec();
+}

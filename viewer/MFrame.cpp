@@ -1,0 +1,873 @@
+#include "viewer/MFrame.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QEvent>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QListWidget>
+#include <QPainter>
+#include <QSignalBlocker>
+#include <QSplitter>
+#include <QStandardItemModel>
+#include <QStyle>
+#include <QStyledItemDelegate>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "geodata/FontTable.h"
+#include "geodata/IdrisiRST.h"
+#include "geodata/QMLayers.h"
+#include "platform/FileNames.h"
+#include "platform/qt/AppEvents.h"
+#include "platform/qt/QtColors.h"
+#include "platform/qt/ScreenCursors.h"
+#include "platform/qt/SymbolFonts.h"
+#include "platform/qt/UiServices.h"
+#include "viewer/IniFile.h"
+#include "viewer/LayerPainter.h"
+#include "viewer/QMMapDoc.h"
+#include "viewer/QMMapView.h"
+
+namespace {
+
+constexpr int kPathRole = Qt::UserRole;
+constexpr int kCellDx = 6;
+constexpr int kCellDy = 2;
+constexpr int kLegendRowHeight = 18;
+constexpr int kMaxLegendSymbol = 512;
+
+const char* const kLayerFilter =
+    "Idrisi rastr files(*.rst/rdc)|*.rst|Mapinfo files(*.mid/mif)|*.mif|Idrisi vector files(*.vct/vdc)|*.vct";
+const char* const kCompositionFilter = "QMC Composition files(*.qmc)|*.qmc|";
+const char* const kBitmapFilter = "BMP Files|*.bmp";
+
+std::string ToStd(const QString& text)
+{
+    return text.toStdString();
+}
+
+QString FromStd(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+// The two parts of a "short|long" hint: the tool tip and the status tip.
+void SetHint(QAction& action, const QString& hint)
+{
+    const qsizetype bar = hint.indexOf('|');
+    action.setToolTip(bar < 0 ? hint : hint.left(bar));
+    action.setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
+}
+
+// The cell as the grid hands it over, with Windows' exclusive right and
+// bottom edges.
+struct TCellEdges {
+    int Left, Top, Right, Bottom;
+    explicit TCellEdges(const QRect& cell)
+        : Left(cell.left()), Top(cell.top()), Right(cell.left() + cell.width()), Bottom(cell.top() + cell.height())
+    {
+    }
+    int Mid() const { return (Top + Bottom) / 2; }
+    // The outline of a rectangle drawn from (l, t) up to, not including, (r, b).
+    static QRect Outline(int l, int t, int r, int b) { return QRect(l, t, std::max(0, r - l - 1), std::max(0, b - t - 1)); }
+    QRect Inset() const { return Outline(Left + kCellDx, Top + kCellDy, Right - kCellDx, Bottom - kCellDy); }
+};
+
+class TDrawCellDelegate : public QStyledItemDelegate {
+public:
+    explicit TDrawCellDelegate(TDrawGrid& grid) : QStyledItemDelegate(&grid), Grid(grid) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        // The selection shows as the platform draws it; the cell's own
+        // drawing goes on top.
+        QStyledItemDelegate::paint(painter, option, index);
+        painter->save();
+        painter->setClipRect(option.rect);
+        Grid.Draw(*painter, index.column(), index.row(), option.rect);
+        painter->restore();
+    }
+
+private:
+    TDrawGrid& Grid;
+};
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// TDrawGrid
+
+TDrawGrid::TDrawGrid(QWidget* parent) : QTableView(parent)
+{
+    Cells = new QStandardItemModel(1, 2, this);
+    setModel(Cells);
+    setItemDelegate(new TDrawCellDelegate(*this));
+    horizontalHeader()->hide();
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(kLegendRowHeight);
+    setColumnWidth(0, 38);
+    setColumnWidth(1, 64);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(true);
+    // Column 1 takes the width that column 0 leaves (TabSheet2Resize).
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
+void TDrawGrid::Draw(QPainter& painter, int column, int row, const QRect& cell) const
+{
+    if (DrawCell) DrawCell(painter, column, row, cell);
+}
+
+int TDrawGrid::RowCount() const
+{
+    return Cells->rowCount();
+}
+
+void TDrawGrid::SetRowCount(int rows)
+{
+    Cells->setRowCount(std::max(0, rows));
+}
+
+int TDrawGrid::CurrentRow() const
+{
+    return currentIndex().isValid() ? currentIndex().row() : -1;
+}
+
+void TDrawGrid::SetCurrentRow(int row)
+{
+    if (row < 0 || row >= RowCount()) return;
+    setCurrentIndex(Cells->index(row, 0));
+    selectRow(row);
+}
+
+// ---------------------------------------------------------------------------
+// TQMMapFrame: layout
+
+TQMMapFrame::TQMMapFrame(QWidget* parent) : QWidget(parent)
+{
+    resize(838, 511);
+    CtrlPanel = new QWidget;
+    CtrlPanel->setObjectName(QStringLiteral("CtrlPanel"));
+    CtrlPanel->setMinimumWidth(50);
+    auto* panelLayout = new QVBoxLayout(CtrlPanel);
+    panelLayout->setContentsMargins(0, 0, 0, 0);
+    panelLayout->setSpacing(0);
+    BuildLayerTools();
+    panelLayout->addWidget(ToolBar1);
+    panelLayout->addWidget(ToolBar1Row2);
+    BuildPages();
+    panelLayout->addWidget(PageControl1, 1);
+
+    MapPanel = new QWidget;
+    MapPanel->setObjectName(QStringLiteral("MapPanel"));
+    auto* mapLayout = new QVBoxLayout(MapPanel);
+    mapLayout->setContentsMargins(0, 0, 0, 0);
+    mapLayout->setSpacing(0);
+    BuildMapTools();
+    mapLayout->addWidget(ToolBar2);
+
+    Splitter1 = new QSplitter(Qt::Horizontal, this);
+    Splitter1->addWidget(CtrlPanel);
+    Splitter1->addWidget(MapPanel);
+    Splitter1->setStretchFactor(0, 0);
+    Splitter1->setStretchFactor(1, 1);
+    Splitter1->setSizes({193, 838 - 193});
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(Splitter1);
+    UpdateActions();
+}
+
+TQMMapFrame::~TQMMapFrame()
+{
+    // The parts go with the base class and may still signal; this object is
+    // no longer there to hear them.
+    for (QObject* part : {static_cast<QObject*>(LayersList), static_cast<QObject*>(GR_legend),
+                          static_cast<QObject*>(PageControl1)})
+        part->disconnect(this);
+    // The view goes with its parent after this body; it must not reach the
+    // document any more.
+    if (View) View->SetDoc(nullptr);
+    Doc.reset();
+    // The keeper lists' layers that the document did not own are released
+    // with the frame (the document released the ones it owned).
+    for (std::unique_ptr<TLayerList>* keeper : {&FrozenLayers, &CommonLayers}) {
+        if (!*keeper) continue;
+        for (std::int32_t i = 0; i < (*keeper)->Count(); ++i) {
+            Layer& layer = *(*keeper)->Items(i);
+            if (layer.Freed != 0) continue;
+            layer.Freed = 1;
+            layer.Raster.reset();
+            layer.Vector.reset();
+        }
+        (*keeper)->Clear();
+    }
+}
+
+QAction* TQMMapFrame::MakeAction(QObject* owner, const QString& name, const QString& hint,
+                                 std::function<void()> handler)
+{
+    auto* action = new QAction(name, owner);
+    action->setObjectName(name);
+    SetHint(*action, hint);
+    connect(action, &QAction::triggered, this, [this, handler = std::move(handler)]() { Guarded(handler); });
+    return action;
+}
+
+void TQMMapFrame::BuildLayerTools()
+{
+    ToolBar1 = new QToolBar(QStringLiteral("ToolBar1"));
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setIconSize(QSize(16, 16));
+    ToolBar1Row2 = new QToolBar(QStringLiteral("ToolBar1Row2"));
+    ToolBar1Row2->setIconSize(QSize(16, 16));
+    ToolBar1Row2->hide();
+    QStyle* style = QApplication::style();
+
+    QAction* addLayer = MakeAction(this, QStringLiteral("AddLayer"), QStringLiteral("Add Layer...|Add Layer"),
+                                   [this]() { AddLayerExecute(); });
+    addLayer->setIcon(style->standardIcon(QStyle::SP_FileIcon));
+    ToolBar1->addAction(addLayer);
+    ToolBar1->addSeparator();
+
+    QAction* addComposition = MakeAction(this, QStringLiteral("AddComposition"),
+                                         QStringLiteral("Add Composition...|Add Composition"),
+                                         [this]() { AddCompositionExecute(); });
+    addComposition->setIcon(style->standardIcon(QStyle::SP_DirOpenIcon));
+    ToolBar1->addAction(addComposition);
+    ToolBar1->addSeparator();
+
+    // A check-style button of its own; ClearMap reads it.
+    LFreeze = new QAction(QStringLiteral("LFreeze"), this);
+    LFreeze->setObjectName(QStringLiteral("LFreeze"));
+    LFreeze->setCheckable(true);
+    SetHint(*LFreeze, QStringLiteral("Freeze non common layers"));
+    LFreeze->setIcon(style->standardIcon(QStyle::SP_DialogApplyButton));
+    ToolBar1->addAction(LFreeze);
+    ToolBar1->addSeparator();
+
+    QAction* up = MakeAction(this, QStringLiteral("LayerUP"),
+                             QStringLiteral("Move layer up|Move layer up so that it's elements draw earlier on"),
+                             [this]() { LayerUPExecute(); });
+    up->setIcon(style->standardIcon(QStyle::SP_ArrowUp));
+    QAction* down = MakeAction(this, QStringLiteral("LayerDown"),
+                               QStringLiteral("Move layer down|Move layer down so that it's elements draw later"),
+                               [this]() { LayerDownExecute(); });
+    down->setIcon(style->standardIcon(QStyle::SP_ArrowDown));
+    QAction* remove = MakeAction(this, QStringLiteral("LayerDelete"),
+                                 QStringLiteral("Remove layer|Remove layer from map composition"),
+                                 [this]() { LayerDeleteExecute(); });
+    remove->setIcon(style->standardIcon(QStyle::SP_TrashIcon));
+    ToolBar1->addAction(up);
+    ToolBar1->addAction(down);
+    ToolBar1->addAction(remove);
+    ToolBar1->addSeparator();
+
+    QAction* properties = MakeAction(this, QStringLiteral("LProperities"),
+                                     QStringLiteral("Layer properties|Layer properties"),
+                                     [this]() { LProperitiesExecute(); });
+    properties->setIcon(style->standardIcon(QStyle::SP_FileDialogDetailedView));
+    ToolBar1->addAction(properties);
+}
+
+void TQMMapFrame::WrapLayerToolBar()
+{
+    QAction* properties = FrameAction(QStringLiteral("LProperities"));
+    ToolBar1->removeAction(properties);
+    ToolBar1Row2->addAction(properties);
+    ToolBar1Row2->show();
+}
+
+void TQMMapFrame::BuildPages()
+{
+    PageControl1 = new QTabWidget;
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+
+    LayersList = new QListWidget;
+    LayersList->setObjectName(QStringLiteral("LayersList"));
+    LayersList->setSelectionMode(QAbstractItemView::SingleSelection);
+    PageControl1->addTab(LayersList, QStringLiteral("Layers"));
+
+    GR_legend = new TDrawGrid;
+    GR_legend->setObjectName(QStringLiteral("GR_legend"));
+    GR_legend->SetDrawCell([this](QPainter& painter, int column, int row, const QRect& cell) {
+        GR_legendDrawCell(painter, column, row, cell);
+    });
+    PageControl1->addTab(GR_legend, QStringLiteral("Legend"));
+
+    RSTR_legend = new TDrawGrid;
+    RSTR_legend->setObjectName(QStringLiteral("RSTR_legend"));
+    RSTR_legend->SetDrawCell([this](QPainter& painter, int column, int row, const QRect& cell) {
+        RSTR_legendDrawCell(painter, column, row, cell);
+    });
+    PageControl1->addTab(RSTR_legend, QStringLiteral("Rastr Values"));
+
+    // The check of a row follows the user; programmatic fills block signals.
+    connect(LayersList, &QListWidget::itemChanged, this,
+            [this](QListWidgetItem* item) { Guarded([this, item]() { LayersListItemChanged(item); }); });
+    connect(LayersList, &QListWidget::itemSelectionChanged, this, [this]() {
+        LayersListClick();
+        UpdateActions();
+    });
+    connect(GR_legend, &QTableView::clicked, this, [this]() { GR_legendClick(); });
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this]() { Guarded([this]() { PageControl1Change(); }); });
+    GR_legend->installEventFilter(this);
+    RSTR_legend->installEventFilter(this);
+}
+
+void TQMMapFrame::BuildMapTools()
+{
+    ToolBar2 = new QToolBar(QStringLiteral("ToolBar2"));
+    ToolBar2->setObjectName(QStringLiteral("ToolBar2"));
+    const auto make = [this](const QString& name, const QString& hint, std::function<void()> handler) {
+        QAction* action = MakeAction(ToolBar2, name, hint, std::move(handler));
+        return action;
+    };
+    QAction* zoomState = make(QStringLiteral("ZoomState"),
+                              QStringLiteral("Zoom state|Indicate a rectangular area in the map that is to be "
+                                             "displayed in a window"),
+                              []() { PostAppMessage(WM_MAPZOOMSTATE); });
+    QAction* magnitude = make(QStringLiteral("Magnitude"), QStringLiteral("Zoom in|Increase a view window's magnification"),
+                              [this]() { ZoomInMap(); });
+    QAction* diminish = make(QStringLiteral("Diminish"), QStringLiteral("Zoom out|Decrease a view window's magnification"),
+                             [this]() { ZoomOutMap(); });
+    QAction* pan = make(QStringLiteral("Pan"),
+                        QStringLiteral("Pan state|View a different part of the map without changing the view "
+                                       "magnification"),
+                        []() { PostAppMessage(WM_MAPPAN); });
+    QAction* redraw = make(QStringLiteral("Redraw"),
+                           QStringLiteral("Update windows|Update (redraw) the contents of a window(s)"),
+                           [this]() { RedrawMap(); });
+    QAction* fullScreen = make(QStringLiteral("FullScreen"), QStringLiteral("Full screen|Full screen"),
+                               [this]() { FullScreenExecute(); });
+    QAction* fit = make(QStringLiteral("Fit"),
+                        QStringLiteral("Fit view|Adjust the magnification of a map so all elements are visible"),
+                        [this]() { ZoomFitMap(); });
+    QAction* zState = make(QStringLiteral("ZState"), QStringLiteral("Show hints|Show hints"),
+                           []() { PostAppMessage(WM_MAPHINTS); });
+    QAction* saveMap = make(QStringLiteral("SaveMap"), QString(), [this]() { SaveMapImage(); });
+    zoomState->setCheckable(true);
+    pan->setCheckable(true);
+    fullScreen->setCheckable(true);
+    zState->setCheckable(true);
+    auto* group = new QActionGroup(ToolBar2);
+    group->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    for (QAction* action : {zoomState, pan, zState}) group->addAction(action);
+    for (QAction* action : {zoomState, magnitude, diminish, pan, redraw, fullScreen, fit}) ToolBar2->addAction(action);
+    ToolBar2->addSeparator();
+    ToolBar2->addAction(zState);
+    saveMap->setParent(ToolBar2); // no button
+}
+
+void TQMMapFrame::HideFrameToolBar()
+{
+    ToolBar2->hide();
+}
+
+QAction* TQMMapFrame::FrameAction(const QString& name) const
+{
+    return findChild<QAction*>(name);
+}
+
+// ---------------------------------------------------------------------------
+// Setting up
+
+void TQMMapFrame::SetupFrame(QWidget* ownerForm, const LumivarSettings& settings, TStatusPanels* statusBar)
+{
+    View = new TQMMapView(MapPanel);
+    View->setObjectName(QStringLiteral("View"));
+    View->setFrameShape(QFrame::Box);
+    MapPanel->layout()->addWidget(View);
+
+    Doc = std::make_unique<TQMMapDoc>();
+    Doc->SetOwner(ownerForm);
+    Doc->SetRootFolder(settings.CommonRoot);
+    Doc->SetPaletteDefaults(settings.SymbolFolder, settings.DefPalette);
+
+    View->SetDoc(Doc.get());
+    View->SetZoomCursor(ScreenCursor(3));
+    View->SetHintCursor(ScreenCursor(4));
+    View->SetPanCursors(ScreenCursor(1), ScreenCursor(2));
+    View->SetSelectedLayerSource([this]() { return ToStd(SelectedLayerName()); });
+    SettingsCopy = settings;
+    View->SetStatusBar(statusBar, 1);
+    Loaded = false;
+    FullScreenOn = false;
+}
+
+void TQMMapFrame::Guarded(const std::function<void()>& command)
+{
+    try {
+        command();
+    } catch (const std::exception& error) {
+        Ui().MessageBox(this, QStringLiteral("Error"), QString::fromStdString(error.what()), TMsgIcon::Error);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Rows and layers
+
+int TQMMapFrame::SelectedRow() const
+{
+    const QList<QListWidgetItem*> selected = LayersList->selectedItems();
+    return selected.isEmpty() ? -1 : LayersList->row(selected.first());
+}
+
+QString TQMMapFrame::RowPath(int row) const
+{
+    const QListWidgetItem* item = LayersList->item(row);
+    return item ? item->data(kPathRole).toString() : QString();
+}
+
+QString TQMMapFrame::SelectedLayerName() const
+{
+    const int row = SelectedRow();
+    return row < 0 ? QString() : RowPath(row);
+}
+
+QString TQMMapFrame::FileBaseName(const QString& path)
+{
+    const std::string name = ExtractFileName(ToStd(path));
+    const std::size_t dot = name.rfind('.');
+    return FromStd(dot == std::string::npos ? name : name.substr(0, dot));
+}
+
+void TQMMapFrame::InsertLayerRow(int row, const QString& path, bool checked)
+{
+    auto* item = new QListWidgetItem(FromStd(ExtractFileName(ToStd(path))));
+    item->setData(kPathRole, path);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+    item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+    const QSignalBlocker blocker(LayersList);
+    LayersList->insertItem(row, item);
+}
+
+// Rows from the document: walking from the last layer and inserting each
+// at row 0 leaves row i showing layer i.
+void TQMMapFrame::FillLayerRows()
+{
+    {
+        const QSignalBlocker blocker(LayersList);
+        LayersList->clear();
+    }
+    Doc->BeginReverseWalk();
+    while (const Layer* layer = Doc->NextReverseWalk())
+        InsertLayerRow(0, FromStd(layer->FileName), layer->Visible != 0);
+    SyncLegendRows();
+    UpdateActions();
+}
+
+void TQMMapFrame::SyncLegendRows()
+{
+    GR_legend->SetRowCount(LayersList->count());
+    const int row = SelectedRow();
+    if (row >= 0) GR_legend->SetCurrentRow(row);
+    GR_legend->viewport()->update();
+}
+
+void TQMMapFrame::InvalidateView()
+{
+    if (View) View->viewport()->update();
+}
+
+void TQMMapFrame::AddLayerFile(const QString& path)
+{
+    const std::string file = ToStd(path);
+    const bool wasEmpty = LayersList->count() == 0;
+    try {
+        // The whole extension counts, without regard to case: "x.rstx" is
+        // no raster, and a dot in a folder name is no extension.
+        const std::string ext = ExtractFileExt(file);
+        if (ext.empty()) throw QMError("There is no file extension. This is program bug. Sorry.");
+        if (Doc->HasLayer(file)) return;
+        PLayer layer;
+        if (SameText(ext, ".rst"))
+            layer = Doc->Layers().AddRasterLayer(file, SettingsCopy.SymbolFolder + SettingsCopy.DefPalette, true, true,
+                                                 1);
+        else if (SameText(ext, ".mif"))
+            layer = Doc->Layers().AddMifLayer(file, 1, true);
+        else if (SameText(ext, ".vct"))
+            layer = Doc->Layers().AddVectorLayer(file, 1, true);
+        else
+            throw QMError("Invalid file extension. This is program bug. Sorry.");
+        // A row only for a layer that is there: rows mirror the document.
+        if (!layer) return;
+        layer->Common = 0;
+        Doc->InvalidateExtent();
+        View->ResetView(wasEmpty);
+        InvalidateView();
+    } catch (const QMError& error) {
+        Ui().MessageBox(this, QStringLiteral("Error"), QString::fromStdString(error.what()), TMsgIcon::Error);
+        return;
+    }
+    InsertLayerRow(0, path, true);
+    SyncLegendRows();
+    UpdateActions();
+    if (LayersList->count() == 1) FrameCaption = FileBaseName(path);
+}
+
+void TQMMapFrame::OpenComposition(const QString& path, bool common)
+{
+    const TIniFile ini(ToStd(path));
+    if (ini.ReadInteger("qmc", "ver", 0) == 0)
+        throw QMError("File %s is not Lumivar composition.", ToStd(path).c_str());
+    ClearMap();
+    if (CommonLayers) Doc->MergeLayers(*CommonLayers, false);
+    if (FrozenLayers) Doc->MergeLayers(*FrozenLayers, true);
+    try {
+        Doc->LoadComposition(ini, common);
+    } catch (...) {
+        // The rows keep mirroring whatever the document holds now.
+        FillLayerRows();
+        View->ResetView(true);
+        InvalidateView();
+        throw;
+    }
+    Loaded = true;
+    FillLayerRows();
+    View->ResetView(true);
+    InvalidateView();
+}
+
+void TQMMapFrame::SaveComposition(const QString& path)
+{
+    Doc->SaveComposition(ToStd(path));
+}
+
+void TQMMapFrame::ClearMap()
+{
+    if (!Loaded) return;
+    FrozenLayers.reset();
+    if (LFreeze->isChecked()) {
+        FrozenLayers = std::make_unique<TLayerList>();
+        Doc->HandOverOwnLayers(*FrozenLayers);
+    } else {
+        Doc->ClearFrozenFlags();
+    }
+    View->HideHint();
+    Doc->ResetDocument();
+    {
+        const QSignalBlocker blocker(LayersList);
+        LayersList->clear();
+    }
+    GR_legend->SetRowCount(0);
+    RSTR_legend->SetRowCount(0);
+    Loaded = false;
+    UpdateActions();
+}
+
+// ---------------------------------------------------------------------------
+// Commands of the layer tool bar
+
+void TQMMapFrame::AddLayerExecute()
+{
+    TFileDialogRequest request;
+    request.Filter = ConvertFileFilter(QString::fromLatin1(kLayerFilter));
+    const QString name = Ui().OpenFileName(this, request);
+    if (!name.isEmpty()) AddLayerFile(name);
+}
+
+void TQMMapFrame::AddCompositionExecute()
+{
+    TFileDialogRequest request;
+    request.Filter = ConvertFileFilter(QString::fromLatin1(kCompositionFilter));
+    const QString name = Ui().OpenFileName(this, request);
+    if (!name.isEmpty()) OpenComposition(name, false);
+}
+
+void TQMMapFrame::MoveSelectedLayer(int delta)
+{
+    const int row = SelectedRow();
+    const int target = row + delta;
+    if (row < 0 || target < 0 || target >= LayersList->count()) return;
+    Doc->MoveLayer(ToStd(RowPath(row)), delta);
+    {
+        const QSignalBlocker blocker(LayersList);
+        QListWidgetItem* item = LayersList->takeItem(row);
+        LayersList->insertItem(target, item);
+        LayersList->setCurrentRow(target);
+    }
+    LayersListClick();
+    UpdateActions();
+    InvalidateView();
+    if (PageControl1->currentIndex() == kLegendPage) {
+        GR_legend->SetCurrentRow(target);
+        GR_legend->viewport()->update();
+    }
+    if (target == 0 || row == 0) FrameCaption = FileBaseName(RowPath(0));
+}
+
+void TQMMapFrame::LayerUPExecute()
+{
+    MoveSelectedLayer(-1);
+}
+
+void TQMMapFrame::LayerDownExecute()
+{
+    MoveSelectedLayer(+1);
+}
+
+void TQMMapFrame::LayerDeleteExecute()
+{
+    const int row = SelectedRow();
+    if (row < 0) return;
+    if (Doc->RemoveLayer(ToStd(RowPath(row))) != 0) {
+        Ui().MessageBox(this, QStringLiteral("Stop"), QStringLiteral("You cannot delete common layer"),
+                        TMsgIcon::Information);
+        return;
+    }
+    {
+        const QSignalBlocker blocker(LayersList);
+        delete LayersList->takeItem(row);
+        // No row stays selected after a delete.
+        LayersList->clearSelection();
+        LayersList->setCurrentRow(-1);
+    }
+    SyncLegendRows();
+    UpdateActions();
+    InvalidateView();
+}
+
+void TQMMapFrame::LProperitiesExecute()
+{
+    if (SelectedRow() < 0) Ui().Beep();
+}
+
+void TQMMapFrame::FullScreenExecute()
+{
+    QList<int> sizes = Splitter1->sizes();
+    const int total = sizes.value(0) + sizes.value(1);
+    if (FullScreenOn) {
+        FullScreenOn = false;
+        Splitter1->setSizes({SavedPanelWidth, std::max(0, total - SavedPanelWidth)});
+        PostAppMessage(WM_MAPNORMALSCREEN);
+    } else {
+        FullScreenOn = true;
+        SavedPanelWidth = CtrlPanel->width();
+        Splitter1->setSizes({0, total});
+        PostAppMessage(WM_MAPFULLSCREEN);
+    }
+}
+
+void TQMMapFrame::UpdateActions()
+{
+    const int rows = LayersList->count();
+    const int row = SelectedRow();
+    FrameAction(QStringLiteral("LayerUP"))->setEnabled(rows > 0 && row >= 1);
+    FrameAction(QStringLiteral("LayerDown"))->setEnabled(rows > 0 && row >= 0 && row < rows - 1);
+    FrameAction(QStringLiteral("LayerDelete"))->setEnabled(rows > 0 && row >= 0);
+    FrameAction(QStringLiteral("LProperities"))->setEnabled(rows > 0 && row >= 0);
+    for (QAction* action : ToolBar2->findChildren<QAction*>()) action->setEnabled(rows > 0);
+}
+
+void TQMMapFrame::LayersListItemChanged(QListWidgetItem* item)
+{
+    Layer* layer = Doc->LayerByName(ToStd(item->data(kPathRole).toString()));
+    if (!layer) return;
+    layer->Visible = item->checkState() == Qt::Checked ? 1 : 0;
+    InvalidateView();
+}
+
+void TQMMapFrame::LayersListClick()
+{
+    const int row = SelectedRow();
+    if (row >= 0) GR_legend->SetCurrentRow(row);
+}
+
+void TQMMapFrame::GR_legendClick()
+{
+    const int row = GR_legend->CurrentRow();
+    if (row >= 0 && row < LayersList->count()) LayersList->setCurrentRow(row);
+}
+
+// ---------------------------------------------------------------------------
+// Map commands
+
+void TQMMapFrame::SaveMapImage()
+{
+    TFileDialogRequest request;
+    request.Filter = ConvertFileFilter(QString::fromLatin1(kBitmapFilter));
+    request.DefaultSuffix = QStringLiteral("bmp");
+    const QString name = Ui().SaveFileName(this, request);
+    if (!name.isEmpty()) View->SaveViewBitmap(name);
+}
+
+void TQMMapFrame::ZoomFitMap()
+{
+    View->ZoomFit();
+}
+
+void TQMMapFrame::ZoomInMap()
+{
+    View->ZoomIn();
+}
+
+void TQMMapFrame::ZoomOutMap()
+{
+    View->ZoomOut();
+}
+
+void TQMMapFrame::RedrawMap()
+{
+    InvalidateView();
+}
+
+void TQMMapFrame::SetZoomMode(bool on)
+{
+    FrameAction(QStringLiteral("ZoomState"))->setChecked(on);
+    View->SetZoomMode(on);
+}
+
+void TQMMapFrame::SetPanMode(bool on)
+{
+    FrameAction(QStringLiteral("Pan"))->setChecked(on);
+    View->SetPanMode(on);
+}
+
+void TQMMapFrame::SetHintMode(bool on)
+{
+    FrameAction(QStringLiteral("ZState"))->setChecked(on);
+    View->SetHintMode(on);
+}
+
+// ---------------------------------------------------------------------------
+// Legends
+
+void TQMMapFrame::RefreshRasterLegend()
+{
+    PageControl1Change();
+}
+
+void TQMMapFrame::PageControl1Change()
+{
+    if (PageControl1->currentIndex() != kRasterValuesPage) return;
+    Layer* layer = nullptr;
+    if (SelectedRow() >= 0) layer = Doc->LayerByName(ToStd(SelectedLayerName()));
+    if (layer && (layer->Kind != lkRaster || !layer->Raster || !layer->Raster->Image)) layer = nullptr;
+    if (!layer) {
+        LegendLayerName.clear();
+        LegendRows.clear();
+        RSTR_legend->viewport()->update();
+        return;
+    }
+    TIdrisiRST& raster = *layer->Raster->Image;
+    const QString path = FromStd(layer->FileName);
+    if (path == LegendLayerName && !raster.GetLegendChanged()) return;
+    LegendLayerName = path;
+    LegendRows = raster.GetLegend();
+    raster.ClearLegendChanged();
+    RSTR_legend->SetRowCount(static_cast<int>(std::min<std::size_t>(LegendRows.size(), INT32_MAX)));
+    RSTR_legend->viewport()->update();
+}
+
+bool TQMMapFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Resize) {
+        if (watched == GR_legend) TabSheet2Resize();
+        if (watched == RSTR_legend) TabSheet3Resize();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TQMMapFrame::TabSheet2Resize()
+{
+    GR_legend->setColumnWidth(1, std::max(0, GR_legend->viewport()->width() - GR_legend->columnWidth(0)));
+}
+
+void TQMMapFrame::TabSheet3Resize()
+{
+    RSTR_legend->setColumnWidth(1, std::max(0, RSTR_legend->viewport()->width() - RSTR_legend->columnWidth(0)));
+}
+
+void TQMMapFrame::GR_legendDrawCell(QPainter& painter, int column, int row, const QRect& cell)
+{
+    if (row < 0 || row >= LayersList->count()) return;
+    const TCellEdges edges(cell);
+    const QPoint textAt(edges.Left + kCellDx, edges.Mid() + 4);
+    LegendObject legend;
+    painter.setPen(QPen(Qt::black));
+    if (!Doc || !Doc->GetLegendInfo(ToStd(RowPath(row)), legend)) {
+        if (column == 0) {
+            painter.drawLine(edges.Left + kCellDx, edges.Top + kCellDy, edges.Right - kCellDx, edges.Bottom - kCellDy);
+            painter.drawLine(edges.Right - kCellDx, edges.Top + kCellDy, edges.Left + kCellDx, edges.Bottom - kCellDy);
+        } else {
+            painter.drawText(textAt, QStringLiteral("This layer has objects with different styles"));
+        }
+        return;
+    }
+    if (column == 1) {
+        painter.drawText(textAt, FromStd(legend.Title));
+        return;
+    }
+    painter.fillRect(cell, Qt::white);
+    DrawLegendStyle(painter, legend, cell);
+}
+
+void TQMMapFrame::DrawLegendStyle(QPainter& painter, const LegendObject& legend, const QRect& cell)
+{
+    const TCellEdges edges(cell);
+    const int mid = edges.Mid();
+    switch (legend.StyleKind) {
+    case 1: {
+        const TPointStyle style = legend.Style.As<TPointStyle>();
+        const int size = std::clamp(style.SymbolSize, 0, kMaxLegendSymbol);
+        const QString family = FromStd(FontName(style.SymbolFont));
+        QFont font(family);
+        font.setPixelSize(std::max(1, 2 * size));
+        // Symbol fonts keep their glyphs at U+F000 + code.
+        const bool symbolEncoded = FontFamilyInstalled(family) &&
+                                   QFontDatabase::writingSystems(family).contains(QFontDatabase::Symbol);
+        const int code = style.SymbolChar & 0xFF;
+        const QString text(QChar(symbolEncoded ? 0xF000 + code : code));
+        const QFontMetrics metrics(font);
+        painter.setFont(font);
+        painter.setPen(ColorRefToQColor(style.SymbolColor));
+        // Centred, the bottom of the character cell `size` below the middle.
+        const int x = (edges.Left + edges.Right) / 2 - metrics.horizontalAdvance(text) / 2;
+        painter.drawText(QPoint(x, mid + size - metrics.descent()), text);
+        break;
+    }
+    case 2:
+        painter.setPen(PenFromLogPen(legend.Style.As<TLineStyle>()));
+        painter.drawLine(edges.Left + kCellDx, mid, edges.Right - kCellDx, mid);
+        break;
+    case 3: {
+        const TAreaStyle style = legend.Style.As<TAreaStyle>();
+        painter.setPen(PenFromLogPen(style.Outline));
+        painter.setBrush(BrushFromLogBrush(style.Brush));
+        if (style.Brush.lbStyle == BS_HATCHED) {
+            painter.setBackgroundMode(style.BackMode == OPAQUE ? Qt::OpaqueMode : Qt::TransparentMode);
+            painter.setBackground(ColorRefToQColor(style.BackColor));
+        }
+        painter.drawRect(edges.Inset());
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void TQMMapFrame::RSTR_legendDrawCell(QPainter& painter, int column, int row, const QRect& cell)
+{
+    if (row < 0 || static_cast<std::size_t>(row) >= LegendRows.size()) return;
+    const TColorValue& value = LegendRows[static_cast<std::size_t>(row)];
+    const TCellEdges edges(cell);
+    if (column == 0) {
+        const QColor colour = RgbQuadToQColor(value.Color);
+        painter.setPen(QPen(colour, 2));
+        painter.setBrush(colour);
+        painter.drawRect(edges.Inset());
+    } else {
+        painter.setPen(QPen(Qt::black));
+        painter.drawText(QPoint(edges.Left + kCellDx, edges.Mid() + 4), FromStd(value.Text));
+    }
+}

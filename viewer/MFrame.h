@@ -1,0 +1,161 @@
+#pragma once
+// The map frame: the content of one map window. On the left the layer tools
+// and three pages (the layer check-list, the vector legend, the raster
+// values), on the right the map view. The frame owns the map document and
+// keeps the check-list row for row in step with the document's layers: row
+// i always shows layer i, addressed by its file path.
+#include <QString>
+#include <QTableView>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "geodata/QMMapDecl.h"
+
+class QAction;
+class QListWidget;
+class QListWidgetItem;
+class QPainter;
+class QSplitter;
+class QStandardItemModel;
+class QTabWidget;
+class QToolBar;
+class TLayerList;
+class TQMMapDoc;
+class TQMMapView;
+class TStatusPanels;
+
+// A grid whose cells are painted by its owner: two columns, no headers,
+// whole rows selected.
+class TDrawGrid : public QTableView {
+    Q_OBJECT
+public:
+    using TDrawCell = std::function<void(QPainter& painter, int column, int row, const QRect& cell)>;
+    explicit TDrawGrid(QWidget* parent = nullptr);
+    void SetDrawCell(TDrawCell drawCell) { DrawCell = std::move(drawCell); }
+    void Draw(QPainter& painter, int column, int row, const QRect& cell) const;
+
+    int RowCount() const;
+    void SetRowCount(int rows);
+    // -1 when no row is current.
+    int CurrentRow() const;
+    void SetCurrentRow(int row);
+
+private:
+    QStandardItemModel* Cells = nullptr;
+    TDrawCell DrawCell;
+};
+
+class TQMMapFrame : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kLayersPage = 0;
+    static constexpr int kLegendPage = 1;
+    static constexpr int kRasterValuesPage = 2;
+
+    explicit TQMMapFrame(QWidget* parent = nullptr);
+    ~TQMMapFrame() override;
+
+    // Creates the view and the document and binds them to the owner form,
+    // the settings as they are now and the main window's status bar.
+    void SetupFrame(QWidget* ownerForm, const LumivarSettings& settings, TStatusPanels* statusBar);
+    void HideFrameToolBar();
+    // Puts the properties button on a second row of the layer tool bar.
+    void WrapLayerToolBar();
+
+    // Unloads the opened composition (nothing when none was opened).
+    void ClearMap();
+    // Adds one layer file as the top layer; failures are shown in a box.
+    void AddLayerFile(const QString& path);
+    // Opens a composition file into the frame; QMError passes to the caller.
+    void OpenComposition(const QString& path, bool common);
+    void SaveComposition(const QString& path);
+    // Asks for a bitmap file and saves the view into it.
+    void SaveMapImage();
+    void ZoomFitMap();
+    void ZoomInMap();
+    void ZoomOutMap();
+    void RedrawMap();
+    void SetZoomMode(bool on);
+    void SetPanMode(bool on);
+    void SetHintMode(bool on);
+    void RefreshRasterLegend();
+    // The file path of the selected row's layer; empty when none is selected.
+    QString SelectedLayerName() const;
+    // The name without folder, cut before its last "." when it has one.
+    static QString FileBaseName(const QString& path);
+
+    // Command handlers of the layer tool bar and the map tool bar.
+    void AddLayerExecute();
+    void AddCompositionExecute();
+    void LayerUPExecute();
+    void LayerDownExecute();
+    void LayerDeleteExecute();
+    void LProperitiesExecute();
+    void FullScreenExecute();
+    void PageControl1Change();
+    void TabSheet2Resize();
+    void TabSheet3Resize();
+    void GR_legendDrawCell(QPainter& painter, int column, int row, const QRect& cell);
+    void RSTR_legendDrawCell(QPainter& painter, int column, int row, const QRect& cell);
+
+    TQMMapDoc& Document() const { return *Doc; }
+    TQMMapView& MapView() const { return *View; }
+    // An action of either tool bar by its name ("LayerUP", "ZoomState").
+    QAction* FrameAction(const QString& name) const;
+    // The enabling of the layer tools, decided in one place.
+    void UpdateActions();
+    const QString& Caption() const { return FrameCaption; }
+    bool IsLoaded() const { return Loaded; }
+    bool IsFullScreen() const { return FullScreenOn; }
+    const QString& GetLegendLayerName() const { return LegendLayerName; }
+    const TColorValueArray& GetLegendRows() const { return LegendRows; }
+
+    // The parts, named as the layout names them; owned by the frame.
+    QWidget* CtrlPanel = nullptr;
+    QToolBar* ToolBar1 = nullptr;
+    QAction* LFreeze = nullptr;
+    QTabWidget* PageControl1 = nullptr;
+    QListWidget* LayersList = nullptr;
+    TDrawGrid* GR_legend = nullptr;
+    TDrawGrid* RSTR_legend = nullptr;
+    QSplitter* Splitter1 = nullptr;
+    QWidget* MapPanel = nullptr;
+    QToolBar* ToolBar2 = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildLayerTools();
+    void BuildPages();
+    void BuildMapTools();
+    QAction* MakeAction(QObject* owner, const QString& name, const QString& hint, std::function<void()> handler);
+    // Runs a command; a QMError or any other failure ends up in an "Error" box.
+    void Guarded(const std::function<void()>& command);
+
+    int SelectedRow() const;
+    QString RowPath(int row) const;
+    void InsertLayerRow(int row, const QString& path, bool checked);
+    void FillLayerRows();
+    void SyncLegendRows();
+    void MoveSelectedLayer(int delta);
+    void LayersListItemChanged(QListWidgetItem* item);
+    void LayersListClick();
+    void GR_legendClick();
+    void InvalidateView();
+    void DrawLegendStyle(QPainter& painter, const LegendObject& legend, const QRect& cell);
+
+    std::unique_ptr<TQMMapDoc> Doc;
+    TQMMapView* View = nullptr; // owned by MapPanel
+    LumivarSettings SettingsCopy;
+    std::unique_ptr<TLayerList> FrozenLayers;
+    std::unique_ptr<TLayerList> CommonLayers; // nothing fills it
+    bool Loaded = false;
+    bool FullScreenOn = false;
+    int SavedPanelWidth = 0;
+    QString LegendLayerName;
+    TColorValueArray LegendRows;
+    QString FrameCaption;
+    QToolBar* ToolBar1Row2 = nullptr;
+};
