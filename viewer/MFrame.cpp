@@ -637,9 +637,17 @@ void TQMMapFrame::LayerDeleteExecute()
     InvalidateView();
 }
 
+// The properties dialog of the selected layer; a changed vector style shows
+// in the legend at once.
 void TQMMapFrame::LProperitiesExecute()
 {
-    if (SelectedRow() < 0) Ui().Beep();
+    const int row = SelectedRow();
+    if (row < 0) {
+        Ui().Beep();
+        return;
+    }
+    if (Doc->EditLayerProperties(ToStd(RowPath(row)), View) && PageControl1->currentIndex() == kLegendPage)
+        GR_legend->viewport()->update();
 }
 
 void TQMMapFrame::FullScreenExecute()

@@ -449,3 +449,13 @@ TEST_F(RasterDialogTest, CancelledPaletteChoiceChangesNothing)
     EXPECT_EQ(W<QLineEdit>("Palname")->text(), "grey.qmp");
     EXPECT_TRUE(Recorded->Messages.empty());
 }
+
+TEST_F(RasterDialogTest, EnterInAnEditApplies)
+{
+    Ramp();
+    Open();
+    Type(W<QLineEdit>("MinDspVal"), "250");
+    QTest::keyClick(W("MinDspVal"), Qt::Key_Return);
+    EXPECT_EQ(Image().GetDisplayMin(), 250);
+    EXPECT_TRUE(Dialog->isVisible());
+}

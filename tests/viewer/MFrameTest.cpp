@@ -3,11 +3,13 @@
 #include <QAction>
 #include <QImage>
 #include <QListWidget>
+#include <QRadioButton>
 #include <QPainter>
 #include <QSet>
 #include <QSplitter>
 #include <QTabWidget>
 
+#include "DialogDriving.h"
 #include "LumivarFixture.h"
 #include "geodata/IdrisiRST.h"
 #include "geodata/QMLayers.h"
@@ -201,6 +203,7 @@ TEST_F(MapFrame, PropertiesWithoutASelectionBeep)
     Frame->LProperitiesExecute();
     EXPECT_EQ(Recorded->Beeps, 1);
     Select(0);
+    dialogtest::WhenModalShows([](QWidget* dialog) { dialogtest::Click(dialogtest::Named(*dialog, "Button2")); });
     Frame->LProperitiesExecute();
     EXPECT_EQ(Recorded->Beeps, 1);
 }
@@ -394,4 +397,62 @@ TEST_F(MapFrame, TheSampleCompositionShowsARasterAndBothVectorLayers)
         }
     EXPECT_GT(colours.size(), 10);
     EXPECT_TRUE(blue);
+}
+
+namespace {
+
+// Counts the paints of one widget.
+class TPaintWatch : public QObject {
+public:
+    explicit TPaintWatch(QWidget* widget) { widget->installEventFilter(this); }
+    int Paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) ++Paints;
+        return false;
+    }
+};
+
+} // namespace
+
+TEST_F(MapFrame, PropertiesWriteTheVectorStyleBackAndRepaintTheLegend)
+{
+    AddThreeLayers();
+    Frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Frame.get()));
+    Frame->PageControl1->setCurrentIndex(TQMMapFrame::kLegendPage);
+    Select(0);
+    QApplication::processEvents();
+    TPaintWatch legend(Frame->GR_legend->viewport());
+    dialogtest::WhenModalShows([](QWidget* dialog) {
+        dialogtest::Named<QRadioButton>(*dialog, "DrawParams")->click();
+        dialogtest::Type(dialogtest::Named<QLineEdit>(*dialog, "Transparency"), "90");
+        dialogtest::Click(dialogtest::Named(*dialog, "OKbtn"));
+    });
+    Frame->FrameAction(QStringLiteral("LProperities"))->trigger();
+    QApplication::processEvents();
+    const VectorLayer& roads = *Frame->Document().Layers().Items(0)->Vector;
+    EXPECT_EQ(roads.UseCustom, 1);
+    EXPECT_EQ(roads.CustomOpacity, 90);
+    EXPECT_EQ(roads.CustomKind, 3);
+    EXPECT_GT(legend.Paints, 0);
+    EXPECT_TRUE(Recorded->Messages.empty()) << MessageTexts().join("\n").toStdString();
+}
+
+TEST_F(MapFrame, CancelledPropertiesKeepTheVectorStyle)
+{
+    AddThreeLayers();
+    Select(0);
+    const VectorLayer& roads = *Frame->Document().Layers().Items(0)->Vector;
+    const std::int16_t opacity = roads.CustomOpacity;
+    dialogtest::WhenModalShows([](QWidget* dialog) {
+        dialogtest::Named<QRadioButton>(*dialog, "DrawParams")->click();
+        dialogtest::Type(dialogtest::Named<QLineEdit>(*dialog, "Transparency"), "5");
+        dialogtest::Click(dialogtest::Named(*dialog, "Button2"));
+    });
+    Frame->FrameAction(QStringLiteral("LProperities"))->trigger();
+    EXPECT_EQ(roads.UseCustom, 0);
+    EXPECT_EQ(roads.CustomOpacity, opacity);
 }

@@ -12,6 +12,7 @@
 #include <QStatusTipEvent>
 #include <QTabWidget>
 
+#include "DialogDriving.h"
 #include "LumivarFixture.h"
 #include "platform/qt/AppEvents.h"
 #include "platform/qt/ScreenCursors.h"
@@ -400,4 +401,28 @@ TEST_F(MainWindow, OwnCursorsFillScreenSlotsOneToFourAndReachTheViews)
     Form->ZoomStateExecute();
     const QCursor shown = child->Frame().MapView().viewport()->cursor();
     EXPECT_EQ(shown.pixmap().toImage(), ScreenCursor(3).pixmap().toImage());
+}
+
+TEST_F(MainWindow, RasterPropertiesRebuildTheRasterLegend)
+{
+    TQMMap2* child = Form->OpenLayerFile(QString::fromStdString(Raster("a")));
+    TQMMapFrame& frame = child->Frame();
+    frame.LayersList->setCurrentRow(0);
+    frame.PageControl1->setCurrentIndex(TQMMapFrame::kRasterValuesPage);
+    QCoreApplication::processEvents();
+    auto texts = [&frame]() {
+        std::vector<std::string> rows;
+        for (const TColorValue& row : frame.GetLegendRows()) rows.push_back(row.Text);
+        return rows;
+    };
+    const std::vector<std::string> before = texts();
+    ASSERT_FALSE(before.empty());
+    dialogtest::WhenModalShows([](QWidget* dialog) {
+        dialogtest::Type(dialogtest::Named<QLineEdit>(*dialog, "MaxDspVal"), "2");
+        dialogtest::Click(dialogtest::Named(*dialog, "OKBtn"));
+    });
+    frame.FrameAction(QStringLiteral("LProperities"))->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_NE(texts(), before);
+    EXPECT_TRUE(Recorded->Messages.empty());
 }
