@@ -100,7 +100,7 @@ std::int32_t StrToIntLenient(std::string_view text)
 
 bool TryStrToInt(std::string_view text, std::int32_t& value)
 {
-    IntScan r = ScanInteger(TrimRight(text));
+    IntScan r = ScanInteger(text);
     std::int32_t v = 0;
     if (!r.Complete || !SignedFits(r, v)) return false;
     value = v;
@@ -116,7 +116,7 @@ std::int32_t StrToInt(std::string_view text)
 
 bool TryStrToUInt(std::string_view text, std::uint32_t& value)
 {
-    IntScan r = ScanInteger(TrimRight(text));
+    IntScan r = ScanInteger(text);
     if (!r.Complete || r.Negative) return false;
     value = static_cast<std::uint32_t>(r.Magnitude);
     return true;

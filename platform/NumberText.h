@@ -13,8 +13,8 @@
 // "abc" gives 0).
 std::int32_t StrToIntLenient(std::string_view text);
 
-// The whole text (leading and trailing blanks allowed) must be an integer in
-// the same notation that fits in 32 bits.
+// The whole text must be an integer in the same notation that fits in 32
+// bits: leading blanks are skipped, nothing may trail.
 bool TryStrToInt(std::string_view text, std::int32_t& value);
 // As TryStrToInt, raising EConvertError "'%s' is not a valid integer value".
 std::int32_t StrToInt(std::string_view text);

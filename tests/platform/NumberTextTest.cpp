@@ -23,7 +23,7 @@ TEST(NumberText, StrictIntegersTakeOnlyWholeTokens)
     EXPECT_EQ(v, 12);
     EXPECT_TRUE(TryStrToInt("-$10", v));
     EXPECT_EQ(v, -16);
-    for (const char* bad : {"12abc", "", "-", "2147483648", "1.5", "$"}) {
+    for (const char* bad : {"12abc", "", "-", "2147483648", "1.5", "$", "12 "}) {
         v = 7;
         EXPECT_FALSE(TryStrToInt(bad, v)) << bad;
         EXPECT_EQ(v, 7);
