@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <system_error>
@@ -132,6 +133,35 @@ std::uint8_t OutputDataType(int destTypeIndex)
     return destTypeIndex == 0 ? dtByte : destTypeIndex == 1 ? dtInteger : dtReal;
 }
 
+TWindowExtremes WriteWindows(TAnalyzer& analyzer, RastrFile& window, std::int64_t cells, std::uint8_t outputType,
+                             const std::string& output, const std::function<void()>& fill,
+                             const std::function<void()>& release)
+{
+    TWindowExtremes extremes{kCellHigh, kCellLow};
+    RastrFile converted; // reused by every window
+    for (std::int64_t start = 0; start < cells; start += kWindowCells) {
+        analyzer.SetCellWindow(start, kWindowCells);
+        fill();
+        const RastrFile* cellsToWrite = &window;
+        if (outputType != window.Header.DataType) {
+            converted.Header = window.Header;
+            converted.Header.DataType = outputType;
+            converted.FirstCell = window.FirstCell;
+            converted.CellCount = window.CellCount;
+            if (!analyzer.ConvertRasterType(window, converted)) throw QMError(analyzer.LastAnalyzerError());
+            cellsToWrite = &converted;
+        }
+        double min = 0;
+        double max = 0;
+        if (!analyzer.RasterMinMax(*cellsToWrite, min, max)) throw QMError(analyzer.LastAnalyzerError());
+        if (max > extremes.Max) extremes.Max = max;
+        if (min < extremes.Min) extremes.Min = min;
+        AppendRst(output, CellBytes(*cellsToWrite));
+        release();
+    }
+    return extremes;
+}
+
 TProcessResult ProcessExpression(const TProcessRequest& request, const TProcessCallbacks& callbacks)
 {
     if (request.Expression.empty()) throw QMError(std::string("Expression is empty. "));
@@ -158,34 +188,14 @@ TProcessResult ProcessExpression(const TProcessRequest& request, const TProcessC
 
     const std::uint8_t outputType = OutputDataType(request.DestTypeIndex);
     RastrFile& rastr = root->Rastr;
-    double overallMin = kCellHigh;
-    double overallMax = kCellLow;
-    std::int64_t remaining = static_cast<std::int64_t>(rastr.Header.Rows) * rastr.Header.Columns;
-    std::int64_t start = 0;
-    RastrFile converted; // reused by every window
-    while (remaining > 0) {
-        analyzer.SetCellWindow(start, kWindowCells);
-        start += kWindowCells;
-        remaining -= kWindowCells;
-        if (!WalkTree(root.get(), [&](TreeNode& node) { return analyzer.EvalRasterNode(node); }))
-            throw QMError(std::string("Program error!"));
-        const RastrFile* window = &rastr;
-        if (outputType != rastr.Header.DataType) {
-            converted.Header = rastr.Header;
-            converted.Header.DataType = outputType;
-            converted.FirstCell = rastr.FirstCell;
-            converted.CellCount = rastr.CellCount;
-            if (!analyzer.ConvertRasterType(rastr, converted)) throw QMError(analyzer.LastAnalyzerError());
-            window = &converted;
-        }
-        double min = 0;
-        double max = 0;
-        if (!analyzer.RasterMinMax(*window, min, max)) throw QMError(analyzer.LastAnalyzerError());
-        if (max > overallMax) overallMax = max;
-        if (min < overallMin) overallMin = min;
-        AppendRst(output, CellBytes(*window));
-        FreeTreeCells(root.get());
-    }
+    const std::int64_t cells = static_cast<std::int64_t>(rastr.Header.Rows) * rastr.Header.Columns;
+    TWindowExtremes extremes = WriteWindows(
+        analyzer, rastr, cells, outputType, output,
+        [&] {
+            if (!WalkTree(root.get(), [&](TreeNode& node) { return analyzer.EvalRasterNode(node); }))
+                throw QMError(std::string("Program error!"));
+        },
+        [&] { FreeTreeCells(root.get()); });
 
     if (outputType == dtByte && (!(rastr.MinSeen >= 0) || rastr.MaxSeen > 255)) {
         // The cells written so far stay; without a header they are no raster.
@@ -197,8 +207,8 @@ TProcessResult ProcessExpression(const TProcessRequest& request, const TProcessC
 
     TIdrisiRDC header = rastr.Header;
     header.DataType = outputType;
-    header.MinValue = overallMin;
-    header.MaxValue = overallMax;
+    header.MinValue = extremes.Min;
+    header.MaxValue = extremes.Max;
     // Cells without their header are no raster: a failed header takes them along.
     bool written = false;
     try {

@@ -5,6 +5,7 @@
 // The window supplies the texts of its fields and the interactions, and
 // shows the outcome.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -85,3 +86,19 @@ struct TProcessResult {
 // bar and the "Error" box (EExpressionError for a text that does not parse);
 // a failed read raises EInOutError.
 TProcessResult ProcessExpression(const TProcessRequest& request, const TProcessCallbacks& callbacks);
+
+// The extremes of the cells that WriteWindows wrote, after conversion.
+struct TWindowExtremes {
+    double Min = 0;
+    double Max = 0;
+};
+
+class TAnalyzer;
+// The window loop shared by calculation and reclassification: for each window
+// of kWindowCells of a raster of `cells` cells, `fill` puts the window's cells
+// into `window`; they are converted to `outputType` when it differs, folded
+// into the extremes and appended to the ".RST" `output`; then `release` frees
+// the window's cells.
+TWindowExtremes WriteWindows(TAnalyzer& analyzer, RastrFile& window, std::int64_t cells, std::uint8_t outputType,
+                             const std::string& output, const std::function<void()>& fill,
+                             const std::function<void()>& release);

@@ -6,6 +6,7 @@
 
 #include "calculator/Analyzer.h"
 #include "calculator/CellMath.h"
+#include "calculator/Processing.h"
 #include "calculator/RasterWriter.h"
 #include "geodata/QMMapDecl.h"
 #include "platform/FileNames.h"
@@ -161,38 +162,18 @@ void WriteReclassified(TAnalyzer& analyzer, TreeNode& leaf, const TIdrisiRDC& so
     ConfirmOverwrite(destination, [](const std::string&) { return true; });
 
     RastrFile& source = leaf.Rastr;
-    double overallMin = kCellHigh;
-    double overallMax = kCellLow;
-    std::int64_t remaining = static_cast<std::int64_t>(sourceHeader.Rows) * sourceHeader.Columns;
-    std::int64_t start = 0;
-    RastrFile converted; // reused by every window
-    while (remaining > 0) {
-        analyzer.SetCellWindow(start, kWindowCells);
-        remaining -= kWindowCells;
-        start += kWindowCells;
-        if (!analyzer.LoadFileLeaf(leaf) || !ApplyReclass(analyzer, table, source))
-            throw QMError(std::string("Program error!"));
-        const RastrFile* window = &source;
-        if (outputType != source.Header.DataType) {
-            converted.Header = source.Header;
-            converted.Header.DataType = outputType;
-            converted.FirstCell = source.FirstCell;
-            converted.CellCount = source.CellCount;
-            if (!analyzer.ConvertRasterType(source, converted)) throw QMError(analyzer.LastAnalyzerError());
-            window = &converted;
-        }
-        double min = 0;
-        double max = 0;
-        if (!analyzer.RasterMinMax(*window, min, max)) throw QMError(analyzer.LastAnalyzerError());
-        if (max > overallMax) overallMax = max;
-        if (min < overallMin) overallMin = min;
-        AppendRst(destination, CellBytes(*window));
-        FreeTreeCells(&leaf);
-    }
+    const std::int64_t cells = static_cast<std::int64_t>(sourceHeader.Rows) * sourceHeader.Columns;
+    TWindowExtremes extremes = WriteWindows(
+        analyzer, source, cells, outputType, destination,
+        [&] {
+            if (!analyzer.LoadFileLeaf(leaf) || !ApplyReclass(analyzer, table, source))
+                throw QMError(std::string("Program error!"));
+        },
+        [&] { FreeTreeCells(&leaf); });
 
     TIdrisiRDC header = source.Header;
     header.DataType = outputType;
-    header.MinValue = overallMin;
-    header.MaxValue = overallMax;
+    header.MinValue = extremes.Min;
+    header.MaxValue = extremes.Max;
     WriteHeader(destination, header);
 }
