@@ -56,10 +56,8 @@ void InitialiseUnits()
         else
             QApplication::restoreOverrideCursor();
     });
-    SetErrorBoxHook([](const std::string& caption, const std::string& message) {
-        Ui().MessageBox(QApplication::activeWindow(), QString::fromStdString(caption),
-                        QString::fromStdString(message), TMsgIcon::Error);
-    });
+    // The vector reader's own error box stays off: the layer list raises the
+    // reader's message as a QMError, which the window shows once.
     IdrisiRSTHooks.DecimalSeparator = []() {
         const QString point = QLocale().decimalPoint();
         return point.size() == 1 && point[0].unicode() < 0x80 ? static_cast<char>(point[0].unicode()) : '.';
