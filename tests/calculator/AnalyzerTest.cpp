@@ -229,7 +229,7 @@ protected:
         analyzer.SetExpression(text);
         auto root = analyzer.ParseExpression();
         if (!root) throw std::runtime_error("does not parse: " + text);
-        TImageFolders folders{dir.Path()};
+        TImageFolders folders{dir.Folder()};
         if (!WalkTree(root.get(), [&](TreeNode& n) { return ResolveFileLeaf(n, folders); }))
             throw std::runtime_error("unresolved: " + text);
         analyzer.SetCellWindow(0, -1);
@@ -249,8 +249,8 @@ protected:
 
 TEST_F(AnalyzerRasters, ZeroDivisorAndOutOfDomainCellsGiveZero)
 {
-    WriteTestRaster(dir.File("a"), {1, 4, "real", "m", {6, -4, 0, 2}});
-    WriteTestRaster(dir.File("b"), {1, 4, "integer", "m", {0, 2, 0, -1}});
+    WriteTestRaster(dir.Path("a"), {1, 4, "real", "m", {6, -4, 0, 2}});
+    WriteTestRaster(dir.Path("b"), {1, 4, "integer", "m", {0, 2, 0, -1}});
     EXPECT_EQ(Run("[a.rst]/[b.rst]"), (std::vector<float>{0, -2, 0, -2}));
     EXPECT_EQ(Run("5/[b.rst]"), (std::vector<float>{0, 2.5f, 0, -5}));
     EXPECT_EQ(Run("sqrt([a.rst])"), (std::vector<float>{std::sqrt(6.0f), 0, 0, std::sqrt(2.0f)}));
@@ -262,7 +262,7 @@ TEST_F(AnalyzerRasters, ZeroDivisorAndOutOfDomainCellsGiveZero)
 TEST_F(AnalyzerRasters, NaNCellsPassThrough)
 {
     float nan = std::nanf("");
-    WriteTestRaster(dir.File("a"), {1, 3, "real", "m", {nan, 1, 2}});
+    WriteTestRaster(dir.Path("a"), {1, 3, "real", "m", {nan, 1, 2}});
     auto cells = Run("[a.rst]*2+1");
     ASSERT_EQ(cells.size(), 3u);
     EXPECT_TRUE(std::isnan(cells[0]));
@@ -273,8 +273,9 @@ TEST_F(AnalyzerRasters, NaNCellsPassThrough)
 
 TEST_F(AnalyzerRasters, OperandOrderMattersOnlyWhereItShould)
 {
-    WriteTestRaster(dir.File("a"), {2, 2, "byte", "m", {0, 1, 7, 255}});
-    EXPECT_EQ(Run("2*[a.rst]"), Run("[a.rst]*2"));
+    WriteTestRaster(dir.Path("a"), {2, 2, "byte", "m", {0, 1, 7, 255}});
+    EXPECT_EQ(Run("2*[a.rst]"), (std::vector<float>{0, 2, 14, 510}));
+    EXPECT_EQ(Run("[a.rst]*2"), (std::vector<float>{0, 2, 14, 510}));
     EXPECT_EQ(Run("2-[a.rst]"), (std::vector<float>{2, 1, -5, -253}));
     EXPECT_EQ(Run("[a.rst]-2"), (std::vector<float>{-2, -1, 5, 253}));
     EXPECT_EQ(Run("min(3,[a.rst])"), (std::vector<float>{0, 1, 3, 3}));
@@ -286,8 +287,8 @@ TEST_F(AnalyzerRasters, OperandOrderMattersOnlyWhereItShould)
 
 TEST_F(AnalyzerRasters, UnsupportedOperatorsAreNamed)
 {
-    WriteTestRaster(dir.File("a"), {1, 2, "real", "m", {1, 2}});
-    WriteTestRaster(dir.File("b"), {1, 2, "real", "m", {1, 2}});
+    WriteTestRaster(dir.Path("a"), {1, 2, "real", "m", {1, 2}});
+    WriteTestRaster(dir.Path("b"), {1, 2, "real", "m", {1, 2}});
     struct {
         const char* Text;
         const char* Error;
@@ -307,31 +308,31 @@ TEST_F(AnalyzerRasters, UnsupportedOperatorsAreNamed)
 
 TEST_F(AnalyzerRasters, SizesMustAgreeButBoundsNeedNot)
 {
-    WriteTestRaster(dir.File("a"), {10, 20, "byte", "m", std::vector<double>(200, 1)});
-    WriteTestRaster(dir.File("b"), {20, 10, "byte", "m", std::vector<double>(200, 2)});
+    WriteTestRaster(dir.Path("a"), {10, 20, "byte", "m", std::vector<double>(200, 1)});
+    WriteTestRaster(dir.Path("b"), {20, 10, "byte", "m", std::vector<double>(200, 2)});
     EXPECT_EQ(Prepare("[a.rst]+[b.rst]"), nullptr);
     EXPECT_EQ(Error, FormatText("%s + %s. Left file is [10 x 20], Right file is [20 x 10].",
-                                dir.File("a.rdc").c_str(), dir.File("b.rdc").c_str()));
+                                dir.Path("a.rdc").c_str(), dir.Path("b.rdc").c_str()));
 
     TTestRaster shifted{10, 20, "byte", "km", std::vector<double>(200, 3)};
     shifted.RefSystem = "utm-35n";
-    WriteTestRaster(dir.File("c"), shifted);
+    WriteTestRaster(dir.Path("c"), shifted);
     auto cells = Run("[a.rst]+[c.rst]");
     EXPECT_EQ(cells, std::vector<float>(200, 4));
 }
 
 TEST_F(AnalyzerRasters, MissingHalfOfAPairIsNamed)
 {
-    WriteTestRaster(dir.File("a"), {1, 1, "real", "m", {1}});
-    std::filesystem::remove(dir.File("a.rst"));
+    WriteTestRaster(dir.Path("a"), {1, 1, "real", "m", {1}});
+    std::filesystem::remove(dir.Path("a.rst"));
     TreeNode node;
     node.Kind = tkFile;
-    node.Name = dir.File("a.rdc");
+    node.Name = dir.Path("a.rdc");
     EXPECT_FALSE(analyzer.LoadFileLeaf(node));
-    EXPECT_EQ(analyzer.LastAnalyzerError(), "File " + dir.File("a.RST") + " does not exist.");
-    node.Name = dir.File("none.rst");
+    EXPECT_EQ(analyzer.LastAnalyzerError(), "File " + dir.Path("a.RST") + " does not exist.");
+    node.Name = dir.Path("none.rst");
     EXPECT_FALSE(analyzer.LoadFileLeaf(node));
-    EXPECT_EQ(analyzer.LastAnalyzerError(), "File " + dir.File("none.RDC") + " does not exist.");
+    EXPECT_EQ(analyzer.LastAnalyzerError(), "File " + dir.Path("none.RDC") + " does not exist.");
 }
 
 TEST_F(AnalyzerRasters, BadHeadersAreRefusedInTheHeaderPass)
@@ -344,10 +345,10 @@ TEST_F(AnalyzerRasters, BadHeadersAreRefusedInTheHeaderPass)
         {{0, 5, "byte", "m", {}}, 0, "rows or columns equals to zero"},
         {{2, -1, "byte", "m", {}}, 0, "rows or columns equals to zero"},
         {{1, 2, "float64", "m", {1, 2}}, 0, "Unknown data type or file type"},
-        {{2, 2, "integer", "m", {1, 2, 3, 4}}, 1, "File " + dir.File("a.RST") + " is shorter than its header says."},
+        {{2, 2, "integer", "m", {1, 2, 3, 4}}, 1, "File " + dir.Path("a.RST") + " is shorter than its header says."},
     };
     for (const auto& row : rows) {
-        std::string rst = WriteTestRaster(dir.File("a"), row.Raster);
+        std::string rst = WriteTestRaster(dir.Path("a"), row.Raster);
         if (row.CutBytes) std::filesystem::resize_file(rst, std::filesystem::file_size(rst) - row.CutBytes);
         EXPECT_EQ(Prepare("[a.rst]+1"), nullptr) << row.Error;
         EXPECT_EQ(Error, row.Error);
@@ -359,7 +360,7 @@ TEST_F(AnalyzerRasters, WindowsCutTheRasterAndExtremesSpanThemAll)
     std::vector<double> values(2500);
     for (std::size_t i = 0; i < values.size(); ++i) values[i] = static_cast<double>(i % 100);
     values.back() = -7;
-    WriteTestRaster(dir.File("a"), {50, 50, "integer", "m", values});
+    WriteTestRaster(dir.Path("a"), {50, 50, "integer", "m", values});
     auto root = Prepare("[a.rst]*1");
     ASSERT_NE(root, nullptr);
     std::vector<std::int64_t> counts;

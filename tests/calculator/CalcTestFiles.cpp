@@ -1,28 +1,10 @@
 #include "tests/calculator/CalcTestFiles.h"
 
-#include <atomic>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <unistd.h>
 
-namespace fs = std::filesystem;
-
-TTempFolder::TTempFolder()
-{
-    static std::atomic<int> counter{0};
-    Folder = fs::temp_directory_path() /
-             ("qm-calc-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-    fs::remove_all(Folder);
-    fs::create_directories(Folder);
-}
-
-TTempFolder::~TTempFolder()
-{
-    std::error_code ec;
-    fs::remove_all(Folder, ec);
-}
 
 std::string ReadWholeFile(const std::string& name)
 {

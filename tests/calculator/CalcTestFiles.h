@@ -1,25 +1,12 @@
 #pragma once
 // Small rasters written by hand for the calculator's tests, in a temporary
-// folder that disappears with the test.
+// folder (TTempFolder) that disappears with the test.
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-class TTempFolder {
-public:
-    TTempFolder();
-    ~TTempFolder();
-    TTempFolder(const TTempFolder&) = delete;
-    TTempFolder& operator=(const TTempFolder&) = delete;
-
-    // The folder with a trailing '/'.
-    std::string Path() const { return Folder.string() + "/"; }
-    std::string File(const std::string& name) const { return Path() + name; }
-
-private:
-    std::filesystem::path Folder;
-};
+#include "tests/support/TempFolder.h"
 
 struct TTestRaster {
     std::int32_t Rows = 1;

@@ -29,8 +29,8 @@ protected:
         auto [recorder, keeper] = RecordingUi::Install();
         ui = recorder;
         guard = std::move(keeper);
-        F1 = QString::fromStdString(folders.Path()) + "F1";
-        F2 = QString::fromStdString(folders.Path()) + "F2";
+        F1 = QString::fromStdString(folders.Folder()) + "F1";
+        F2 = QString::fromStdString(folders.Folder()) + "F2";
         QDir().mkpath(F1);
         QDir().mkpath(F2);
     }

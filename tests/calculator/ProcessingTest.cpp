@@ -57,13 +57,13 @@ protected:
     TIdrisiRDC OutputHeader(const std::string& name = "out.rst")
     {
         TIdrisiRDC header;
-        ReadRdc(header, dir.File(name));
+        ReadRdc(header, dir.Path(name));
         return header;
     }
 
     TTempFolder dir;
     TTempFolder second;
-    TImageFolders Folders{dir.Path()};
+    TImageFolders Folders{dir.Folder()};
     std::vector<std::string> Questions;
     bool Answer = true;
     int BusyDepth = 0;
@@ -86,7 +86,7 @@ TEST_F(ProcessingTest, NumbersAreShownNotWritten)
     }
     EXPECT_EQ(Process("2^3^2").Number, 64);
     EXPECT_EQ(ErrorOf("10^400"), "Floating point overflow");
-    EXPECT_TRUE(fs::is_empty(dir.Path()));
+    EXPECT_TRUE(fs::is_empty(dir.Folder()));
 }
 
 TEST_F(ProcessingTest, TextsThatAreNoExpressionAreRefused)
@@ -103,38 +103,38 @@ TEST_F(ProcessingTest, TextsThatAreNoExpressionAreRefused)
 
 TEST_F(ProcessingTest, FileOperandsAreFoundInTheImageFoldersInOrder)
 {
-    WriteTestRaster(second.File("a"), {1, 2, "real", "m", {1, 2}});
-    Folders = {dir.Path(), second.Path()};
+    WriteTestRaster(second.Path("a"), {1, 2, "real", "m", {1, 2}});
+    Folders = {dir.Folder(), second.Folder()};
     TProcessResult result = Process("[a.rst]+1");
     EXPECT_EQ(result.Outcome, TProcessOutcome::Written);
-    EXPECT_EQ(ReadTestCells(dir.File("out.RST"), "real"), (std::vector<double>{2, 3}));
+    EXPECT_EQ(ReadTestCells(dir.Path("out.RST"), "real"), (std::vector<double>{2, 3}));
 
-    WriteTestRaster(dir.File("a"), {1, 2, "real", "m", {10, 20}});
+    WriteTestRaster(dir.Path("a"), {1, 2, "real", "m", {10, 20}});
     Process("[A.RST]+1", "out2");
-    EXPECT_EQ(ReadTestCells(dir.File("out2.RST"), "real"), (std::vector<double>{11, 21}));
+    EXPECT_EQ(ReadTestCells(dir.Path("out2.RST"), "real"), (std::vector<double>{11, 21}));
 
     Folders.clear();
-    EXPECT_EQ(ErrorOf("[a.rst]+1", dir.File("x")), "File expression, NOT ALL FILES EXISTS");
-    Process("[" + second.File("a.rst") + "]*2", dir.File("abs"));
-    EXPECT_EQ(ReadTestCells(dir.File("abs.RST"), "real"), (std::vector<double>{2, 4}));
+    EXPECT_EQ(ErrorOf("[a.rst]+1", dir.Path("x")), "File expression, NOT ALL FILES EXISTS");
+    Process("[" + second.Path("a.rst") + "]*2", dir.Path("abs"));
+    EXPECT_EQ(ReadTestCells(dir.Path("abs.RST"), "real"), (std::vector<double>{2, 4}));
 }
 
 TEST_F(ProcessingTest, DestinationRules)
 {
-    Folders = {dir.Path(), second.Path()};
-    EXPECT_EQ(GetDestination("out.rst", Folders).FileName, dir.File("out.rst"));
-    EXPECT_EQ(GetDestination(second.File("x.rst"), Folders).FileName, second.File("x.rst"));
+    Folders = {dir.Folder(), second.Folder()};
+    EXPECT_EQ(GetDestination("out.rst", Folders).FileName, dir.Path("out.rst"));
+    EXPECT_EQ(GetDestination(second.Path("x.rst"), Folders).FileName, second.Path("x.rst"));
     EXPECT_EQ(GetDestination("", Folders).Refusal, "Please specify destination");
     EXPECT_EQ(GetDestination("/no/such/folder/out.rst", Folders).Refusal, "Directory for destination does not exist");
     EXPECT_EQ(GetDestination("out.rst", {}).Refusal, "Erroneus destination");
-    EXPECT_EQ(GetDestination(second.Path(), Folders).Refusal, "Erroneus destination");
+    EXPECT_EQ(GetDestination(second.Folder(), Folders).Refusal, "Erroneus destination");
     // The folder is taken as it is on disk, whatever its case as typed.
-    fs::create_directory(dir.File("Sub"));
-    EXPECT_EQ(GetDestination("SUB/out.rst", Folders).FileName, dir.File("Sub/out.rst"));
-    EXPECT_EQ(FirstImageFolder(Folders), dir.Path().substr(0, dir.Path().size() - 1));
+    fs::create_directory(dir.Path("Sub"));
+    EXPECT_EQ(GetDestination("SUB/out.rst", Folders).FileName, dir.Path("Sub/out.rst"));
+    EXPECT_EQ(FirstImageFolder(Folders), dir.Folder().substr(0, dir.Folder().size() - 1));
     EXPECT_EQ(FirstImageFolder({}), "");
 
-    WriteTestRaster(dir.File("a"), {1, 1, "real", "m", {1}});
+    WriteTestRaster(dir.Path("a"), {1, 1, "real", "m", {1}});
     TProcessResult refused = Process("[a.rst]", "");
     EXPECT_EQ(refused.Outcome, TProcessOutcome::Refused);
     EXPECT_EQ(refused.Message, "Please specify destination");
@@ -144,12 +144,12 @@ TEST_F(ProcessingTest, ResultIsWrittenWithTheLeftmostHeaderAndItsExtremes)
 {
     TTestRaster a{2, 2, "integer", "km", {6, -4, 0, 9}};
     a.RefSystem = "utm-35n";
-    WriteTestRaster(dir.File("a"), a);
-    WriteTestRaster(dir.File("b"), {2, 2, "byte", "m", {3, 2, 0, 3}});
+    WriteTestRaster(dir.Path("a"), a);
+    WriteTestRaster(dir.Path("b"), {2, 2, "byte", "m", {3, 2, 0, 3}});
     TProcessResult result = Process("[a.rst]/[b.rst]");
     EXPECT_EQ(result.Outcome, TProcessOutcome::Written);
-    EXPECT_EQ(result.Message, "Ready. See file " + dir.File("out.rst"));
-    EXPECT_EQ(ReadTestCells(dir.File("out.RST"), "real"), (std::vector<double>{2, -2, 0, 3}));
+    EXPECT_EQ(result.Message, "Ready. See file " + dir.Path("out.rst"));
+    EXPECT_EQ(ReadTestCells(dir.Path("out.RST"), "real"), (std::vector<double>{2, -2, 0, 3}));
     TIdrisiRDC header = OutputHeader();
     EXPECT_EQ(header.DataType, dtReal);
     EXPECT_EQ(header.RefSystemName, "utm-35n");
@@ -170,9 +170,9 @@ TEST_F(ProcessingTest, WindowsOfAMillionCellsCoverTheRaster)
     for (std::size_t i = 0; i < values.size(); ++i) values[i] = static_cast<double>(i % 250);
     values[values.size() - 3] = -9; // the minimum lies in the last window
     values[1500000] = 300;
-    WriteTestRaster(dir.File("a"), {rows, columns, "integer", "m", values});
+    WriteTestRaster(dir.Path("a"), {rows, columns, "integer", "m", values});
     Process("[a.rst]*2", "out.rst", 1);
-    std::vector<double> cells = ReadTestCells(dir.File("out.RST"), "integer");
+    std::vector<double> cells = ReadTestCells(dir.Path("out.RST"), "integer");
     ASSERT_EQ(cells.size(), values.size());
     for (std::size_t i = 0; i < values.size(); i += 99991) EXPECT_EQ(cells[i], values[i] * 2) << i;
     EXPECT_EQ(cells[values.size() - 3], -18);
@@ -186,16 +186,16 @@ TEST_F(ProcessingTest, ByteOutputOutOfRangeIsProhibitedAfterItsCells)
 {
     std::vector<double> values(256);
     for (int i = 0; i < 256; ++i) values[static_cast<std::size_t>(i)] = i;
-    WriteTestRaster(dir.File("a"), {16, 16, "byte", "m", values});
+    WriteTestRaster(dir.Path("a"), {16, 16, "byte", "m", values});
     TProcessResult result = Process("[a.rst]-1", "out.rst", 0);
     EXPECT_EQ(result.Outcome, TProcessOutcome::Prohibited);
     EXPECT_EQ(result.Message, "Output expression extremums are (-1, 254). Output prohibited.");
-    EXPECT_EQ(fs::file_size(dir.File("out.RST")), 256u);
-    EXPECT_FALSE(fs::exists(dir.File("out.RDC")));
+    EXPECT_EQ(fs::file_size(dir.Path("out.RST")), 256u);
+    EXPECT_FALSE(fs::exists(dir.Path("out.RDC")));
 
     result = Process("[a.rst]/2", "half", 0);
     EXPECT_EQ(result.Outcome, TProcessOutcome::Written);
-    std::vector<double> cells = ReadTestCells(dir.File("half.RST"), "byte");
+    std::vector<double> cells = ReadTestCells(dir.Path("half.RST"), "byte");
     EXPECT_EQ(cells[5], 2);  // 2.5 rounds to even
     EXPECT_EQ(cells[7], 4);  // 3.5 too
     EXPECT_EQ(OutputHeader("half").MaxValue, 128);
@@ -203,87 +203,87 @@ TEST_F(ProcessingTest, ByteOutputOutOfRangeIsProhibitedAfterItsCells)
 
 TEST_F(ProcessingTest, IntegerOutputWrapsSilently)
 {
-    WriteTestRaster(dir.File("a"), {1, 3, "byte", "m", {0, 1, 255}});
+    WriteTestRaster(dir.Path("a"), {1, 3, "byte", "m", {0, 1, 255}});
     EXPECT_EQ(Process("40000+[a.rst]", "out.rst", 1).Outcome, TProcessOutcome::Written);
-    EXPECT_EQ(ReadTestCells(dir.File("out.RST"), "integer"), (std::vector<double>{-25536, -25535, -25281}));
+    EXPECT_EQ(ReadTestCells(dir.Path("out.RST"), "integer"), (std::vector<double>{-25536, -25535, -25281}));
     EXPECT_EQ(OutputHeader().MinValue, -25536);
 }
 
 TEST_F(ProcessingTest, DestinationThatIsAnInputIsRefusedBeforeTheQuestion)
 {
-    WriteTestRaster(dir.File("a"), {1, 2, "real", "m", {1, 2}});
-    std::string before = ReadWholeFile(dir.File("a.rst"));
+    WriteTestRaster(dir.Path("a"), {1, 2, "real", "m", {1, 2}});
+    std::string before = ReadWholeFile(dir.Path("a.rst"));
     for (const char* target : {"a.rst", "A.RST", "a", "./a.rdc"}) {
         EXPECT_EQ(ErrorOf("[a.rst]*2", target), "Destination file " + GetDestination(target, Folders).FileName +
                                                      " is also an input file.")
             << target;
     }
     EXPECT_TRUE(Questions.empty());
-    EXPECT_EQ(ReadWholeFile(dir.File("a.rst")), before);
-    EXPECT_TRUE(fs::exists(dir.File("a.rdc")));
+    EXPECT_EQ(ReadWholeFile(dir.Path("a.rst")), before);
+    EXPECT_TRUE(fs::exists(dir.Path("a.rdc")));
 }
 
 TEST_F(ProcessingTest, AnsweringNoKeepsTheOldFiles)
 {
-    WriteTestRaster(dir.File("a"), {1, 2, "real", "m", {1, 2}});
-    WriteWholeFile(dir.File("out.rdc"), "old header");
-    WriteWholeFile(dir.File("out.rst"), "old cells");
+    WriteTestRaster(dir.Path("a"), {1, 2, "real", "m", {1, 2}});
+    WriteWholeFile(dir.Path("out.rdc"), "old header");
+    WriteWholeFile(dir.Path("out.rst"), "old cells");
     Answer = false;
     TProcessResult result = Process("[a.rst]*2");
     EXPECT_EQ(result.Outcome, TProcessOutcome::Refused);
     EXPECT_EQ(result.Message, "");
-    EXPECT_EQ(Questions, std::vector<std::string>{"File " + dir.File("out.RST") + " exists. Overwrite?"});
-    EXPECT_EQ(ReadWholeFile(dir.File("out.rdc")), "old header");
-    EXPECT_EQ(ReadWholeFile(dir.File("out.rst")), "old cells");
+    EXPECT_EQ(Questions, std::vector<std::string>{"File " + dir.Path("out.RST") + " exists. Overwrite?"});
+    EXPECT_EQ(ReadWholeFile(dir.Path("out.rdc")), "old header");
+    EXPECT_EQ(ReadWholeFile(dir.Path("out.rst")), "old cells");
 
     Answer = true;
     EXPECT_EQ(Process("[a.rst]*2").Outcome, TProcessOutcome::Written);
-    EXPECT_EQ(ReadTestCells(dir.File("out.RST"), "real"), (std::vector<double>{2, 4}));
-    EXPECT_FALSE(fs::exists(dir.File("out.rst")));
+    EXPECT_EQ(ReadTestCells(dir.Path("out.RST"), "real"), (std::vector<double>{2, 4}));
+    EXPECT_FALSE(fs::exists(dir.Path("out.rst")));
 }
 
 TEST_F(ProcessingTest, BadInputsAreRefusedBeforeAnythingIsDeleted)
 {
-    WriteWholeFile(dir.File("out.rdc"), "old header");
-    WriteWholeFile(dir.File("out.rst"), "old cells");
-    WriteTestRaster(dir.File("good"), {2, 2, "real", "m", {1, 2, 3, 4}});
-    WriteTestRaster(dir.File("short"), {2, 2, "real", "m", {1, 2, 3}});
-    WriteTestRaster(dir.File("feet"), {2, 2, "real", "ft", {1, 2, 3, 4}});
-    WriteTestRaster(dir.File("wide"), {2, 3, "real", "m", {1, 2, 3, 4, 5, 6}});
+    WriteWholeFile(dir.Path("out.rdc"), "old header");
+    WriteWholeFile(dir.Path("out.rst"), "old cells");
+    WriteTestRaster(dir.Path("good"), {2, 2, "real", "m", {1, 2, 3, 4}});
+    WriteTestRaster(dir.Path("short"), {2, 2, "real", "m", {1, 2, 3}});
+    WriteTestRaster(dir.Path("feet"), {2, 2, "real", "ft", {1, 2, 3, 4}});
+    WriteTestRaster(dir.Path("wide"), {2, 3, "real", "m", {1, 2, 3, 4, 5, 6}});
     struct {
         const char* Expression;
         std::string Error;
     } rows[] = {
-        {"[good.rst]+[short.rst]", "File " + dir.File("short.RST") + " is shorter than its header says."},
-        {"[feet.rst]*2", "File " + dir.File("feet.rdc") + " has unsupported reference units"},
+        {"[good.rst]+[short.rst]", "File " + dir.Path("short.RST") + " is shorter than its header says."},
+        {"[feet.rst]*2", "File " + dir.Path("feet.rdc") + " has unsupported reference units"},
         {"sqrt(0-1)+[good.rst]", "Invalid number in expression."},
         {"exp([good.rst])", "Invalid Unary Op. exp File."},
         {"[good.rst]-[wide.rst]", FormatText("%s - %s. Left file is [2 x 2], Right file is [2 x 3].",
-                                              dir.File("good.rdc").c_str(), dir.File("wide.rdc").c_str())},
+                                              dir.Path("good.rdc").c_str(), dir.Path("wide.rdc").c_str())},
     };
     for (const auto& row : rows) EXPECT_EQ(ErrorOf(row.Expression), row.Error) << row.Expression;
     EXPECT_TRUE(Questions.empty());
-    EXPECT_EQ(ReadWholeFile(dir.File("out.rst")), "old cells");
+    EXPECT_EQ(ReadWholeFile(dir.Path("out.rst")), "old cells");
     // Units the writer cannot write matter only in the header that is written.
     EXPECT_EQ(Process("[good.rst]*[feet.rst]").Outcome, TProcessOutcome::Written);
 }
 
 TEST_F(ProcessingTest, ArithmeticFaultsEndTheCommand)
 {
-    WriteTestRaster(dir.File("a"), {1, 2, "real", "m", {0, 1}});
+    WriteTestRaster(dir.Path("a"), {1, 2, "real", "m", {0, 1}});
     EXPECT_EQ(ErrorOf("[a.rst]^(0-1)"), "Floating point division by zero");
     EXPECT_EQ(ErrorOf("([a.rst]-2)^0.5"), "Invalid floating point operation");
     EXPECT_EQ(ErrorOf("([a.rst]+1)*10^300"), "Floating point overflow");
-    EXPECT_FALSE(fs::exists(dir.File("out.RDC")));
+    EXPECT_FALSE(fs::exists(dir.Path("out.RDC")));
 }
 
 TEST_F(ProcessingTest, FailedWriteIsNeverReportedAsReady)
 {
-    WriteTestRaster(dir.File("a"), {1, 2, "real", "m", {1, 2}});
+    WriteTestRaster(dir.Path("a"), {1, 2, "real", "m", {1, 2}});
     if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-    fs::create_symlink("/dev/full", dir.File("out.RST"));
-    EXPECT_EQ(ErrorOf("[a.rst]*2"), "Cannot write file " + dir.File("out.RST"));
-    EXPECT_FALSE(fs::exists(dir.File("out.RDC")));
+    fs::create_symlink("/dev/full", dir.Path("out.RST"));
+    EXPECT_EQ(ErrorOf("[a.rst]*2"), "Cannot write file " + dir.Path("out.RST"));
+    EXPECT_FALSE(fs::exists(dir.Path("out.RDC")));
 }
 
 TEST_F(ProcessingTest, RastersOfOtherSoftwareAreRead)
@@ -291,21 +291,21 @@ TEST_F(ProcessingTest, RastersOfOtherSoftwareAreRead)
     // Written by GDAL; its facts: north-west -1000, south-east -2400, range -4000..600.
     const std::string shared = QM_SHARED_DATA;
     if (!fs::exists(shared + "/int16_17x13_plane.rst")) GTEST_SKIP() << "no shared data";
-    Folders = {shared, dir.Path()};
-    TProcessResult result = Process("[int16_17x13_plane.rst]*1", dir.File("copy"), 1);
+    Folders = {shared, dir.Folder()};
+    TProcessResult result = Process("[int16_17x13_plane.rst]*1", dir.Path("copy"), 1);
     ASSERT_EQ(result.Outcome, TProcessOutcome::Written);
-    std::vector<double> cells = ReadTestCells(dir.File("copy.RST"), "integer");
+    std::vector<double> cells = ReadTestCells(dir.Path("copy.RST"), "integer");
     ASSERT_EQ(cells.size(), 17u * 13u);
     EXPECT_EQ(cells.front(), -1000);
     EXPECT_EQ(cells.back(), -2400);
     TIdrisiRDC header;
-    ReadRdc(header, dir.File("copy"));
+    ReadRdc(header, dir.Path("copy"));
     EXPECT_EQ(header.MinValue, -4000);
     EXPECT_EQ(header.MaxValue, 600);
     EXPECT_EQ(header.Rows, 13);
     EXPECT_EQ(header.MaxX, 34.5);
 
-    std::string error = ErrorOf("[real_23x19_latlong.rst]+[byte_9x6_categories.rst]", dir.File("x"));
+    std::string error = ErrorOf("[real_23x19_latlong.rst]+[byte_9x6_categories.rst]", dir.Path("x"));
     EXPECT_NE(error.find("Left file is [19 x 23], Right file is [6 x 9]."), std::string::npos) << error;
 }
 
@@ -313,10 +313,10 @@ TEST_F(ProcessingTest, RastersOfOtherSoftwareAreRead)
 TEST_F(ProcessingTest, GdalReadsTheWrittenRaster)
 {
     if (std::system("command -v gdalinfo >/dev/null 2>&1") != 0) GTEST_SKIP() << "gdalinfo is not installed";
-    WriteTestRaster(dir.File("a"), {2, 3, "real", "m", {1, 2, 3, 4, 5, 6}});
+    WriteTestRaster(dir.Path("a"), {2, 3, "real", "m", {1, 2, 3, 4, 5, 6}});
     ASSERT_EQ(Process("[a.rst]*2").Outcome, TProcessOutcome::Written);
-    std::string report = dir.File("gdal.txt");
-    std::string command = "gdalinfo -stats '" + dir.File("out.RST") + "' > '" + report + "' 2>&1";
+    std::string report = dir.Path("gdal.txt");
+    std::string command = "gdalinfo -stats '" + dir.Path("out.RST") + "' > '" + report + "' 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0) << ReadWholeFile(report);
     std::string text = ReadWholeFile(report);
     EXPECT_NE(text.find("Size is 3, 2"), std::string::npos) << text;

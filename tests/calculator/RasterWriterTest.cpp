@@ -122,10 +122,10 @@ TEST(RasterWriterRdc, WrittenHeaderReadsBackAndBadCodesWriteNothing)
     TTempFolder dir;
     TIdrisiRDC header = SampleHeader();
     header.MinValue = -0.000123456789012345;
-    ASSERT_TRUE(WriteRdc(dir.File("out.rst"), header));
-    EXPECT_TRUE(fs::exists(dir.File("out.RDC")));
+    ASSERT_TRUE(WriteRdc(dir.Path("out.rst"), header));
+    EXPECT_TRUE(fs::exists(dir.Path("out.RDC")));
     TIdrisiRDC back;
-    ReadRdc(back, dir.File("out.rst"));
+    ReadRdc(back, dir.Path("out.rst"));
     EXPECT_EQ(back.DataType, dtReal);
     EXPECT_EQ(back.Rows, 3);
     EXPECT_EQ(back.Columns, 4);
@@ -136,11 +136,11 @@ TEST(RasterWriterRdc, WrittenHeaderReadsBackAndBadCodesWriteNothing)
     EXPECT_EQ(back.MinY, -15.25);
 
     header.RefUnits = 0;
-    EXPECT_FALSE(WriteRdc(dir.File("bad"), header));
+    EXPECT_FALSE(WriteRdc(dir.Path("bad"), header));
     header.RefUnits = ruMetres;
     header.DataType = 0;
-    EXPECT_FALSE(WriteRdc(dir.File("bad"), header));
-    EXPECT_FALSE(fs::exists(dir.File("bad.RDC")));
+    EXPECT_FALSE(WriteRdc(dir.Path("bad"), header));
+    EXPECT_FALSE(fs::exists(dir.Path("bad.RDC")));
 
     header.RefUnits = 0;
     header.HeaderFile = "/maps/in.RDC";
@@ -154,11 +154,11 @@ TEST(RasterWriterRdc, WrittenHeaderReadsBackAndBadCodesWriteNothing)
 
 class RasterWriterOverwrite : public ::testing::Test {
 protected:
-    void Put(const std::string& name, const std::string& content = "old") { WriteWholeFile(dir.File(name), content); }
-    bool Exists(const std::string& name) { return fs::exists(dir.File(name)); }
+    void Put(const std::string& name, const std::string& content = "old") { WriteWholeFile(dir.Path(name), content); }
+    bool Exists(const std::string& name) { return fs::exists(dir.Path(name)); }
     bool Confirm(const std::string& destination, bool answer)
     {
-        return ConfirmOverwrite(dir.File(destination), [&](const std::string& question) {
+        return ConfirmOverwrite(dir.Path(destination), [&](const std::string& question) {
             Questions.push_back(question);
             return answer;
         });
@@ -173,9 +173,9 @@ TEST_F(RasterWriterOverwrite, NoKeepsBothFiles)
     Put("out.rdc");
     Put("out.rst");
     EXPECT_FALSE(Confirm("out.rst", false));
-    EXPECT_EQ(Questions, std::vector<std::string>{"File " + dir.File("out.RST") + " exists. Overwrite?"});
-    EXPECT_EQ(ReadWholeFile(dir.File("out.rdc")), "old");
-    EXPECT_EQ(ReadWholeFile(dir.File("out.rst")), "old");
+    EXPECT_EQ(Questions, std::vector<std::string>{"File " + dir.Path("out.RST") + " exists. Overwrite?"});
+    EXPECT_EQ(ReadWholeFile(dir.Path("out.rdc")), "old");
+    EXPECT_EQ(ReadWholeFile(dir.Path("out.rst")), "old");
 }
 
 TEST_F(RasterWriterOverwrite, YesDeletesEveryCaseVariant)
@@ -206,12 +206,12 @@ TEST(RasterWriterRst, WindowsAreAppendedInOrder)
     RastrFile window;
     window.Header.DataType = dtReal;
     window.Cells = {1.5f, -2};
-    ASSERT_TRUE(AppendRst(dir.File("out"), CellBytes(window)));
+    ASSERT_TRUE(AppendRst(dir.Path("out"), CellBytes(window)));
     window.Header.DataType = dtByte;
     window.RawCells = {7, 8, 9};
-    ASSERT_TRUE(AppendRst(dir.File("out.rst"), CellBytes(window)));
-    EXPECT_EQ(fs::file_size(dir.File("out.RST")), 11u);
-    std::string bytes = ReadWholeFile(dir.File("out.RST"));
+    ASSERT_TRUE(AppendRst(dir.Path("out.rst"), CellBytes(window)));
+    EXPECT_EQ(fs::file_size(dir.Path("out.RST")), 11u);
+    std::string bytes = ReadWholeFile(dir.Path("out.RST"));
     EXPECT_EQ(bytes.substr(8), "\x07\x08\x09");
     float first;
     std::memcpy(&first, bytes.data(), 4);
@@ -225,33 +225,33 @@ TEST(RasterWriterRst, FailedWritesRaiseAndLeaveNoPartialFile)
     window.Header.DataType = dtReal;
     window.Cells = {1, 2, 3};
     // A folder where the file should be: it cannot be opened.
-    fs::create_directory(dir.File("blocked.RST"));
-    EXPECT_THROW(AppendRst(dir.File("blocked"), CellBytes(window)), QMError);
+    fs::create_directory(dir.Path("blocked.RST"));
+    EXPECT_THROW(AppendRst(dir.Path("blocked"), CellBytes(window)), QMError);
 
     // A full device: the write or the final flush fails.
     if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-    fs::create_symlink("/dev/full", dir.File("full.RST"));
+    fs::create_symlink("/dev/full", dir.Path("full.RST"));
     try {
-        AppendRst(dir.File("full"), CellBytes(window));
+        AppendRst(dir.Path("full"), CellBytes(window));
         ADD_FAILURE() << "a write to a full device reported success";
     } catch (const QMError& e) {
-        EXPECT_EQ(std::string(e.what()), "Cannot write file " + dir.File("full.RST"));
+        EXPECT_EQ(std::string(e.what()), "Cannot write file " + dir.Path("full.RST"));
     }
-    EXPECT_FALSE(fs::is_symlink(dir.File("full.RST")));
+    EXPECT_FALSE(fs::is_symlink(dir.Path("full.RST")));
 }
 
 TEST(RasterWriterHeader, ReadsTheHeaderOnly)
 {
     TTempFolder dir;
-    WriteTestRaster(dir.File("a"), {2, 3, "integer", "km", {1, 2, 3, 4, 5, 6}});
-    std::filesystem::resize_file(dir.File("a.rst"), 0); // no cell is read
+    WriteTestRaster(dir.Path("a"), {2, 3, "integer", "km", {1, 2, 3, 4, 5, 6}});
+    std::filesystem::resize_file(dir.Path("a.rst"), 0); // no cell is read
     TIdrisiRDC header;
-    ReadRasterHeader(dir.File("A.RST"), header);
+    ReadRasterHeader(dir.Path("A.RST"), header);
     EXPECT_EQ(header.Rows, 2);
     EXPECT_EQ(header.Columns, 3);
     EXPECT_EQ(header.DataType, dtInteger);
     EXPECT_EQ(header.RefUnits, ruKilometres);
-    EXPECT_THROW(ReadRasterHeader(dir.File("none.rst"), header), QMError);
+    EXPECT_THROW(ReadRasterHeader(dir.Path("none.rst"), header), QMError);
 }
 
 } // namespace

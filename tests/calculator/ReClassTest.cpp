@@ -265,7 +265,7 @@ protected:
     void SetUp() override
     {
         ReClassFormTest::SetUp();
-        WriteTestRaster(Dir.File("src"), {.Rows = 2, .Columns = 2, .Values = {5, 25, 15, 35}});
+        WriteTestRaster(Dir.Path("src"), {.Rows = 2, .Columns = 2, .Values = {5, 25, 15, 35}});
         Expr.setText("[src.rst]");
     }
 
@@ -286,7 +286,7 @@ protected:
         window.Expr = &Expr;
         window.Target = target;
         window.DestTypeIndex = destType;
-        window.ImageFolders = {Dir.Path()};
+        window.ImageFolders = {Dir.Folder()};
         window.StatusBar = &StatusBar;
         ReclassifyCommand(*Form, window);
     }
@@ -317,10 +317,10 @@ TEST_F(ReClassCommandTest, ByteOutputIsWrittenWithItsStoredExtremes)
 {
     Run("out.rst", 0, TypeTable);
     EXPECT_TRUE(Shown);
-    EXPECT_EQ(Messages(), QStringList{"Information: Ready. See file " + QString::fromStdString(Dir.File("out.rst"))});
-    EXPECT_EQ(Form->SrcName->text(), QString::fromStdString(Dir.File("src.rst")));
-    EXPECT_EQ(ReadTestCells(Dir.File("out.RST"), "byte"), (std::vector<double>{44, 2, 15, 35}));
-    const std::string rdc = ReadWholeFile(Dir.File("out.RDC"));
+    EXPECT_EQ(Messages(), QStringList{"Information: Ready. See file " + QString::fromStdString(Dir.Path("out.rst"))});
+    EXPECT_EQ(Form->SrcName->text(), QString::fromStdString(Dir.Path("src.rst")));
+    EXPECT_EQ(ReadTestCells(Dir.Path("out.RST"), "byte"), (std::vector<double>{44, 2, 15, 35}));
+    const std::string rdc = ReadWholeFile(Dir.Path("out.RDC"));
     EXPECT_NE(rdc.find("data type   : byte\r\n"), std::string::npos);
     EXPECT_NE(rdc.find("min. value  : 2\r\n"), std::string::npos);
     EXPECT_NE(rdc.find("max. value  : 44\r\n"), std::string::npos);
@@ -334,15 +334,15 @@ TEST_F(ReClassCommandTest, RefusalsBeforeTheDialog)
         QString Message;
         QString Status;
     };
-    const QString source = QString::fromStdString(Dir.File("src.rst"));
+    const QString source = QString::fromStdString(Dir.Path("src.rst"));
     const Row rows[] = {
         {"", "out.rst", "Error: Please specify source", ""},
         {"[src.rst]+1", "out.rst", "Error: Source expression must contain only file name", ""},
         {"[nothere.rst]", "out.rst", "Error: Source file does not exist", ""},
         {"[src.rst]", "", "Error: Please specify destination", ""},
-        {"[src.rst]", "SRC.rst", "Error: Destination file " + QString::fromStdString(Dir.File("SRC.rst")) +
+        {"[src.rst]", "SRC.rst", "Error: Destination file " + QString::fromStdString(Dir.Path("SRC.rst")) +
                                      " is also an input file.",
-         "Destination file " + QString::fromStdString(Dir.File("SRC.rst")) + " is also an input file."},
+         "Destination file " + QString::fromStdString(Dir.Path("SRC.rst")) + " is also an input file."},
     };
     for (const Row& row : rows) {
         Expr.setText(row.Expression);
@@ -352,7 +352,7 @@ TEST_F(ReClassCommandTest, RefusalsBeforeTheDialog)
         EXPECT_EQ(Messages(), QStringList{row.Message}) << row.Expression;
         EXPECT_EQ(StatusBar.currentMessage(), row.Status) << row.Expression;
     }
-    EXPECT_FALSE(FileExists(Dir.File("out.rst")));
+    EXPECT_FALSE(FileExists(Dir.Path("out.rst")));
     EXPECT_EQ(ReadTestCells(source.toStdString(), "real"), (std::vector<double>{5, 25, 15, 35}));
 }
 
@@ -367,14 +367,14 @@ TEST_F(ReClassCommandTest, ErrorInSourceSelectsTheOffendingCharacters)
 
 TEST_F(ReClassCommandTest, OldFilesSurviveUntilTheTableIsConfirmed)
 {
-    WriteWholeFile(Dir.File("out.rst"), "old cells");
-    WriteWholeFile(Dir.File("out.rdc"), "old header");
+    WriteWholeFile(Dir.Path("out.rst"), "old cells");
+    WriteWholeFile(Dir.Path("out.rdc"), "old header");
 
     // No to the question: the dialog is never shown.
     Recorder->MessageAnswers = {TMsgResult::No};
     Run("out.rst", 0, TypeTable);
     EXPECT_FALSE(Shown);
-    EXPECT_EQ(Messages(), QStringList{"Question: File " + QString::fromStdString(Dir.File("out.RST")) +
+    EXPECT_EQ(Messages(), QStringList{"Question: File " + QString::fromStdString(Dir.Path("out.RST")) +
                                       " exists. Overwrite?"});
 
     // Yes, then Cancel in the dialog: nothing is written or deleted.
@@ -382,30 +382,30 @@ TEST_F(ReClassCommandTest, OldFilesSurviveUntilTheTableIsConfirmed)
     Run("out.rst", 0, nullptr);
     EXPECT_TRUE(Shown);
     EXPECT_EQ(Messages().size(), 1);
-    EXPECT_EQ(ReadWholeFile(Dir.File("out.rst")), "old cells");
-    EXPECT_EQ(ReadWholeFile(Dir.File("out.rdc")), "old header");
+    EXPECT_EQ(ReadWholeFile(Dir.Path("out.rst")), "old cells");
+    EXPECT_EQ(ReadWholeFile(Dir.Path("out.rdc")), "old header");
 
     // Yes and a table: the pair is replaced.
     Recorder->MessageAnswers = {TMsgResult::Yes};
     Run("out.rst", 2, TypeTable);
-    EXPECT_EQ(ReadTestCells(Dir.File("out.RST"), "real"), (std::vector<double>{300, 2, 15, 35}));
-    EXPECT_NE(ReadWholeFile(ResolveFileCase(Dir.File("out.rdc"))).find("data type   : real"), std::string::npos);
+    EXPECT_EQ(ReadTestCells(Dir.Path("out.RST"), "real"), (std::vector<double>{300, 2, 15, 35}));
+    EXPECT_NE(ReadWholeFile(ResolveFileCase(Dir.Path("out.rdc"))).find("data type   : real"), std::string::npos);
 }
 
 TEST_F(ReClassCommandTest, FailureInTheLoopGoesToTheStatusBarAndABox)
 {
     // A NaN cannot be stored as a byte.
-    WriteTestRaster(Dir.File("src"), {.Rows = 1, .Columns = 1, .Values = {std::nan("")}});
+    WriteTestRaster(Dir.Path("src"), {.Rows = 1, .Columns = 1, .Values = {std::nan("")}});
     Run("out.rst", 0, TypeTable);
     EXPECT_EQ(Messages(), QStringList{"Error: Invalid floating point operation"});
     EXPECT_EQ(StatusBar.currentMessage(), "Invalid floating point operation");
-    EXPECT_FALSE(FileExists(Dir.File("out.rdc")));
+    EXPECT_FALSE(FileExists(Dir.Path("out.rdc")));
 }
 
 TEST_F(ReClassCommandTest, TheCalculatorWindowsButtonRunsTheCommand)
 {
     TTestSettingsFolder settings;
-    WriteImageFolders({QString::fromStdString(Dir.Path())});
+    WriteImageFolders({QString::fromStdString(Dir.Folder())});
     TMainForm window;
     window.Expr->setText("[src.rst]");
     window.Target->setText("viabutton.rst");
@@ -417,8 +417,8 @@ TEST_F(ReClassCommandTest, TheCalculatorWindowsButtonRunsTheCommand)
     script.start(0);
     window.ReClass->click();
     EXPECT_EQ(Messages(),
-              QStringList{"Information: Ready. See file " + QString::fromStdString(Dir.File("viabutton.rst"))});
-    EXPECT_EQ(ReadTestCells(Dir.File("viabutton.RST"), "real"), (std::vector<double>{300, 2, 15, 35}));
+              QStringList{"Information: Ready. See file " + QString::fromStdString(Dir.Path("viabutton.rst"))});
+    EXPECT_EQ(ReadTestCells(Dir.Path("viabutton.RST"), "real"), (std::vector<double>{300, 2, 15, 35}));
 }
 
 } // namespace

@@ -150,7 +150,7 @@ TEST(ApplyReclassTest, ValueBeyondTheRealRangeIsAnOverflow)
 
 class ReclassCommandTest : public ::testing::Test {
 protected:
-    void SetUp() override { Folders = {Dir.Path()}; }
+    void SetUp() override { Folders = {Dir.Folder()}; }
 
     std::unique_ptr<TreeNode> Open(const std::string& expression)
     {
@@ -171,12 +171,12 @@ protected:
         std::unique_ptr<TreeNode> leaf = Open("[" + name + "]");
         TIdrisiRDC header;
         ReadRasterHeader(leaf->Name, header);
-        WriteReclassified(Analyzer, *leaf, header, table, Dir.File("out.rst"), outputType);
+        WriteReclassified(Analyzer, *leaf, header, table, Dir.Path("out.rst"), outputType);
     }
     TIdrisiRDC OutputHeader()
     {
         TIdrisiRDC header;
-        ReadRdc(header, Dir.File("out.rst"));
+        ReadRdc(header, Dir.Path("out.rst"));
         return header;
     }
 
@@ -187,7 +187,7 @@ protected:
 
 TEST_F(ReclassCommandTest, SourceMustBeOneExistingFile)
 {
-    WriteTestRaster(Dir.File("a"), {});
+    WriteTestRaster(Dir.Path("a"), {});
     struct Row {
         const char* Expression;
         const char* Refusal;
@@ -208,16 +208,16 @@ TEST_F(ReclassCommandTest, SourceMustBeOneExistingFile)
     } catch (const EExpressionError& e) {
         EXPECT_EQ(e.Position, 3);
     }
-    EXPECT_EQ(Open("[A.RST]")->Name, Dir.File("A.RST"));
+    EXPECT_EQ(Open("[A.RST]")->Name, Dir.Path("A.RST"));
 }
 
 TEST_F(ReclassCommandTest, ByteOutputWrapsAndItsHeaderHasTheStoredExtremes)
 {
-    WriteTestRaster(Dir.File("src"), {.Rows = 2, .Columns = 2, .Values = {5, 25, 15, 35}});
+    WriteTestRaster(Dir.Path("src"), {.Rows = 2, .Columns = 2, .Values = {5, 25, 15, 35}});
     Reclassify("src.rst", {{0, 10, 300}, {20, 30, 2}}, dtByte);
 
-    EXPECT_EQ(ReadTestCells(Dir.File("out.RST"), "byte"), (std::vector<double>{44, 2, 15, 35}));
-    const std::string rdc = ReadWholeFile(Dir.File("out.RDC"));
+    EXPECT_EQ(ReadTestCells(Dir.Path("out.RST"), "byte"), (std::vector<double>{44, 2, 15, 35}));
+    const std::string rdc = ReadWholeFile(Dir.Path("out.RDC"));
     EXPECT_NE(rdc.find("data type   : byte\r\n"), std::string::npos);
     EXPECT_NE(rdc.find("min. value  : 2\r\n"), std::string::npos);
     EXPECT_NE(rdc.find("max. value  : 44\r\n"), std::string::npos);
@@ -226,15 +226,15 @@ TEST_F(ReclassCommandTest, ByteOutputWrapsAndItsHeaderHasTheStoredExtremes)
 
 TEST_F(ReclassCommandTest, IntegerAndRealOutputs)
 {
-    WriteTestRaster(Dir.File("src"), {.Rows = 1, .Columns = 3, .DataType = "byte", .Values = {5, 25, 15}});
+    WriteTestRaster(Dir.Path("src"), {.Rows = 1, .Columns = 3, .DataType = "byte", .Values = {5, 25, 15}});
 
     Reclassify("src.rst", {{0, 10, 40000}, {20, 30, -2.5}}, dtInteger);
-    EXPECT_EQ(ReadTestCells(Dir.File("out.RST"), "integer"), (std::vector<double>{-25536, -2, 15}));
+    EXPECT_EQ(ReadTestCells(Dir.Path("out.RST"), "integer"), (std::vector<double>{-25536, -2, 15}));
     EXPECT_EQ(OutputHeader().DataType, dtInteger);
 
     // The old pair is replaced, not appended to.
     Reclassify("src.rst", {{0, 10, 0.25}}, dtReal);
-    EXPECT_EQ(ReadTestCells(Dir.File("out.RST"), "real"), (std::vector<double>{0.25, 25, 15}));
+    EXPECT_EQ(ReadTestCells(Dir.Path("out.RST"), "real"), (std::vector<double>{0.25, 25, 15}));
     TIdrisiRDC header = OutputHeader();
     EXPECT_EQ(header.DataType, dtReal);
     EXPECT_EQ(header.MinValue, 0.25);
@@ -246,10 +246,10 @@ TEST_F(ReclassCommandTest, WindowsOfAMillionCellsCoverTheRaster)
     TTestRaster big{.Rows = 1001, .Columns = 1000, .Values = {}};
     big.Values.assign(1001 * 1000, 5);
     big.Values.back() = 50;
-    WriteTestRaster(Dir.File("big"), big);
+    WriteTestRaster(Dir.Path("big"), big);
     Reclassify("big.rst", {{0, 10, 1}, {40, 60, 7}}, dtByte);
 
-    std::vector<double> cells = ReadTestCells(Dir.File("out.RST"), "byte");
+    std::vector<double> cells = ReadTestCells(Dir.Path("out.RST"), "byte");
     ASSERT_EQ(cells.size(), 1001U * 1000U);
     EXPECT_EQ(cells.front(), 1);
     EXPECT_EQ(cells[999999], 1);
@@ -266,19 +266,19 @@ TEST_F(ReclassCommandTest, OverwriteIsAskedOnlyForACompletePair)
             return yes;
         };
     };
-    const std::string out = Dir.File("out.rst");
+    const std::string out = Dir.Path("out.rst");
     EXPECT_TRUE(MayOverwrite(out, answer(false)));
-    WriteWholeFile(Dir.File("out.rst"), "old");
+    WriteWholeFile(Dir.Path("out.rst"), "old");
     EXPECT_TRUE(MayOverwrite(out, answer(false)));
     EXPECT_TRUE(questions.empty());
 
-    WriteWholeFile(Dir.File("out.rdc"), "old");
+    WriteWholeFile(Dir.Path("out.rdc"), "old");
     EXPECT_FALSE(MayOverwrite(out, answer(false)));
     EXPECT_TRUE(MayOverwrite(out, answer(true)));
     ASSERT_EQ(questions.size(), 2U);
-    EXPECT_EQ(questions[0], "File " + Dir.File("out.RST") + " exists. Overwrite?");
+    EXPECT_EQ(questions[0], "File " + Dir.Path("out.RST") + " exists. Overwrite?");
     // Asking deletes nothing.
-    EXPECT_EQ(ReadWholeFile(Dir.File("out.rst")), "old");
+    EXPECT_EQ(ReadWholeFile(Dir.Path("out.rst")), "old");
 }
 
 } // namespace

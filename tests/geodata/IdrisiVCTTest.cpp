@@ -6,7 +6,7 @@
 
 #include "platform/RuntimeErrors.h"
 #include "platform/UiHooks.h"
-#include "tests/geodata/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 

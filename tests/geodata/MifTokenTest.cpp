@@ -5,7 +5,7 @@
 
 #include "geodata/QMMapDecl.h"
 #include "platform/RuntimeErrors.h"
-#include "tests/geodata/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 

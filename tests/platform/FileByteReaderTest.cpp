@@ -2,24 +2,12 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "platform/RuntimeErrors.h"
+#include "tests/support/TempFolder.h"
 
 namespace fs = std::filesystem;
-
-namespace {
-
-std::string WriteTemp(const std::string& bytes)
-{
-    std::string path = (fs::temp_directory_path() / ("qm-fbr-" + std::to_string(::getpid()))).string();
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
-}
-
-} // namespace
 
 TEST(FileByteReader, ReadsAcrossBufferBoundariesAndStopsAtTheEnd)
 {
@@ -30,7 +18,8 @@ TEST(FileByteReader, ReadsAcrossBufferBoundariesAndStopsAtTheEnd)
     std::memcpy(&bytes[65534], &marker, 4);
     double real = 2.5;
     std::memcpy(&bytes[150001], &real, 8);
-    std::string path = WriteTemp(bytes);
+    TTempFolder folder;
+    std::string path = folder.Write("bytes", bytes);
     {
         TFileByteReader reader(path);
         EXPECT_EQ(reader.Remaining(), 200000u);

@@ -1,10 +1,8 @@
 #include "platform/FileNames.h"
 
-#include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 
-namespace fs = std::filesystem;
+#include "tests/support/TempFolder.h"
 
 TEST(FileNames, ExtensionFollowsTheLastSeparator)
 {
@@ -24,18 +22,15 @@ class ResolveFileCaseTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        Root = fs::temp_directory_path() / ("qm-resolve-" + std::to_string(::getpid()));
-        fs::create_directories(Root / "Maps");
-        std::ofstream(Root / "Maps" / "dem.rdc") << "x";
-        std::ofstream(Root / "Maps" / "DEM.RST") << "x";
+        Folder.Write("Maps/dem.rdc", "x");
+        Folder.Write("Maps/DEM.RST", "x");
     }
-    void TearDown() override { fs::remove_all(Root); }
-    fs::path Root;
+    TTempFolder Folder;
 };
 
 TEST_F(ResolveFileCaseTest, FindsFilesAndFoldersInAnyCase)
 {
-    std::string root = Root.string();
+    std::string root = Folder.Root();
     EXPECT_EQ(ResolveFileCase(root + "/Maps/dem.rdc"), root + "/Maps/dem.rdc");
     EXPECT_EQ(ResolveFileCase(root + "/maps/DEM.RDC"), root + "/Maps/dem.rdc");
     EXPECT_EQ(ResolveFileCase(root + "\\MAPS\\dem.rst"), root + "/Maps/DEM.RST");

@@ -1,11 +1,9 @@
 #include "platform/TextFile.h"
 
-#include <filesystem>
 #include <gtest/gtest.h>
 
 #include "platform/RuntimeErrors.h"
-
-namespace fs = std::filesystem;
+#include "tests/support/TempFolder.h"
 
 TEST(TextFile, LinesSplitOnEveryLineEndAndSkipTheByteOrderMark)
 {
@@ -49,15 +47,13 @@ TEST(TextFile, Windows1251TextArrivesAsUtf8)
 
 TEST(TextFile, AtomicWriteReplacesOrLeavesTheOldFile)
 {
-    fs::path dir = fs::temp_directory_path() / ("qm-text-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    std::string path = (dir / "a.txt").string();
+    TTempFolder folder;
+    std::string path = folder.Path("a.txt");
     WriteFileAtomic(path, "old");
     WriteFileAtomic(path, "new");
     EXPECT_EQ(ReadFileBytes(path), "new");
-    EXPECT_THROW(WriteFileAtomic((dir / "missing" / "a.txt").string(), "x"), EInOutError);
-    EXPECT_THROW(ReadFileBytes((dir / "none.txt").string()), EInOutError);
+    EXPECT_THROW(WriteFileAtomic(folder.Path("missing/a.txt"), "x"), EInOutError);
+    EXPECT_THROW(ReadFileBytes(folder.Path("none.txt")), EInOutError);
     EXPECT_THROW(ReadFileBytes(path, 2), EInOutError);
     EXPECT_EQ(ReadFileBytes(path), "new");
-    fs::remove_all(dir);
 }

@@ -2,43 +2,15 @@
 // A temporary folder for one test, with writers of the small layer files the
 // document's tests open: Idrisi rasters (".rdc" text, ".rst" bytes), Idrisi
 // vector files (".vdc" text, ".vct" bytes) and MapInfo interchange files.
-#include <atomic>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
-class TMapFolder {
+#include "tests/support/TempFolder.h"
+
+class TMapFolder : public TTempFolder {
 public:
-    TMapFolder()
-    {
-        static std::atomic<int> serial{0};
-        Dir = std::filesystem::temp_directory_path() /
-              ("qm-mapdoc-" + std::to_string(::getpid()) + "-" + std::to_string(serial++));
-        std::filesystem::create_directories(Dir);
-    }
-    ~TMapFolder() { std::filesystem::remove_all(Dir); }
-    TMapFolder(const TMapFolder&) = delete;
-    TMapFolder& operator=(const TMapFolder&) = delete;
-
-    // The folder with a trailing '/'.
-    std::string Folder() const { return Dir.string() + "/"; }
-    std::string Path(const std::string& name) const { return (Dir / name).string(); }
-    std::string Write(const std::string& name, const std::string& bytes) const
-    {
-        std::filesystem::create_directories((Dir / name).parent_path());
-        std::ofstream(Dir / name, std::ios::binary) << bytes;
-        return Path(name);
-    }
-    std::string Read(const std::string& name) const
-    {
-        std::ifstream in(Dir / name, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-
     // A byte raster of `rows` x `columns` cells with values 1..4, covering
     // x0..x1 by y0..y1 in its reference units; returns the ".rst" path.
     std::string WriteRaster(const std::string& name, const std::string& system, const std::string& units,
@@ -113,6 +85,4 @@ private:
     static void PutInt(std::string& bytes, std::size_t at, std::int32_t v) { std::memcpy(&bytes[at], &v, 4); }
     static void AppendInt(std::string& bytes, std::int32_t v) { bytes.append(reinterpret_cast<const char*>(&v), 4); }
     static void AppendDouble(std::string& bytes, double v) { bytes.append(reinterpret_cast<const char*>(&v), 8); }
-
-    std::filesystem::path Dir;
 };

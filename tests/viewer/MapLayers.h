@@ -4,15 +4,13 @@
 #include <QColor>
 #include <QImage>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "geodata/QMLayers.h"
 #include "geodata/QMMapDecl.h"
+#include "tests/support/TempFolder.h"
 
 namespace maptest {
 
@@ -78,27 +76,9 @@ inline Layer& AddOnTop(TLayerList& layers, PLayer layer)
     return added;
 }
 
-// A scratch folder, removed with the object.
-class TScratchFolder {
+// A scratch folder, removed with the object, with writers of small layer files.
+class TScratchFolder : public TTempFolder {
 public:
-    TScratchFolder()
-    {
-        static int serial = 0;
-        Dir = std::filesystem::temp_directory_path() /
-              ("qm-view-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
-        std::filesystem::create_directories(Dir);
-    }
-    ~TScratchFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(Dir, ignored);
-    }
-    std::string Path(const std::string& name) const { return (Dir / name).string(); }
-    std::string Write(const std::string& name, const std::string& bytes) const
-    {
-        std::ofstream(Dir / name, std::ios::binary) << bytes;
-        return Path(name);
-    }
     // A palette whose entry i is grey i.
     std::string GreyPalette() const
     {
@@ -122,9 +102,6 @@ public:
         for (std::size_t i = 0; i < cells.size(); ++i) std::memcpy(bytes.data() + i * sizeof(T), &cells[i], sizeof(T));
         return Write(name + ".rst", bytes);
     }
-
-private:
-    std::filesystem::path Dir;
 };
 
 } // namespace maptest
