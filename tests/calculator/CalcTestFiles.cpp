@@ -1,5 +1,7 @@
 #include "tests/calculator/CalcTestFiles.h"
 
+#include "tests/support/RasterFiles.h"
+
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -39,21 +41,14 @@ std::string WriteTestRaster(const std::string& base, const TTestRaster& raster)
                          "max. Y      : " + std::to_string(raster.Rows) + "\r\n"
                          "min. value  : 0\r\n"
                          "max. value  : 0\r\n";
-    WriteWholeFile(base + ".rdc", header);
     std::string cells;
-    for (double v : raster.Values) {
-        if (raster.DataType == "byte") {
-            cells += static_cast<char>(static_cast<std::uint8_t>(v));
-        } else if (raster.DataType == "integer") {
-            std::int16_t i = static_cast<std::int16_t>(v);
-            cells.append(reinterpret_cast<const char*>(&i), 2);
-        } else {
-            float f = static_cast<float>(v);
-            cells.append(reinterpret_cast<const char*>(&f), 4);
-        }
-    }
-    WriteWholeFile(base + ".rst", cells);
-    return base + ".rst";
+    if (raster.DataType == "byte")
+        cells = CellBytes<std::uint8_t>(raster.Values);
+    else if (raster.DataType == "integer")
+        cells = CellBytes<std::int16_t>(raster.Values);
+    else
+        cells = CellBytes<float>(raster.Values);
+    return WriteIdrisiRaster(base, header, cells);
 }
 
 std::vector<double> ReadTestCells(const std::string& rstName, const std::string& dataType)

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "geodata/QMMapDecl.h"
+#include "tests/support/TempFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -13,18 +14,7 @@ namespace {
 
 class RdcTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        Dir = fs::temp_directory_path() / ("qm-rdc-" + std::to_string(::getpid()));
-        fs::create_directories(Dir);
-    }
-    void TearDown() override { fs::remove_all(Dir); }
-
-    std::string Write(const std::string& name, const std::string& text)
-    {
-        std::ofstream(Dir / name, std::ios::binary) << text;
-        return (Dir / name).string();
-    }
+    std::string Write(const std::string& name, const std::string& text) { return Folder.Write(name, text); }
     TIdrisiRDC Read(const std::string& text)
     {
         std::string path = Write("h.rdc", text);
@@ -32,7 +22,8 @@ protected:
         ReadRdc(rdc, path);
         return rdc;
     }
-    fs::path Dir;
+    TTempFolder Folder;
+    const fs::path Dir{Folder.Root()};
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "geodata/IdrisiRST.h"
 #include "platform/UiHooks.h"
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include "platform/FileNames.h"
 #include "platform/NumberText.h"
 #include "platform/RuntimeErrors.h"
+#include "tests/support/RasterFiles.h"
 
 namespace fs = std::filesystem;
 
@@ -27,21 +29,10 @@ std::string Bytes(std::initializer_list<int> values)
     return s;
 }
 
-template <class T>
-std::string CellBytes(std::initializer_list<T> cells)
-{
-    std::string s(cells.size() * sizeof(T), '\0');
-    std::size_t i = 0;
-    for (T cell : cells) std::memcpy(s.data() + sizeof(T) * i++, &cell, sizeof(T));
-    return s;
-}
-
 // A palette whose entry i is red i, green 255 - i, blue 7.
 std::string RampPalette()
 {
-    std::string s = "HEAD!";
-    for (int i = 0; i < 256; ++i) s += Bytes({i, 255 - i, 7});
-    return s;
+    return PaletteBytes("HEAD!", [](int i) { return std::array{i, 255 - i, 7}; });
 }
 
 std::uint32_t RampColor(int i)
@@ -53,33 +44,27 @@ class RstTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        Dir = fs::temp_directory_path() / ("qm-rst-" + std::to_string(::getpid()));
-        fs::create_directories(Dir);
         IdrisiRSTHooks = TIdrisiRSTHooks{};
         IdrisiRSTHooks.Language = [] { return std::uint8_t(1); };
     }
     void TearDown() override
     {
         IdrisiRSTHooks = TIdrisiRSTHooks{};
-        fs::remove_all(Dir);
     }
 
-    std::string Path(const std::string& name) const { return (Dir / name).string(); }
-    std::string Write(const std::string& name, const std::string& bytes) const
-    {
-        std::ofstream(Dir / name, std::ios::binary) << bytes;
-        return Path(name);
-    }
+    std::string Path(const std::string& name) const { return Folder.Path(name); }
+    std::string Write(const std::string& name, const std::string& bytes) const { return Folder.Write(name, bytes); }
     // Writes name.rdc and name.rst; returns the ".rst" path.
     std::string WriteRaster(const std::string& name, const std::string& type, int rows, int columns,
                             const std::string& cells, const std::string& extra = "") const
     {
-        Write(name + ".rdc", "file format : IDRISI Raster A.1\ndata type   : " + type +
-                                 "\nfile type   : binary\ncolumns     : " + std::to_string(columns) +
-                                 "\nrows        : " + std::to_string(rows) +
-                                 "\nmin. X      : 0\nmax. X      : " + std::to_string(columns) +
-                                 "\nmin. Y      : 0\nmax. Y      : " + std::to_string(rows) + "\n" + extra);
-        return Write(name + ".rst", cells);
+        return WriteIdrisiRaster(Folder, name,
+                                 "file format : IDRISI Raster A.1\ndata type   : " + type +
+                                     "\nfile type   : binary\ncolumns     : " + std::to_string(columns) +
+                                     "\nrows        : " + std::to_string(rows) +
+                                     "\nmin. X      : 0\nmax. X      : " + std::to_string(columns) +
+                                     "\nmin. Y      : 0\nmax. Y      : " + std::to_string(rows) + "\n" + extra,
+                                 cells);
     }
     std::string WriteByteRaster(const std::string& name, std::initializer_list<int> cells, double displayMin,
                                 double displayMax, const std::string& extra = "") const
@@ -101,7 +86,8 @@ protected:
         return buf;
     }
 
-    fs::path Dir;
+    TTempFolder Folder;
+    const fs::path Dir{Folder.Root()};
 };
 
 // Pixel of a row counted from the south, as the viewer reads the image.

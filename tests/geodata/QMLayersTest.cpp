@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -14,6 +15,7 @@
 #include "geodata/IdrisiRST.h"
 #include "platform/NumberText.h"
 #include "platform/RuntimeErrors.h"
+#include "tests/support/RasterFiles.h"
 
 namespace fs = std::filesystem;
 
@@ -75,30 +77,24 @@ class LayerFiles : public testing::Test {
 protected:
     void SetUp() override
     {
-        Dir = fs::temp_directory_path() / ("qmlayers-" + std::to_string(::getpid()) + "-" +
-                                           testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(Dir);
-        std::vector<std::uint8_t> palette(5, 0);
-        for (int i = 0; i < 256; ++i) palette.insert(palette.end(), {std::uint8_t(i), std::uint8_t(i), 0});
-        WriteBytes(Dir / "grey.qmp", palette);
+        Folder.Write("grey.qmp", PaletteBytes(std::string(5, '\0'), [](int i) { return std::array{i, i, 0}; }));
     }
-    void TearDown() override { fs::remove_all(Dir); }
 
-    std::string Path(const std::string& name) const { return (Dir / name).string(); }
+    std::string Path(const std::string& name) const { return Folder.Path(name); }
     std::string Palette() const { return Path("grey.qmp"); }
 
     // A 3 x 2 byte raster.
     std::string WriteRaster(const std::string& name, const RasterSpec& spec)
     {
-        WriteText(Dir / (name + ".rdc"),
-                  "file format : IDRISI Raster A.1\nfile title  : \ndata type   : byte\nfile type   : binary\n"
+        return WriteIdrisiRaster(
+            Folder, name,
+            "file format : IDRISI Raster A.1\nfile title  : \ndata type   : byte\nfile type   : binary\n"
                   "columns     : 3\nrows        : 2\nref. system : " + spec.refSystem +
                       "\nref. units  : " + spec.refUnits + "\nunit dist.  : " + spec.unitDist +
                       "\nmin. X      : " + FormatG(spec.minX) + "\nmax. X      : " + FormatG(spec.maxX) +
                       "\nmin. Y      : " + FormatG(spec.minY) + "\nmax. Y      : " + FormatG(spec.maxY) +
-                      "\nmin. value  : 0\nmax. value  : 5\ndisplay min : 0\ndisplay max : 5\nlegend cats : 0\n");
-        WriteBytes(Dir / (name + ".rst"), {0, 1, 2, 3, 4, 5});
-        return Path(name + ".rst");
+                      "\nmin. value  : 0\nmax. value  : 5\ndisplay min : 0\ndisplay max : 5\nlegend cats : 0\n",
+            CellBytes<std::uint8_t>({0, 1, 2, 3, 4, 5}));
     }
 
     std::string WriteVector(const std::string& name, const VectorSpec& spec, const std::vector<Polygon>& polygons)
@@ -143,7 +139,8 @@ protected:
         list.AddRasterLayer(WriteRaster("albers_" + units, spec), Palette(), true, true, 1);
     }
 
-    fs::path Dir;
+    TTempFolder Folder;
+    const fs::path Dir{Folder.Root()};
 };
 
 const Polygon kSquare = {{{30, 50}, {40, 50}, {40, 60}, {30, 60}, {30, 50}}};

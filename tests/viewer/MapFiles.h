@@ -2,12 +2,13 @@
 // A temporary folder for one test, with writers of the small layer files the
 // document's tests open: Idrisi rasters (".rdc" text, ".rst" bytes), Idrisi
 // vector files (".vdc" text, ".vct" bytes) and MapInfo interchange files.
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "tests/support/TempFolder.h"
+#include "tests/support/RasterFiles.h"
 
 class TMapFolder : public TTempFolder {
 public:
@@ -16,25 +17,24 @@ public:
     std::string WriteRaster(const std::string& name, const std::string& system, const std::string& units,
                             double x0, double x1, double y0, double y1, int rows = 2, int columns = 3) const
     {
-        Write(name + ".rdc", "file format : IDRISI Raster A.1\r\ndata type   : byte\r\nfile type   : binary\r\n"
-                             "columns     : " + std::to_string(columns) + "\r\nrows        : " +
-                                 std::to_string(rows) + "\r\nref. system : " + system + "\r\nref. units  : " +
-                                 units + "\r\nunit dist.  : 1\r\nmin. X      : " + Num(x0) +
-                                 "\r\nmax. X      : " + Num(x1) + "\r\nmin. Y      : " + Num(y0) +
-                                 "\r\nmax. Y      : " + Num(y1) +
-                                 "\r\nmin. value  : 1\r\nmax. value  : 4\r\ndisplay min : 1\r\n"
-                                 "display max : 4\r\nlegend cats : 0\r\n");
         std::string cells;
-        for (int i = 0; i < rows * columns; ++i) cells += static_cast<char>(1 + i % 4);
-        return Write(name + ".rst", cells);
+        for (int i = 0; i < rows * columns; ++i) AppendCell<std::uint8_t>(cells, 1 + i % 4);
+        return WriteIdrisiRaster(*this, name,
+                                 "file format : IDRISI Raster A.1\r\ndata type   : byte\r\nfile type   : binary\r\n"
+                                 "columns     : " + std::to_string(columns) + "\r\nrows        : " +
+                                     std::to_string(rows) + "\r\nref. system : " + system + "\r\nref. units  : " +
+                                     units + "\r\nunit dist.  : 1\r\nmin. X      : " + Num(x0) +
+                                     "\r\nmax. X      : " + Num(x1) + "\r\nmin. Y      : " + Num(y0) +
+                                     "\r\nmax. Y      : " + Num(y1) +
+                                     "\r\nmin. value  : 1\r\nmax. value  : 4\r\ndisplay min : 1\r\n"
+                                     "display max : 4\r\nlegend cats : 0\r\n",
+                                 cells);
     }
 
     // A grey ".qmp" palette: 5 bytes of header, then 256 RGB triples.
     std::string WritePalette(const std::string& name) const
     {
-        std::string bytes(5, '\0');
-        for (int i = 0; i < 256; ++i) bytes += std::string(3, static_cast<char>(i));
-        return Write(name, bytes);
+        return Write(name, PaletteBytes(std::string(5, '\0'), [](int i) { return std::array{i, i, i}; }));
     }
 
     // An Idrisi polygon file of squares, each given by its west/south corner
@@ -51,9 +51,9 @@ public:
             std::string record(48, '\0');
             PutInt(record, 40, 1);
             PutInt(record, 44, 5);
-            AppendInt(record, 5);
+            AppendCell<std::int32_t>(record, 5);
             double x = sq[0], y = sq[1], s = sq[2];
-            for (double v : {x, y, x + s, y, x + s, y + s, x, y + s, x, y}) AppendDouble(record, v);
+            record += CellBytes<double>({x, y, x + s, y, x + s, y + s, x, y + s, x, y});
             bytes += record;
         }
         return Write(name + ".vct", bytes);
@@ -83,6 +83,4 @@ private:
         return s;
     }
     static void PutInt(std::string& bytes, std::size_t at, std::int32_t v) { std::memcpy(&bytes[at], &v, 4); }
-    static void AppendInt(std::string& bytes, std::int32_t v) { bytes.append(reinterpret_cast<const char*>(&v), 4); }
-    static void AppendDouble(std::string& bytes, double v) { bytes.append(reinterpret_cast<const char*>(&v), 8); }
 };

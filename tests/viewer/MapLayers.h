@@ -3,6 +3,7 @@
 // written small into a scratch folder.
 #include <QColor>
 #include <QImage>
+#include <array>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -10,7 +11,7 @@
 
 #include "geodata/QMLayers.h"
 #include "geodata/QMMapDecl.h"
-#include "tests/support/TempFolder.h"
+#include "tests/support/RasterFiles.h"
 
 namespace maptest {
 
@@ -82,9 +83,7 @@ public:
     // A palette whose entry i is grey i.
     std::string GreyPalette() const
     {
-        std::string bytes = "QMPAL";
-        for (int i = 0; i < 256; ++i) bytes += std::string(3, static_cast<char>(i));
-        return Write("grey.qmp", bytes);
+        return Write("grey.qmp", PaletteBytes("QMPAL", [](int i) { return std::array{i, i, i}; }));
     }
     // name.rdc and name.rst of one row of cells over the extent (0..columns, 0..1);
     // returns the ".rst" path.
@@ -93,14 +92,13 @@ public:
                             const std::string& extra = "") const
     {
         const std::string columns = std::to_string(cells.size());
-        Write(name + ".rdc", "file format : IDRISI Raster A.1\ndata type   : " + type +
-                                 "\nfile type   : binary\ncolumns     : " + columns +
-                                 "\nrows        : 1\nref. system : alber-rus\nref. units  : m\nunit dist.  : 1"
-                                 "\nmin. X      : 0\nmax. X      : " + columns +
-                                 "\nmin. Y      : 0\nmax. Y      : 1\n" + extra);
-        std::string bytes(cells.size() * sizeof(T), '\0');
-        for (std::size_t i = 0; i < cells.size(); ++i) std::memcpy(bytes.data() + i * sizeof(T), &cells[i], sizeof(T));
-        return Write(name + ".rst", bytes);
+        return WriteIdrisiRaster(*this, name,
+                                 "file format : IDRISI Raster A.1\ndata type   : " + type +
+                                     "\nfile type   : binary\ncolumns     : " + columns +
+                                     "\nrows        : 1\nref. system : alber-rus\nref. units  : m\nunit dist.  : 1"
+                                     "\nmin. X      : 0\nmax. X      : " + columns +
+                                     "\nmin. Y      : 0\nmax. Y      : 1\n" + extra,
+                                 CellBytes<T>(cells));
     }
 };
 
