@@ -1,6 +1,9 @@
 #include "geodata/LangUnit.h"
 
+#include <cstdlib>
 #include <gtest/gtest.h>
+
+#include "tests/support/TempFolder.h"
 
 namespace {
 TLanguageSources Sources(std::optional<std::string> value, int lcid)
@@ -22,10 +25,9 @@ TEST(LangUnit, OverrideThenLocaleThenEnglish)
 
 TEST(LangUnit, DefaultSourcesReadTheOverrideFileAndTheEnvironment)
 {
-    std::string dir = ::testing::TempDir() + "qm-lang-" + std::to_string(::getpid());
-    std::string cmd = "mkdir -p " + dir + "/Quillmere && printf '/x/a=b=RUS\\n/x/b=ENU\\n' > " + dir + "/Quillmere/language-overrides";
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
-    setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+    TTempFolder config;
+    config.Write("Quillmere/language-overrides", "/x/a=b=RUS\n/x/b=ENU\n");
+    setenv("XDG_CONFIG_HOME", config.Root().c_str(), 1);
     setenv("LC_ALL", "ru_RU.UTF-8", 1);
     EXPECT_EQ(GetLanguage("/x/a=b"), 2); // split at the last '='
     EXPECT_EQ(GetLanguage("/x/b"), 1);
@@ -34,5 +36,4 @@ TEST(LangUnit, DefaultSourcesReadTheOverrideFileAndTheEnvironment)
     EXPECT_EQ(GetLanguage("/x/c"), 1);
     unsetenv("LC_ALL");
     unsetenv("XDG_CONFIG_HOME");
-    std::system(("rm -rf " + dir).c_str());
 }

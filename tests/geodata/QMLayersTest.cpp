@@ -684,10 +684,13 @@ TEST_F(LayerFiles, BrokenVectorFilesGiveNoLayer)
     fs::resize_file(shortVct, fs::file_size(shortVct) - 20);
     EXPECT_EQ(QMErrorOf([&] { list.AddVectorLayer(shortVct, 1, true); }), "Error on ReadFile");
 
-    EXPECT_NE(QMErrorOf([&] { list.AddMifLayer(WriteMif("bad", "CoordSys Earth Projection 10, 0", ""), 1, true); }),
-              "");
-    EXPECT_NE(QMErrorOf([&] { list.AddMifLayer(Path("missing.mif"), 1, true); }), "");
-    EXPECT_NE(QMErrorOf([&] { list.AddRasterLayer(Path("missing.rst"), Palette(), true, true, 1); }), "");
+    // The "CoordSys" clause stands on the fourth line of the file.
+    EXPECT_EQ(QMErrorOf([&] { list.AddMifLayer(WriteMif("bad", "CoordSys Earth Projection 10, 0", ""), 1, true); }),
+              "Invalid projection type. File " + Path("bad.mif") + ", line 4");
+    EXPECT_EQ(QMErrorOf([&] { list.AddMifLayer(Path("missing.mif"), 1, true); }),
+              "File " + Path("missing.mif") + " not opened.");
+    EXPECT_EQ(QMErrorOf([&] { list.AddRasterLayer(Path("missing.rst"), Palette(), true, true, 1); }),
+              "There is only .rst file, no .rdc.");
     ExpectComposition(list, 1, 2, "latlong", 4);
 }
 
