@@ -10,12 +10,11 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "geodata/IdrisiRST.h"
+#include "tests/support/TempFolder.h"
 
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -24,11 +23,10 @@ struct TBenchRaster {
     std::int64_t Cells = 0;
 };
 
-class TBenchFolder {
+class TBenchFolder : public TTempFolder {
 public:
-    TBenchFolder() : Dir(fs::temp_directory_path() / ("qm-rst-bench-" + std::to_string(::getpid())))
+    TBenchFolder()
     {
-        fs::create_directories(Dir);
         // 256 distinct colours: 256 legend bins, as with the default palette.
         std::string palette = "HEAD!";
         for (int i = 0; i < 256; ++i) palette += {char(i), char(255 - i), char(7)};
@@ -41,7 +39,6 @@ public:
             *out = static_cast<char>((r / 97 + c / 89) % 250);
         });
     }
-    ~TBenchFolder() { fs::remove_all(Dir); }
 
     std::string Palette() const { return (Dir / "pal.qmp").string(); }
     TBenchRaster Real;
@@ -63,8 +60,6 @@ private:
         }
         return {(Dir / (name + ".rst")).string(), rows * columns};
     }
-
-    fs::path Dir;
 };
 
 const TBenchFolder& Folder()

@@ -7,32 +7,30 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 #include "geodata/MapInfoMIF.h"
 #include "geodata/QMLayers.h"
 #include "platform/NumberText.h"
+#include "tests/support/RasterFiles.h"
 
-namespace fs = std::filesystem;
 
 namespace {
 
 constexpr int kLines = 100000;
 constexpr int kPointsPerLine = 20;
 
-struct TBenchFiles {
+struct TBenchFiles : TTempFolder {
     TBenchFiles()
     {
-        Dir = fs::temp_directory_path() / ("qmlayers-bench-" + std::to_string(::getpid()));
-        fs::create_directories(Dir);
         std::ofstream palette(Dir / "grey.qmp", std::ios::binary);
         for (int i = 0; i < 5 + 768; ++i) palette.put(static_cast<char>(i % 256));
-        std::ofstream(Dir / "albers.rdc") << "file format : IDRISI Raster A.1\ndata type   : byte\n"
-                                             "file type   : binary\ncolumns     : 2\nrows        : 2\n"
-                                             "ref. system : alber-rus\nref. units  : m\nunit dist.  : 1\n"
-                                             "min. X      : 0\nmax. X      : 2\nmin. Y      : 0\nmax. Y      : 2\n"
-                                             "display min : 0\ndisplay max : 3\n";
-        std::ofstream(Dir / "albers.rst", std::ios::binary) << std::string("\x00\x01\x02\x03", 4);
+        WriteIdrisiRaster(*this, "albers",
+                          "file format : IDRISI Raster A.1\ndata type   : byte\n"
+                          "file type   : binary\ncolumns     : 2\nrows        : 2\n"
+                          "ref. system : alber-rus\nref. units  : m\nunit dist.  : 1\n"
+                          "min. X      : 0\nmax. X      : 2\nmin. Y      : 0\nmax. Y      : 2\n"
+                          "display min : 0\ndisplay max : 3\n",
+                          CellBytes<std::uint8_t>({0, 1, 2, 3}));
         std::ofstream mif(Dir / "lines.mif", std::ios::binary);
         mif << "Version 300\nDelimiter \",\"\nCoordSys Earth Projection 1, 1001\nColumns 1\n  id Integer\nData\n";
         for (int line = 0; line < kLines; ++line) {
@@ -43,9 +41,6 @@ struct TBenchFiles {
             mif << "    Pen (1,2,0)\n";
         }
     }
-    ~TBenchFiles() { fs::remove_all(Dir); }
-    std::string Path(const char* name) const { return (Dir / name).string(); }
-    fs::path Dir;
 };
 
 const TBenchFiles& Files()

@@ -30,15 +30,24 @@ protected:
 
 TEST_F(RdcTest, DisplayRangeRules)
 {
-    TIdrisiRDC same = Read("min. value : 0\nmax. value : 50\ndisplay min : 10\ndisplay max : 10\n");
-    EXPECT_EQ(same.DisplayMin, 10);
-    EXPECT_EQ(same.DisplayMax, 10);
-    TIdrisiRDC none = Read("min. value : 3\nmax. value : 50\n");
-    EXPECT_EQ(none.DisplayMin, 3);
-    EXPECT_EQ(none.DisplayMax, 50);
-    TIdrisiRDC reversed = Read("min. value : 3\nmax. value : 50\ndisplay min : 20\ndisplay max : 10\n");
-    EXPECT_EQ(reversed.DisplayMin, 3);
-    EXPECT_EQ(reversed.DisplayMax, 50);
+    struct Row {
+        const char* name;
+        const char* text;
+        double displayMin, displayMax;
+    };
+    const Row rows[] = {
+        {"an empty display range is kept", "min. value : 0\nmax. value : 50\ndisplay min : 10\ndisplay max : 10\n",
+         10, 10},
+        {"no display range takes the values", "min. value : 3\nmax. value : 50\n", 3, 50},
+        {"a reversed display range takes the values",
+         "min. value : 3\nmax. value : 50\ndisplay min : 20\ndisplay max : 10\n", 3, 50},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TIdrisiRDC r = Read(row.text);
+        EXPECT_EQ(r.DisplayMin, row.displayMin);
+        EXPECT_EQ(r.DisplayMax, row.displayMax);
+    }
 }
 
 TEST_F(RdcTest, WordKeysAndCodes)
@@ -69,11 +78,20 @@ TEST_F(RdcTest, NumbersAreLenient)
 
 TEST_F(RdcTest, ALineWithoutColonEndsTheHeader)
 {
-    TIdrisiRDC r = Read("rows : 4\n\ncolumns : 9\n");
-    EXPECT_EQ(r.Rows, 4);
-    EXPECT_EQ(r.Columns, 0);
-    TIdrisiRDC s = Read("rows : 4\ngarbage\ncolumns : 9\n");
-    EXPECT_EQ(s.Columns, 0);
+    struct Row {
+        const char* name;
+        const char* text;
+    };
+    const Row rows[] = {
+        {"an empty line", "rows : 4\n\ncolumns : 9\n"},
+        {"a line of text", "rows : 4\ngarbage\ncolumns : 9\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TIdrisiRDC r = Read(row.text);
+        EXPECT_EQ(r.Rows, 4);
+        EXPECT_EQ(r.Columns, 0);
+    }
 }
 
 TEST_F(RdcTest, LegendCategories)
