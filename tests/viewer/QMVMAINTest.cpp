@@ -248,7 +248,11 @@ TEST_F(MainWindow, OpenErrorsAreShownAndTheWindowStays)
     TQMMap2* second = Form->OpenCompositionFile(QString::fromStdString(broken));
     ASSERT_EQ(Recorded->Messages.size(), 2u);
     EXPECT_EQ(Recorded->Messages[1].Caption, "Error");
-    EXPECT_EQ(second->Frame().LayersList->count(), second->Frame().Document().LayerCount());
+    EXPECT_EQ(Recorded->Messages[1].Text.toStdString(),
+              "Cannot open file " + Files.Path("missing.vdc") + ": No such file or directory");
+    // Nothing of the broken composition stays.
+    EXPECT_EQ(second->Frame().Document().LayerCount(), 0);
+    EXPECT_EQ(second->Frame().LayersList->count(), 0);
     second->close(); // rows and document agree, so closing finds nothing amiss
     QCoreApplication::processEvents();
     EXPECT_EQ(Recorded->Messages.size(), 2u);
