@@ -3,8 +3,8 @@
 // keypad, and the command that evaluates the expression over numbers or
 // rasters and writes the result raster.
 #include <QDialog>
-#include <QPixmap>
 #include <QMainWindow>
+#include <QPixmap>
 #include <QString>
 #include <vector>
 
