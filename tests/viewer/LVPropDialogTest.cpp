@@ -342,8 +342,11 @@ TEST_F(StyleDialogTest, HidingControlsKeepsTheLayoutSteady)
             QApplication::processEvents();
             const QStringList now = places();
             // Widgets that stay shown keep their places.
-            for (const QString& place : now)
-                if (!place.startsWith(QStringLiteral("dialog"))) EXPECT_TRUE(before.contains(place)) << place.toStdString();
+            for (const QString& place : now) {
+                if (!place.startsWith(QStringLiteral("dialog"))) {
+                    EXPECT_TRUE(before.contains(place)) << place.toStdString();
+                }
+            }
             EXPECT_EQ(now.front(), before.front());
         }
         EXPECT_EQ(places(), before);

@@ -111,8 +111,8 @@ TEST_F(MapViewTest, ScrolledViewEqualsAFullRepaint)
              VectorLayerOf({AreaObject({Square(0, 0, 1000, 500)}, SolidArea(RGB(0, 200, 0))),
                             AreaObject({Square(30, 20, 610, 470)}, hatched(HS_DIAGCROSS, TRANSPARENT)),
                             AreaObject({Square(420, 60, 980, 430)}, hatched(HS_CROSS, OPAQUE))}));
-    Layer& translucent =
-        AddOnTop(Document.Layers(), VectorLayerOf({AreaObject({Square(200, 100, 800, 400)}, SolidArea(RGB(0, 0, 255)))}));
+    const TAreaStyle blue = SolidArea(RGB(0, 0, 255));
+    Layer& translucent = AddOnTop(Document.Layers(), VectorLayerOf({AreaObject({Square(200, 100, 800, 400)}, blue)}));
     translucent.Vector->DefaultOpacity = 128;
     Document.InvalidateExtent();
     View.ResetView(true);
@@ -125,7 +125,8 @@ TEST_F(MapViewTest, ScrolledViewEqualsAFullRepaint)
     auto shown = [this]() {
         QApplication::processEvents();
         const QPoint at = View.viewport()->mapTo(&View, QPoint(0, 0));
-        return View.screen()->grabWindow(View.winId(), at.x(), at.y(), 400, 200).toImage().convertToFormat(QImage::Format_RGB32);
+        const QPixmap grabbed = View.screen()->grabWindow(View.winId(), at.x(), at.y(), 400, 200);
+        return grabbed.toImage().convertToFormat(QImage::Format_RGB32);
     };
     auto differing = [](const QImage& a, const QImage& b) {
         int count = 0;
