@@ -340,9 +340,7 @@ TEST_F(ProcessingTest, FailuresAfterYesLeaveTheOldPairWhole)
 TEST_F(ProcessingTest, RastersOfOtherSoftwareAreRead)
 {
     // Written by GDAL; its facts: north-west -1000, south-east -2400, range -4000..600.
-    const std::string shared = QM_SHARED_DATA;
-    if (!fs::exists(shared + "/int16_17x13_plane.rst")) GTEST_SKIP() << "no shared data";
-    Folders = {shared, dir.Folder()};
+    Folders = {QM_TEST_DATA, dir.Folder()};
     TProcessResult result = Process("[int16_17x13_plane.rst]*1", dir.Path("copy"), 1);
     ASSERT_EQ(result.Outcome, TProcessOutcome::Written);
     std::vector<double> cells = ReadTestCells(dir.Path("copy.RST"), "integer");
