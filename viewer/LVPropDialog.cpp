@@ -23,6 +23,7 @@
 #include "platform/FileNames.h"
 #include "platform/NumberText.h"
 #include "platform/qt/QtColors.h"
+#include "platform/qt/ErrorReport.h"
 #include "platform/qt/UiServices.h"
 #include "viewer/HatchStyleDialog.h"
 #include "viewer/PointSymbol.h"
@@ -283,11 +284,7 @@ QWidget* TLVPropDlg::BuildPointSheet()
 
 void TLVPropDlg::Guarded(const std::function<void()>& handler)
 {
-    try {
-        handler();
-    } catch (const std::exception& error) {
-        Ui().MessageBox(this, QStringLiteral("Error"), QString::fromStdString(error.what()), TMsgIcon::Error);
-    }
+    RunGuarded(this, handler);
 }
 
 bool TLVPropDlg::UseCustom() const
@@ -619,7 +616,7 @@ void TLVPropDlg::done(int result)
         try {
             if (!TakeEditedFields()) return;
         } catch (const std::exception& error) {
-            Ui().MessageBox(this, QStringLiteral("Error"), QString::fromStdString(error.what()), TMsgIcon::Error);
+            ShowErrorBox(this, ErrorText(error));
             return;
         }
     }

@@ -24,6 +24,7 @@
 #include "platform/qt/AppEvents.h"
 #include "platform/qt/QtColors.h"
 #include "platform/qt/ScreenCursors.h"
+#include "platform/qt/ErrorReport.h"
 #include "platform/qt/UiServices.h"
 #include "viewer/IniFile.h"
 #include "viewer/LayerPainter.h"
@@ -406,11 +407,7 @@ void TQMMapFrame::SetupFrame(QWidget* ownerForm, const LumivarSettings& settings
 
 void TQMMapFrame::Guarded(const std::function<void()>& command)
 {
-    try {
-        command();
-    } catch (const std::exception& error) {
-        Ui().MessageBox(this, QStringLiteral("Error"), QString::fromStdString(error.what()), TMsgIcon::Error);
-    }
+    RunGuarded(this, command);
 }
 
 // ---------------------------------------------------------------------------
@@ -483,13 +480,13 @@ void TQMMapFrame::AddLayerFile(const QString& path)
 {
     const std::string file = ToStd(path);
     const bool wasEmpty = LayersList->count() == 0;
+    PLayer layer;
     try {
         // The whole extension counts, without regard to case: "x.rstx" is
         // no raster, and a dot in a folder name is no extension.
         const std::string ext = ExtractFileExt(file);
         if (ext.empty()) throw QMError("There is no file extension. This is program bug. Sorry.");
         if (Doc->HasLayer(file)) return;
-        PLayer layer;
         if (SameText(ext, ".rst"))
             layer = Doc->Layers().AddRasterLayer(file, SettingsCopy.SymbolFolder + SettingsCopy.DefPalette, true, true,
                                                  1);
@@ -501,15 +498,27 @@ void TQMMapFrame::AddLayerFile(const QString& path)
             throw QMError("Invalid file extension. This is program bug. Sorry.");
         // A row only for a layer that is there: rows mirror the document.
         if (!layer) return;
-        layer->Common = 0;
-        Doc->InvalidateExtent();
-        View->ResetView(wasEmpty);
-        InvalidateView();
     } catch (const QMError& error) {
         Ui().MessageBox(this, QStringLiteral("Error"), QString::fromStdString(error.what()), TMsgIcon::Error);
         return;
     }
-    InsertLayerRow(0, path, true);
+    // A failure from here on (out of memory) takes the layer out again, so
+    // the document never holds a layer without its row.
+    try {
+        layer->Common = 0;
+        Doc->InvalidateExtent();
+        InsertLayerRow(0, path, true);
+        View->ResetView(wasEmpty);
+    } catch (...) {
+        if (LayersList->count() > 0 && RowPath(0) == path) {
+            const QSignalBlocker blocker(LayersList);
+            std::unique_ptr<QListWidgetItem> row(LayersList->takeItem(0));
+        }
+        Doc->RemoveLayer(file);
+        Doc->InvalidateExtent();
+        throw;
+    }
+    InvalidateView();
     SyncLegendRows();
     UpdateActions();
     if (LayersList->count() == 1) FrameCaption = FileBaseName(path);

@@ -16,6 +16,7 @@
 #include "geodata/QMMapDecl.h"
 #include "platform/CheckedMath.h"
 #include "platform/NumberText.h"
+#include "platform/qt/ErrorReport.h"
 #include "platform/qt/UiServices.h"
 #include "viewer/LayerPainter.h"
 #include "viewer/QMMapDoc.h"
@@ -30,11 +31,6 @@ constexpr int kHintMargin = 2;
 TPoint ToTPoint(QPoint p)
 {
     return TPoint{p.x(), p.y()};
-}
-
-QString ErrorText(const std::exception& error)
-{
-    return QString::fromStdString(error.what());
 }
 
 } // namespace

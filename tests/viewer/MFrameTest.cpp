@@ -334,6 +334,12 @@ TEST_F(MapFrame, LegendCellsShowTheLayersStyle)
     // Rows past the layers draw nothing.
     const QImage none = PaintCell(*Frame, true, 0, 3);
     EXPECT_EQ(CountColour(none, qRgb(255, 255, 255)), 80 * 18);
+
+    // A raster that claims a legend style breaks the document's rule: its
+    // row still paints, as a row without a common style.
+    Frame->Document().Layers().Items(2)->HasLegendStyle = 1;
+    const QImage broken = PaintCell(*Frame, true, 0, 2);
+    EXPECT_EQ(broken, crossed);
 }
 
 namespace {
