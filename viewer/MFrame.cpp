@@ -779,8 +779,11 @@ void TQMMapFrame::PageControl1Change()
     TIdrisiRST& raster = *layer->Raster->Image;
     const QString path = FromStd(layer->FileName);
     if (path == LegendLayerName && !raster.GetLegendChanged()) return;
+    // The rows first: a legend that could not be built (out of memory) is
+    // not remembered as built.
+    TColorValueArray rows = raster.GetLegend();
+    LegendRows = std::move(rows);
     LegendLayerName = path;
-    LegendRows = raster.GetLegend();
     raster.ClearLegendChanged();
     RSTR_legend->SetRowCount(static_cast<int>(std::min<std::size_t>(LegendRows.size(), INT32_MAX)));
     RSTR_legend->viewport()->update();
