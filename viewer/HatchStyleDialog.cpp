@@ -7,8 +7,8 @@
 #include <QVBoxLayout>
 #include <exception>
 
-#include "platform/qt/QtColors.h"
 #include "platform/qt/ErrorReport.h"
+#include "platform/qt/QtColors.h"
 #include "platform/qt/UiServices.h"
 #include "viewer/StyleSwatch.h"
 

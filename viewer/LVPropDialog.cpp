@@ -2,13 +2,13 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QPainter>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyledItemDelegate>
@@ -22,8 +22,8 @@
 #include "platform/CheckedMath.h"
 #include "platform/FileNames.h"
 #include "platform/NumberText.h"
-#include "platform/qt/QtColors.h"
 #include "platform/qt/ErrorReport.h"
+#include "platform/qt/QtColors.h"
 #include "platform/qt/UiServices.h"
 #include "viewer/HatchStyleDialog.h"
 #include "viewer/PointSymbol.h"

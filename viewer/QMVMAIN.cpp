@@ -17,8 +17,8 @@
 
 #include "platform/FileNames.h"
 #include "platform/qt/AppEvents.h"
-#include "platform/qt/ScreenCursors.h"
 #include "platform/qt/ErrorReport.h"
+#include "platform/qt/ScreenCursors.h"
 #include "platform/qt/UiServices.h"
 #include "viewer/ABOUT.h"
 #include "viewer/MFrame.h"
