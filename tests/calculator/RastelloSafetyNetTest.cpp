@@ -1,8 +1,10 @@
 // Rastello under the application object of its program: a handler that lets
 // an exception escape shows an error box and the program goes on.
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 #include <new>
 #include <stdexcept>
@@ -31,9 +33,12 @@ TEST(RastelloSafetyNet, AnEscapingFailureIsShownAndTheWindowGoesOn)
     };
     for (const Row& row : rows) {
         ui->Messages.clear();
-        const QMetaObject::Connection failing = QObject::connect(form.Clear, &QPushButton::clicked, row.Fail);
-        QTest::mouseClick(form.Clear, Qt::LeftButton);
-        QObject::disconnect(failing);
+        // A handler of the window, run from the event loop. Qt's widget code
+        // does not clean up behind an exception that passes through it (a
+        // button's click leaks), so the handler is a queued call, which Qt's
+        // posted-event delivery hands to the application's dispatch.
+        QMetaObject::invokeMethod(&form, row.Fail, Qt::QueuedConnection);
+        QCoreApplication::processEvents();
         ASSERT_EQ(ui->Messages.size(), 1u) << row.Name;
         EXPECT_EQ(ui->Messages[0].Caption, "Error") << row.Name;
         EXPECT_EQ(ui->Messages[0].Text, row.Shown) << row.Name;
