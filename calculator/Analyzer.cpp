@@ -12,6 +12,7 @@
 #include "calculator/CellMath.h"
 #include "calculator/RasterWriter.h"
 #include "geodata/QMMapDecl.h"
+#include "platform/FileDescriptor.h"
 #include "platform/FileNames.h"
 #include "platform/NumberText.h"
 #include "platform/RuntimeErrors.h"
@@ -522,12 +523,14 @@ bool TAnalyzer::LoadCellWindow(RastrFile& raster, const std::string& rstName)
                 static_cast<std::uint64_t>(std::max(raster.Header.Columns, 0));
 
     std::string onDisk = ResolveFileCase(rstName);
-    std::FILE* file = std::fopen(onDisk.c_str(), "rb");
+    // A FIFO, a device or a folder is refused before any read.
+    TOpenedFile opened = OpenRegularFile(onDisk);
+    std::FILE* file = ::fdopen(opened.Descriptor.Get(), "rb");
     if (!file) throw EInOutError("Cannot open file " + onDisk);
-    std::error_code ec;
-    std::uint64_t length = std::filesystem::file_size(onDisk, ec);
+    opened.Descriptor.Release();
+    std::uint64_t length = opened.Size;
     std::uint64_t offset = first * cellSize;
-    if (ec || offset >= length) {
+    if (offset >= length) {
         std::fclose(file);
         raster.Cells.clear();
         raster.RawCells.clear();

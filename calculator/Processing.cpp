@@ -66,12 +66,6 @@ void HeaderPass(TAnalyzer& analyzer, TreeNode& root)
     CheckWritableHeader(root.Rastr.Header);
 }
 
-void RemoveOutput(const std::string& destination)
-{
-    std::error_code ec;
-    std::filesystem::remove(ResolveFileCase(OutputRstName(destination)), ec);
-}
-
 } // namespace
 
 bool ResolveFileLeaf(TreeNode& node, const TImageFolders& folders)
@@ -134,7 +128,7 @@ std::uint8_t OutputDataType(int destTypeIndex)
 }
 
 TWindowExtremes WriteWindows(TAnalyzer& analyzer, RastrFile& window, std::int64_t cells, std::uint8_t outputType,
-                             const std::string& output, const std::function<void()>& fill,
+                             TRasterOutput& output, const std::function<void()>& fill,
                              const std::function<void()>& release)
 {
     TWindowExtremes extremes{kCellHigh, kCellLow};
@@ -156,10 +150,16 @@ TWindowExtremes WriteWindows(TAnalyzer& analyzer, RastrFile& window, std::int64_
         if (!analyzer.RasterMinMax(*cellsToWrite, min, max)) throw QMError(analyzer.LastAnalyzerError());
         if (max > extremes.Max) extremes.Max = max;
         if (min < extremes.Min) extremes.Min = min;
-        AppendRst(output, CellBytes(*cellsToWrite));
+        output.AppendRst(CellBytes(*cellsToWrite));
         release();
     }
     return extremes;
+}
+
+void WriteHeaderAndReplace(TRasterOutput& output, const TIdrisiRDC& header)
+{
+    if (!output.WriteRdc(header)) throw QMError("Cannot write file %s", output.RdcName().c_str());
+    output.Commit();
 }
 
 TProcessResult ProcessExpression(const TProcessRequest& request, const TProcessCallbacks& callbacks)
@@ -180,15 +180,15 @@ TProcessResult ProcessExpression(const TProcessRequest& request, const TProcessC
         result.Message = destination.Refusal;
         return result;
     }
-    const std::string& output = destination.FileName;
-    result.Destination = output;
-    // Checked before the question: the old files are deleted right after it.
-    CheckDestinationNotInput(output, root.get());
-    if (!ConfirmOverwrite(output, callbacks.AskYesNo)) return result;
+    result.Destination = destination.FileName;
+    // Checked before the question: an input must never be replaced.
+    CheckDestinationNotInput(destination.FileName, root.get());
+    if (!ConfirmOverwrite(destination.FileName, callbacks.AskYesNo)) return result;
 
     const std::uint8_t outputType = OutputDataType(request.DestTypeIndex);
     RastrFile& rastr = root->Rastr;
     const std::int64_t cells = static_cast<std::int64_t>(rastr.Header.Rows) * rastr.Header.Columns;
+    TRasterOutput output(destination.FileName);
     TWindowExtremes extremes = WriteWindows(
         analyzer, rastr, cells, outputType, output,
         [&] {
@@ -198,7 +198,7 @@ TProcessResult ProcessExpression(const TProcessRequest& request, const TProcessC
         [&] { FreeTreeCells(root.get()); });
 
     if (outputType == dtByte && (!(rastr.MinSeen >= 0) || rastr.MaxSeen > 255)) {
-        // The cells written so far stay; without a header they are no raster.
+        // The new cells are dropped with `output`; the old pair stays.
         result.Outcome = TProcessOutcome::Prohibited;
         result.Message = FormatText("Output expression extremums are (%.0f, %.0f). Output prohibited.", rastr.MinSeen,
                                    rastr.MaxSeen);
@@ -209,19 +209,8 @@ TProcessResult ProcessExpression(const TProcessRequest& request, const TProcessC
     header.DataType = outputType;
     header.MinValue = extremes.Min;
     header.MaxValue = extremes.Max;
-    // Cells without their header are no raster: a failed header takes them along.
-    bool written = false;
-    try {
-        written = WriteRdc(output, header);
-    } catch (const QMError&) {
-        RemoveOutput(output);
-        throw;
-    }
-    if (!written) {
-        RemoveOutput(output);
-        throw QMError("Cannot write file %s", OutputRdcName(output).c_str());
-    }
+    WriteHeaderAndReplace(output, header);
     result.Outcome = TProcessOutcome::Written;
-    result.Message = "Ready. See file " + output;
+    result.Message = "Ready. See file " + destination.FileName;
     return result;
 }

@@ -12,9 +12,11 @@
 #include "geodata/LangUnit.h"
 #include "platform/UiHooks.h"
 #include "platform/CheckedMath.h"
+#include "platform/FileDescriptor.h"
 #include "platform/FileNames.h"
 #include "platform/NumberText.h"
 #include "platform/RuntimeErrors.h"
+#include "platform/TextFile.h"
 
 TIdrisiRSTHooks IdrisiRSTHooks;
 
@@ -57,11 +59,16 @@ struct TFileCloser {
 };
 using TFileHandle = std::unique_ptr<std::FILE, TFileCloser>;
 
-TFileHandle OpenUnbuffered(const std::string& path)
+// Opens a regular file (OpenRegularFile: a FIFO, a device or a folder raises
+// EInOutError before any read).
+TFileHandle OpenUnbuffered(const std::string& path, std::uint64_t maxBytes = kAnyFileSize)
 {
-    TFileHandle file(std::fopen(path.c_str(), "rb"));
+    TOpenedFile opened = OpenRegularFile(path, maxBytes);
+    TFileHandle file(::fdopen(opened.Descriptor.Get(), "rb"));
+    if (!file) throw EInOutError("Cannot open file " + path + ": " + std::strerror(errno));
+    opened.Descriptor.Release();
     // The reads are large; the stream's own buffer would only add a copy.
-    if (file) std::setvbuf(file.get(), nullptr, _IONBF, 0);
+    std::setvbuf(file.get(), nullptr, _IONBF, 0);
     return file;
 }
 
@@ -71,8 +78,11 @@ public:
     TCellFile(const std::string& rstName, std::int64_t rowBytes, std::int32_t rows) : RowBytes(rowBytes)
     {
         std::string resolved = ResolveFileCase(rstName);
-        if (FileExists(rstName)) File = OpenUnbuffered(resolved);
-        if (!File) throw QMError("File '%s' not opened (not exists?).", rstName.c_str());
+        try {
+            File = OpenUnbuffered(resolved);
+        } catch (const EInOutError&) {
+            throw QMError("File '%s' not opened (not exists?).", rstName.c_str());
+        }
         // Checked before anything is allocated, so a header that declares
         // more cells than the file holds costs nothing.
         std::error_code error;
@@ -489,8 +499,7 @@ void TIdrisiRST::FillBitmapHeader()
 void TIdrisiRST::LoadPalette(const std::string& paletteFileName)
 {
     std::string resolved = ResolveFileCase(paletteFileName);
-    TFileHandle file = OpenUnbuffered(resolved);
-    if (!file) throw EInOutError("Cannot open file " + paletteFileName + ": " + std::strerror(errno));
+    TFileHandle file = OpenUnbuffered(resolved, kMaxTextFileBytes);
     std::array<unsigned char, kPaletteBytes> bytes{};
     std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file.get());
     if (std::ferror(file.get())) throw EInOutError("Cannot read file " + paletteFileName + ": " + std::strerror(errno));
