@@ -22,6 +22,7 @@
 #include "calculator/ReClass.h"
 #include "calculator/Settings.h"
 #include "platform/UiHooks.h"
+#include "platform/qt/ErrorReport.h"
 #include "platform/qt/UiServices.h"
 #include "resources/rastello.xpm"
 
@@ -382,7 +383,7 @@ void TMainForm::InserImageClick()
         const QString name = ChooseRaster(false);
         if (!name.isEmpty()) InsertAtCaret("[" + name + "]");
     } catch (const std::exception& e) {
-        Ui().MessageBox(this, "Error", QString::fromUtf8(e.what()), TMsgIcon::Error);
+        ShowErrorBox(this, ErrorText(e));
     }
 }
 
@@ -392,7 +393,7 @@ void TMainForm::SetDestClick()
         const QString name = ChooseRaster(true);
         if (!name.isEmpty()) Target->setText(name);
     } catch (const std::exception& e) {
-        Ui().MessageBox(this, "Error", QString::fromUtf8(e.what()), TMsgIcon::Error);
+        ShowErrorBox(this, ErrorText(e));
     }
 }
 
@@ -420,7 +421,7 @@ void TMainForm::ProcessClick()
     } catch (const std::exception& e) {
         // Faults of input/output or arithmetic: shown as the program's own
         // error report shows them, the status bar left as it was.
-        Ui().MessageBox(this, "Error", QString::fromUtf8(e.what()), TMsgIcon::Error);
+        ShowErrorBox(this, ErrorText(e));
     }
 }
 
