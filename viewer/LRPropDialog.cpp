@@ -23,6 +23,7 @@
 #include "platform/NumberText.h"
 #include "platform/qt/AppEvents.h"
 #include "platform/qt/ErrorReport.h"
+#include "platform/qt/FormParts.h"
 #include "platform/qt/UiServices.h"
 
 namespace {
@@ -30,13 +31,6 @@ namespace {
 constexpr int kBarLast = 999;
 constexpr int kSignificantDigits = 5;
 constexpr int kDecimals = 2;
-
-template <class T>
-T* Named(T* widget, const char* name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 QLineEdit* ReadOnlyEdit(const char* name)
 {

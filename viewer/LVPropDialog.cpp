@@ -23,6 +23,7 @@
 #include "platform/FileNames.h"
 #include "platform/NumberText.h"
 #include "platform/qt/ErrorReport.h"
+#include "platform/qt/FormParts.h"
 #include "platform/qt/QtColors.h"
 #include "platform/qt/UiServices.h"
 #include "viewer/HatchStyleDialog.h"
@@ -44,13 +45,6 @@ constexpr int kSymbolRows = 28;
 constexpr int kFirstSymbol = 32;
 constexpr int kLastSymbol = 255;
 constexpr int kSymbolCell = 24;
-
-template <class T>
-T* Named(T* widget, const char* name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 QComboBox* StyleList(const char* name, const QStringList& entries)
 {
@@ -175,8 +169,8 @@ void TLVPropDlg::BuildHeader()
     NObjects->setReadOnly(true);
     DrawDefault = Named(new QRadioButton(QStringLiteral("Default parameters")), "DrawDefault");
     DrawParams = Named(new QRadioButton(QStringLiteral("Custom parameters")), "DrawParams");
-    connect(DrawDefault, &QRadioButton::clicked, this, [this]() { Guarded([this]() { DrawDefaultClick(); }); });
-    connect(DrawParams, &QRadioButton::clicked, this, [this]() { Guarded([this]() { DrawDefaultClick(); }); });
+    connect(DrawDefault, &QRadioButton::clicked, this, [this]() { RunGuarded(this, [this]() { DrawDefaultClick(); }); });
+    connect(DrawParams, &QRadioButton::clicked, this, [this]() { RunGuarded(this, [this]() { DrawDefaultClick(); }); });
 }
 
 QWidget* TLVPropDlg::BuildAreaSheet()
@@ -185,14 +179,14 @@ QWidget* TLVPropDlg::BuildAreaSheet()
 
     BoundaryStyle = StyleList("BoundaryStyle", {QStringLiteral("Null"), QStringLiteral("Solid")});
     connect(BoundaryStyle, &QComboBox::activated, this,
-            [this](int entry) { Guarded([this, entry]() { BoundaryStyleChange(entry); }); });
+            [this](int entry) { RunGuarded(this, [this, entry]() { BoundaryStyleChange(entry); }); });
     LabelWidth = Named(new QLabel(QStringLiteral("Width")), "LabelWidth");
     AreaBoundWidth = Named(new QLineEdit, "AreaBoundWidth");
     LabelColor = Named(new QLabel(QStringLiteral("Color")), "LabelColor");
     AreaBoundColor = new TStyleSwatch(QStringLiteral("AreaBoundColor"));
     AreaBoundColor->SetOutlined(true);
     connect(AreaBoundColor, &TStyleSwatch::Pressed, this,
-            [this]() { Guarded([this]() { AreaBoundColorMouseDown(); }); });
+            [this]() { RunGuarded(this, [this]() { AreaBoundColorMouseDown(); }); });
 
     auto* boundary = Named(new QGroupBox(QStringLiteral(" Boundary ")), "BoundaryGroup");
     auto* boundaryLayout = new QGridLayout(boundary);
@@ -205,11 +199,11 @@ QWidget* TLVPropDlg::BuildAreaSheet()
     AreaFillStyle =
         StyleList("AreaFillStyle", {QStringLiteral("Null"), QStringLiteral("Solid"), QStringLiteral("Hatched")});
     connect(AreaFillStyle, &QComboBox::activated, this,
-            [this](int entry) { Guarded([this, entry]() { AreaFillStyleChange(entry); }); });
+            [this](int entry) { RunGuarded(this, [this, entry]() { AreaFillStyleChange(entry); }); });
     AreaFillShape = new TStyleSwatch(QStringLiteral("AreaFillShape"));
     AreaFillShape->SetOutlined(true);
     AreaFillShape->setMinimumSize(64, 40);
-    connect(AreaFillShape, &TStyleSwatch::Pressed, this, [this]() { Guarded([this]() { AreaFillShapeMouseDown(); }); });
+    connect(AreaFillShape, &TStyleSwatch::Pressed, this, [this]() { RunGuarded(this, [this]() { AreaFillShapeMouseDown(); }); });
     TransLab1 = Named(new QLabel(QStringLiteral("Transparency (0 to 255)")), "TransLab1");
     TransLab2 = Named(new QLabel(QStringLiteral("0 - fully transparent")), "TransLab2");
     TransLab3 = Named(new QLabel(QStringLiteral("255 - fully non transparent")), "TransLab3");
@@ -235,13 +229,13 @@ QWidget* TLVPropDlg::BuildLineSheet()
     auto* sheet = Named(new QWidget, "LineSheet");
     LineStyle = StyleList("LineStyle", {QStringLiteral("Null"), QStringLiteral("Solid")});
     connect(LineStyle, &QComboBox::activated, this,
-            [this](int entry) { Guarded([this, entry]() { LineStyleChange(entry); }); });
+            [this](int entry) { RunGuarded(this, [this, entry]() { LineStyleChange(entry); }); });
     LabelLWidth = Named(new QLabel(QStringLiteral("Width")), "LabelLWidth");
     LineWidth = Named(new QLineEdit, "LineWidth");
     LabelLColor = Named(new QLabel(QStringLiteral("Color")), "LabelLColor");
     LineColor = new TStyleSwatch(QStringLiteral("LineColor"));
     LineColor->SetOutlined(true);
-    connect(LineColor, &TStyleSwatch::Pressed, this, [this]() { Guarded([this]() { LineColorMouseDown(); }); });
+    connect(LineColor, &TStyleSwatch::Pressed, this, [this]() { RunGuarded(this, [this]() { LineColorMouseDown(); }); });
 
     auto* layout = new QGridLayout(sheet);
     layout->addWidget(LineStyle, 0, 0, 1, 2);
@@ -280,10 +274,10 @@ QWidget* TLVPropDlg::BuildPointSheet()
 
     SymbolBtn = Named(new QPushButton(QStringLiteral("Symbols")), "SymbolBtn");
     SymbolBtn->setAutoDefault(false);
-    connect(SymbolBtn, &QPushButton::clicked, this, [this]() { Guarded([this]() { SymbolBtnClick(); }); });
+    connect(SymbolBtn, &QPushButton::clicked, this, [this]() { RunGuarded(this, [this]() { SymbolBtnClick(); }); });
     ColorBtn = Named(new QPushButton(QStringLiteral("Color")), "ColorBtn");
     ColorBtn->setAutoDefault(false);
-    connect(ColorBtn, &QPushButton::clicked, this, [this]() { Guarded([this]() { ColorBtnClick(); }); });
+    connect(ColorBtn, &QPushButton::clicked, this, [this]() { RunGuarded(this, [this]() { ColorBtnClick(); }); });
 
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(SymbolBtn);
@@ -293,11 +287,6 @@ QWidget* TLVPropDlg::BuildPointSheet()
     layout->addWidget(Symbols);
     layout->addLayout(buttons);
     return sheet;
-}
-
-void TLVPropDlg::Guarded(const std::function<void()>& handler)
-{
-    RunGuarded(this, handler);
 }
 
 bool TLVPropDlg::UseCustom() const
@@ -315,7 +304,7 @@ void TLVPropDlg::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     if (Filled) return;
     Filled = true;
-    Guarded([this]() { FormActivate(); });
+    RunGuarded(this, [this]() { FormActivate(); });
 }
 
 void TLVPropDlg::FormActivate()

@@ -79,8 +79,6 @@ private:
     bool TakeEditedFields();
     bool ReadWidth(QLineEdit* field, std::int32_t& width);
     TStyleSet& EditedSet();
-    // Runs a handler; a failure is shown, never passed to the event loop.
-    void Guarded(const std::function<void()>& handler);
 
     QLineEdit* FileName = nullptr;
     QLineEdit* NObjects = nullptr;

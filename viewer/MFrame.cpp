@@ -5,14 +5,11 @@
 #include <QApplication>
 #include <QEvent>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QListWidget>
 #include <QPainter>
 #include <QSignalBlocker>
 #include <QSplitter>
-#include <QStandardItemModel>
 #include <QStyle>
-#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -23,21 +20,19 @@
 #include "platform/FileNames.h"
 #include "platform/qt/AppEvents.h"
 #include "platform/qt/ErrorReport.h"
-#include "platform/qt/QtColors.h"
+#include "platform/qt/FormParts.h"
 #include "platform/qt/ScreenCursors.h"
 #include "platform/qt/UiServices.h"
+#include "viewer/DrawGrid.h"
 #include "viewer/IniFile.h"
-#include "viewer/LayerPainter.h"
-#include "viewer/PointSymbol.h"
+#include "viewer/LegendCells.h"
 #include "viewer/QMMapDoc.h"
+#include "viewer/QMMapDocDialogs.h"
 #include "viewer/QMMapView.h"
 
 namespace {
 
 constexpr int kPathRole = Qt::UserRole;
-constexpr int kCellDx = 6;
-constexpr int kCellDy = 2;
-constexpr int kLegendRowHeight = 18;
 
 const char* const kLayerFilter =
     "Idrisi rastr files(*.rst/rdc)|*.rst|Mapinfo files(*.mid/mif)|*.mif|Idrisi vector files(*.vct/vdc)|*.vct";
@@ -54,101 +49,7 @@ QString FromStd(const std::string& text)
     return QString::fromStdString(text);
 }
 
-// The two parts of a "short|long" hint: the tool tip and the status tip.
-void SetHint(QAction& action, const QString& hint)
-{
-    const qsizetype bar = hint.indexOf('|');
-    action.setToolTip(bar < 0 ? hint : hint.left(bar));
-    action.setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
-}
-
-// The cell as the grid hands it over, with Windows' exclusive right and
-// bottom edges.
-struct TCellEdges {
-    int Left, Top, Right, Bottom;
-    explicit TCellEdges(const QRect& cell)
-        : Left(cell.left()), Top(cell.top()), Right(cell.left() + cell.width()), Bottom(cell.top() + cell.height())
-    {
-    }
-    int Mid() const { return (Top + Bottom) / 2; }
-    // The outline of a rectangle drawn from (l, t) up to, not including, (r, b).
-    static QRect Outline(int l, int t, int r, int b) { return QRect(l, t, std::max(0, r - l - 1), std::max(0, b - t - 1)); }
-    QRect Inset() const { return Outline(Left + kCellDx, Top + kCellDy, Right - kCellDx, Bottom - kCellDy); }
-};
-
-class TDrawCellDelegate : public QStyledItemDelegate {
-public:
-    explicit TDrawCellDelegate(TDrawGrid& grid) : QStyledItemDelegate(&grid), Grid(grid) {}
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        // The selection shows as the platform draws it; the cell's own
-        // drawing goes on top.
-        QStyledItemDelegate::paint(painter, option, index);
-        painter->save();
-        painter->setClipRect(option.rect);
-        // Qt cannot carry an exception out of a paint: what was drawn stays.
-        try {
-            Grid.Draw(*painter, index.column(), index.row(), option.rect);
-        } catch (...) {
-        }
-        painter->restore();
-    }
-
-private:
-    TDrawGrid& Grid;
-};
-
 } // namespace
-
-// ---------------------------------------------------------------------------
-// TDrawGrid
-
-TDrawGrid::TDrawGrid(QWidget* parent) : QTableView(parent)
-{
-    Cells = new QStandardItemModel(1, 2, this);
-    setModel(Cells);
-    setItemDelegate(new TDrawCellDelegate(*this));
-    horizontalHeader()->hide();
-    verticalHeader()->hide();
-    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setDefaultSectionSize(kLegendRowHeight);
-    setColumnWidth(0, 38);
-    setColumnWidth(1, 64);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setShowGrid(true);
-    // Column 1 takes the width that column 0 leaves (TabSheet2Resize).
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-}
-
-void TDrawGrid::Draw(QPainter& painter, int column, int row, const QRect& cell) const
-{
-    if (DrawCell) DrawCell(painter, column, row, cell);
-}
-
-int TDrawGrid::RowCount() const
-{
-    return Cells->rowCount();
-}
-
-void TDrawGrid::SetRowCount(int rows)
-{
-    Cells->setRowCount(std::max(0, rows));
-}
-
-int TDrawGrid::CurrentRow() const
-{
-    return currentIndex().isValid() ? currentIndex().row() : -1;
-}
-
-void TDrawGrid::SetCurrentRow(int row)
-{
-    if (row < 0 || row >= RowCount()) return;
-    setCurrentIndex(Cells->index(row, 0));
-    selectRow(row);
-}
 
 // ---------------------------------------------------------------------------
 // TQMMapFrame: layout
@@ -177,6 +78,7 @@ TQMMapFrame::TQMMapFrame(QWidget* parent) : QWidget(parent)
     mapLayout->addWidget(ToolBar2);
 
     Splitter1 = new QSplitter(Qt::Horizontal, this);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
     Splitter1->addWidget(CtrlPanel);
     Splitter1->addWidget(MapPanel);
     Splitter1->setStretchFactor(0, 0);
@@ -220,7 +122,7 @@ QAction* TQMMapFrame::MakeAction(QObject* owner, const QString& name, const QStr
     auto* action = new QAction(name, owner);
     action->setObjectName(name);
     SetHint(*action, hint);
-    connect(action, &QAction::triggered, this, [this, handler = std::move(handler)]() { Guarded(handler); });
+    connect(action, &QAction::triggered, this, [this, handler = std::move(handler)]() { RunGuarded(this, handler); });
     return action;
 }
 
@@ -314,13 +216,13 @@ void TQMMapFrame::BuildPages()
 
     // The check of a row follows the user; programmatic fills block signals.
     connect(LayersList, &QListWidget::itemChanged, this,
-            [this](QListWidgetItem* item) { Guarded([this, item]() { LayersListItemChanged(item); }); });
+            [this](QListWidgetItem* item) { RunGuarded(this, [this, item]() { LayersListItemChanged(item); }); });
     connect(LayersList, &QListWidget::itemSelectionChanged, this, [this]() {
         LayersListClick();
         UpdateActions();
     });
     connect(GR_legend, &QTableView::clicked, this, [this]() { GR_legendClick(); });
-    connect(PageControl1, &QTabWidget::currentChanged, this, [this]() { Guarded([this]() { PageControl1Change(); }); });
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this]() { RunGuarded(this, [this]() { PageControl1Change(); }); });
     GR_legend->installEventFilter(this);
     RSTR_legend->installEventFilter(this);
 }
@@ -390,7 +292,7 @@ void TQMMapFrame::SetupFrame(QWidget* ownerForm, const LumivarSettings& settings
     MapPanel->layout()->addWidget(View);
 
     Doc = std::make_unique<TQMMapDoc>();
-    Doc->SetOwner(ownerForm);
+    OwnerForm = ownerForm;
     Doc->SetRootFolder(settings.CommonRoot);
     Doc->SetPaletteDefaults(settings.SymbolFolder, settings.DefPalette);
 
@@ -403,11 +305,6 @@ void TQMMapFrame::SetupFrame(QWidget* ownerForm, const LumivarSettings& settings
     View->SetStatusBar(statusBar, 1);
     Loaded = false;
     FullScreenOn = false;
-}
-
-void TQMMapFrame::Guarded(const std::function<void()>& command)
-{
-    RunGuarded(this, command);
 }
 
 // ---------------------------------------------------------------------------
@@ -655,7 +552,7 @@ void TQMMapFrame::LProperitiesExecute()
         Ui().Beep();
         return;
     }
-    if (Doc->EditLayerProperties(ToStd(RowPath(row)), View) && PageControl1->currentIndex() == kLegendPage)
+    if (EditLayerProperties(*Doc, ToStd(RowPath(row)), OwnerForm, View) && PageControl1->currentIndex() == kLegendPage)
         GR_legend->viewport()->update();
 }
 
@@ -811,25 +708,9 @@ void TQMMapFrame::TabSheet3Resize()
 void TQMMapFrame::GR_legendDrawCell(QPainter& painter, int column, int row, const QRect& cell)
 {
     if (row < 0 || row >= LayersList->count()) return;
-    const TCellEdges edges(cell);
-    const QPoint textAt(edges.Left + kCellDx, edges.Mid() + 4);
     LegendObject legend;
-    painter.setPen(QPen(Qt::black));
-    if (!LegendInfoOf(row, legend)) {
-        if (column == 0) {
-            painter.drawLine(edges.Left + kCellDx, edges.Top + kCellDy, edges.Right - kCellDx, edges.Bottom - kCellDy);
-            painter.drawLine(edges.Right - kCellDx, edges.Top + kCellDy, edges.Left + kCellDx, edges.Bottom - kCellDy);
-        } else {
-            painter.drawText(textAt, QStringLiteral("This layer has objects with different styles"));
-        }
-        return;
-    }
-    if (column == 1) {
-        painter.drawText(textAt, FromStd(legend.Title));
-        return;
-    }
-    painter.fillRect(cell, Qt::white);
-    DrawLegendStyle(painter, legend, cell);
+    if (LegendInfoOf(row, legend)) DrawLayerLegendCell(painter, column, legend, cell);
+    else DrawMixedStylesCell(painter, column, cell);
 }
 
 // A row whose legend cannot be built (a layer that breaks the document's
@@ -843,48 +724,8 @@ bool TQMMapFrame::LegendInfoOf(int row, LegendObject& legend) const
     }
 }
 
-void TQMMapFrame::DrawLegendStyle(QPainter& painter, const LegendObject& legend, const QRect& cell)
-{
-    const TCellEdges edges(cell);
-    const int mid = edges.Mid();
-    switch (legend.StyleKind) {
-    case 1: {
-        TPointSymbols symbols;
-        symbols.Draw(painter, QPoint((edges.Left + edges.Right) / 2, mid), legend.Style.As<TPointStyle>());
-        break;
-    }
-    case 2:
-        painter.setPen(PenFromLogPen(legend.Style.As<TLineStyle>()));
-        painter.drawLine(edges.Left + kCellDx, mid, edges.Right - kCellDx, mid);
-        break;
-    case 3: {
-        const TAreaStyle style = legend.Style.As<TAreaStyle>();
-        painter.setPen(PenFromLogPen(style.Outline));
-        painter.setBrush(BrushFromLogBrush(style.Brush));
-        if (style.Brush.lbStyle == BS_HATCHED) {
-            painter.setBackgroundMode(style.BackMode == OPAQUE ? Qt::OpaqueMode : Qt::TransparentMode);
-            painter.setBackground(ColorRefToQColor(style.BackColor));
-        }
-        painter.drawRect(edges.Inset());
-        break;
-    }
-    default:
-        break;
-    }
-}
-
 void TQMMapFrame::RSTR_legendDrawCell(QPainter& painter, int column, int row, const QRect& cell)
 {
     if (row < 0 || static_cast<std::size_t>(row) >= LegendRows.size()) return;
-    const TColorValue& value = LegendRows[static_cast<std::size_t>(row)];
-    const TCellEdges edges(cell);
-    if (column == 0) {
-        const QColor colour = RgbQuadToQColor(value.Color);
-        painter.setPen(QPen(colour, 2));
-        painter.setBrush(colour);
-        painter.drawRect(edges.Inset());
-    } else {
-        painter.setPen(QPen(Qt::black));
-        painter.drawText(QPoint(edges.Left + kCellDx, edges.Mid() + 4), FromStd(value.Text));
-    }
+    DrawRasterValueCell(painter, column, LegendRows[static_cast<std::size_t>(row)], cell);
 }

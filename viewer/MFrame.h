@@ -5,7 +5,6 @@
 // keeps the check-list row for row in step with the document's layers: row
 // i always shows layer i, addressed by its file path.
 #include <QString>
-#include <QTableView>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -17,34 +16,13 @@ class QListWidget;
 class QListWidgetItem;
 class QPainter;
 class QSplitter;
-class QStandardItemModel;
 class QTabWidget;
 class QToolBar;
+class TDrawGrid;
 class TLayerList;
 class TQMMapDoc;
 class TQMMapView;
 class TStatusPanels;
-
-// A grid whose cells are painted by its owner: two columns, no headers,
-// whole rows selected.
-class TDrawGrid : public QTableView {
-    Q_OBJECT
-public:
-    using TDrawCell = std::function<void(QPainter& painter, int column, int row, const QRect& cell)>;
-    explicit TDrawGrid(QWidget* parent = nullptr);
-    void SetDrawCell(TDrawCell drawCell) { DrawCell = std::move(drawCell); }
-    void Draw(QPainter& painter, int column, int row, const QRect& cell) const;
-
-    int RowCount() const;
-    void SetRowCount(int rows);
-    // -1 when no row is current.
-    int CurrentRow() const;
-    void SetCurrentRow(int row);
-
-private:
-    QStandardItemModel* Cells = nullptr;
-    TDrawCell DrawCell;
-};
 
 class TQMMapFrame : public QWidget {
     Q_OBJECT
@@ -111,18 +89,6 @@ public:
     const QString& GetLegendLayerName() const { return LegendLayerName; }
     const TColorValueArray& GetLegendRows() const { return LegendRows; }
 
-    // The parts, named as the layout names them; owned by the frame.
-    QWidget* CtrlPanel = nullptr;
-    QToolBar* ToolBar1 = nullptr;
-    QAction* LFreeze = nullptr;
-    QTabWidget* PageControl1 = nullptr;
-    QListWidget* LayersList = nullptr;
-    TDrawGrid* GR_legend = nullptr;
-    TDrawGrid* RSTR_legend = nullptr;
-    QSplitter* Splitter1 = nullptr;
-    QWidget* MapPanel = nullptr;
-    QToolBar* ToolBar2 = nullptr;
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -131,8 +97,6 @@ private:
     void BuildPages();
     void BuildMapTools();
     QAction* MakeAction(QObject* owner, const QString& name, const QString& hint, std::function<void()> handler);
-    // Runs a command; a QMError or any other failure ends up in an "Error" box.
-    void Guarded(const std::function<void()>& command);
 
     int SelectedRow() const;
     QString RowPath(int row) const;
@@ -145,10 +109,25 @@ private:
     void GR_legendClick();
     void InvalidateView();
     bool LegendInfoOf(int row, LegendObject& legend) const;
-    void DrawLegendStyle(QPainter& painter, const LegendObject& legend, const QRect& cell);
+
+    // The parts, named as the layout names them (tests find them by these
+    // object names); owned by the frame.
+    QWidget* CtrlPanel = nullptr;
+    QToolBar* ToolBar1 = nullptr;
+    QAction* LFreeze = nullptr;
+    QTabWidget* PageControl1 = nullptr;
+    QListWidget* LayersList = nullptr;
+    TDrawGrid* GR_legend = nullptr;
+    TDrawGrid* RSTR_legend = nullptr;
+    QSplitter* Splitter1 = nullptr;
+    QWidget* MapPanel = nullptr;
+    QToolBar* ToolBar2 = nullptr;
+    QToolBar* ToolBar1Row2 = nullptr;
+    TQMMapView* View = nullptr; // owned by MapPanel
 
     std::unique_ptr<TQMMapDoc> Doc;
-    TQMMapView* View = nullptr; // owned by MapPanel
+    // The child window that owns the layer dialogs.
+    QWidget* OwnerForm = nullptr;
     LumivarSettings SettingsCopy;
     std::unique_ptr<TLayerList> FrozenLayers;
     std::unique_ptr<TLayerList> CommonLayers; // nothing fills it
@@ -158,5 +137,4 @@ private:
     QString LegendLayerName;
     TColorValueArray LegendRows;
     QString FrameCaption;
-    QToolBar* ToolBar1Row2 = nullptr;
 };

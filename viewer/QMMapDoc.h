@@ -17,7 +17,6 @@
 #include "geodata/QMLayers.h"
 #include "viewer/MDoc.h"
 
-class QWidget;
 class TIniFile;
 
 class TQMMapDoc : public TMDoc {
@@ -26,9 +25,6 @@ public:
     // Releases the owned layers; never throws.
     ~TQMMapDoc() override;
 
-    // The child window that owns the layer dialogs; the document only keeps it.
-    void SetOwner(QWidget* owner) { Owner = owner; }
-    QWidget* GetOwner() const { return Owner; }
     void SetRootFolder(std::string folder) { RootFolder = std::move(folder); }
     const std::string& GetRootFolder() const { return RootFolder; }
     void SetPaletteDefaults(std::string folder, std::string fileName);
@@ -83,14 +79,6 @@ public:
     // Swaps the layer with the one `delta` places away; a target outside the
     // list raises ERangeError and changes nothing.
     void MoveLayer(std::string_view path, std::int32_t delta);
-    // The modal properties dialog of the layer with that path, owned by
-    // Owner: the raster dialog changes the raster itself; after OK the
-    // vector dialog's custom set is stored in the layer and `view` repaints.
-    // True when the dialog closed with OK. It needs the windows, so it is
-    // built with the layer dialogs (QMMapDocDialogs.cpp), not with the rest
-    // of the document.
-    bool EditLayerProperties(std::string_view path, QWidget* view);
-
     // Reads the layer sections, then "layers_seq" and "layers_visi". common
     // marks every layer read as common and frozen, not owned. A failure
     // releases the layers this call added and passes on.
@@ -114,7 +102,6 @@ private:
     std::int32_t WalkCursor = 0;
     TDoubleRect Extent;
     bool ExtentValid = false;
-    QWidget* Owner = nullptr;
     std::string RootFolder;
     std::string PaletteFolder; // with its trailing separator when set
     std::string DefaultPalette;

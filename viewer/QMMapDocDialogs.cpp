@@ -1,6 +1,5 @@
-// The document's one operation that opens windows: the layer properties
-// dialogs. It lives apart from QMMapDoc.cpp so that the document itself
-// builds and is tested without Qt.
+#include "viewer/QMMapDocDialogs.h"
+
 #include <QAbstractScrollArea>
 
 #include "viewer/LRPropDialog.h"
@@ -31,18 +30,18 @@ void StoreCustomSet(VectorLayer& vector, const TStyleSet& set, bool useCustom)
 
 } // namespace
 
-bool TQMMapDoc::EditLayerProperties(std::string_view path, QWidget* view)
+bool EditLayerProperties(TQMMapDoc& doc, std::string_view path, QWidget* owner, QWidget* view)
 {
-    Layer* layer = LayerByName(path);
+    Layer* layer = doc.LayerByName(path);
     if (!layer) return false;
     if (layer->Kind == lkRaster) {
-        TLRPropDlg dialog(Owner);
+        TLRPropDlg dialog(owner);
         dialog.SetEditedLayer(layer);
         dialog.SetMapView(view);
         return dialog.exec() == QDialog::Accepted;
     }
     if (layer->Kind != lkVector || !layer->Vector) return false;
-    TLVPropDlg dialog(Owner);
+    TLVPropDlg dialog(owner);
     dialog.SetLayerFileName(layer->FileName);
     dialog.SetVectorData(layer->Vector.get());
     dialog.SetMapView(view);

@@ -18,6 +18,7 @@
 #include "platform/FileNames.h"
 #include "platform/qt/AppEvents.h"
 #include "platform/qt/ErrorReport.h"
+#include "platform/qt/FormParts.h"
 #include "platform/qt/ScreenCursors.h"
 #include "platform/qt/UiServices.h"
 #include "viewer/ABOUT.h"
@@ -43,15 +44,6 @@ const char* const kCompositionSaveFilter = "QM Composition Files(*.qmc)|*.qmc|Al
 // The names of the commands that need a map window.
 const char* const kChildActions[] = {"SaveMap", "SaveMapAs", "CloseMap", "Fit",      "Magnitude", "Diminish",
                                      "Redraw",  "ZoomState", "Pan",      "ZState",   "SaveToFile"};
-
-// The two parts of a "short|long" hint: the tool tip and the status tip.
-void SetHint(QAction& action, const QString& hint)
-{
-    if (hint.isEmpty()) return;
-    const qsizetype bar = hint.indexOf('|');
-    action.setToolTip(bar < 0 ? hint : hint.left(bar));
-    action.setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
-}
 
 // The viewer's settings of the current user.
 const char* const kOrganisation = "Quillmere";
@@ -111,7 +103,7 @@ QAction* TQMVForm::MakeAction(const QString& name, const QString& caption, const
     auto* action = new QAction(caption, this);
     action->setObjectName(name);
     SetHint(*action, hint);
-    connect(action, &QAction::triggered, this, [this, handler = std::move(handler)]() { Guarded(handler); });
+    connect(action, &QAction::triggered, this, [this, handler = std::move(handler)]() { RunGuarded(this, handler); });
     return action;
 }
 
@@ -243,11 +235,6 @@ void TQMVForm::UpdateActions()
     for (const char* name : kChildActions) FormAction(QString::fromLatin1(name))->setEnabled(isChild);
 }
 
-void TQMVForm::Guarded(const std::function<void()>& command)
-{
-    RunGuarded(this, command);
-}
-
 // ---------------------------------------------------------------------------
 // Map windows
 
@@ -344,7 +331,7 @@ bool TQMVForm::event(QEvent* event)
         return true;
     case QEvent::WindowActivate: {
         const bool result = QMainWindow::event(event);
-        Guarded([this]() { FormActivate(); });
+        RunGuarded(this, [this]() { FormActivate(); });
         return result;
     }
     default:
@@ -366,7 +353,7 @@ bool TQMVForm::eventFilter(QObject* watched, QEvent* event)
     if (watched == QCoreApplication::instance() && event->type() >= WM_MAPZOOMSTATE &&
         event->type() <= WM_MAPRASTERCHANGED) {
         bool handled = false;
-        Guarded([&]() { handled = AppMessage(*event); });
+        RunGuarded(this, [&]() { handled = AppMessage(*event); });
         return handled;
     }
     return QMainWindow::eventFilter(watched, event);

@@ -92,7 +92,6 @@ private:
                         std::function<void()> handler);
     // Enabling of the commands that need a map window, decided in one place.
     void UpdateActions();
-    void Guarded(const std::function<void()>& command);
     TQMMap2* NewChild();
     TQMMap2* OpenInNewChild(const std::function<void(TQMMapFrame&)>& open);
     void ToggleMode(std::uint8_t mode, void (TQMMapFrame::*setMode)(bool));

@@ -2,14 +2,19 @@
 // What the window tests of Lumivar share: the recording dialogs, settings
 // kept in a scratch folder, and small Albers layers and compositions.
 #include <QApplication>
+#include <QListWidget>
 #include <QSettings>
+#include <QSplitter>
+#include <QTabWidget>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "DialogDriving.h"
 #include "MapFiles.h"
 #include "RecordingUi.h"
+#include "viewer/DrawGrid.h"
 
 namespace lumivartest {
 
@@ -55,5 +60,13 @@ protected:
     RecordingUi* Recorded = nullptr;
     std::unique_ptr<RecordingUi::Guard> UiGuard;
 };
+
+// The map frame's parts, found by the object names its layout gives them.
+inline QWidget* CtrlPanel(const QWidget& frame) { return dialogtest::Named<QWidget>(frame, "CtrlPanel"); }
+inline QTabWidget* PageControl1(const QWidget& frame) { return dialogtest::Named<QTabWidget>(frame, "PageControl1"); }
+inline QListWidget* LayersList(const QWidget& frame) { return dialogtest::Named<QListWidget>(frame, "LayersList"); }
+inline TDrawGrid* GR_legend(const QWidget& frame) { return dialogtest::Named<TDrawGrid>(frame, "GR_legend"); }
+inline TDrawGrid* RSTR_legend(const QWidget& frame) { return dialogtest::Named<TDrawGrid>(frame, "RSTR_legend"); }
+inline QSplitter* Splitter1(const QWidget& frame) { return dialogtest::Named<QSplitter>(frame, "Splitter1"); }
 
 } // namespace lumivartest

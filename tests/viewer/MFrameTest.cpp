@@ -47,17 +47,17 @@ protected:
     void ExpectRowsMirrorDocument() const
     {
         const TQMMapDoc& doc = Frame->Document();
-        ASSERT_EQ(Frame->LayersList->count(), doc.LayerCount());
+        ASSERT_EQ(LayersList(*Frame)->count(), doc.LayerCount());
         for (int i = 0; i < doc.LayerCount(); ++i) {
             const Layer& layer = *doc.Layers().Items(i);
-            const QListWidgetItem* item = Frame->LayersList->item(i);
+            const QListWidgetItem* item = LayersList(*Frame)->item(i);
             EXPECT_EQ(item->text().toStdString(), ExtractFileName(layer.FileName)) << "row " << i;
             EXPECT_EQ(item->checkState() == Qt::Checked, layer.Visible != 0) << "row " << i;
         }
-        EXPECT_EQ(Frame->GR_legend->RowCount(), doc.LayerCount());
+        EXPECT_EQ(GR_legend(*Frame)->RowCount(), doc.LayerCount());
     }
     bool Enabled(const char* action) const { return Frame->FrameAction(QString::fromLatin1(action))->isEnabled(); }
-    void Select(int row) const { Frame->LayersList->setCurrentRow(row); }
+    void Select(int row) const { LayersList(*Frame)->setCurrentRow(row); }
     QStringList MessageTexts() const
     {
         QStringList texts;
@@ -80,10 +80,10 @@ TEST_F(MapFrame, LayersOfEachKindAreAddedOnTopAsCheckedRows)
 {
     AddThreeLayers();
     EXPECT_TRUE(Recorded->Messages.empty()) << MessageTexts().join("\n").toStdString();
-    ASSERT_EQ(Frame->LayersList->count(), 3);
-    EXPECT_EQ(Frame->LayersList->item(0)->text(), "roads.mif");
-    EXPECT_EQ(Frame->LayersList->item(1)->text(), "fields.vct");
-    EXPECT_EQ(Frame->LayersList->item(2)->text(), "terrain.rst");
+    ASSERT_EQ(LayersList(*Frame)->count(), 3);
+    EXPECT_EQ(LayersList(*Frame)->item(0)->text(), "roads.mif");
+    EXPECT_EQ(LayersList(*Frame)->item(1)->text(), "fields.vct");
+    EXPECT_EQ(LayersList(*Frame)->item(2)->text(), "terrain.rst");
     ExpectRowsMirrorDocument();
     EXPECT_EQ(Frame->Caption(), "terrain");
 }
@@ -95,7 +95,7 @@ TEST_F(MapFrame, TheSameFileInAnotherLetterCaseIsIgnored)
     std::string upper = path;
     upper.replace(upper.size() - 11, 11, "TERRAIN.RST");
     Frame->AddLayerFile(QString::fromStdString(upper));
-    EXPECT_EQ(Frame->LayersList->count(), 1);
+    EXPECT_EQ(LayersList(*Frame)->count(), 1);
     EXPECT_TRUE(Recorded->Messages.empty());
 }
 
@@ -121,7 +121,7 @@ TEST_F(MapFrame, NamesThatAreNoLayerFilesGiveTheirMessages)
         EXPECT_EQ(Recorded->Messages[0].Caption, "Error") << row.Name;
         EXPECT_EQ(Recorded->Messages[0].Text, row.Message) << row.Name;
         EXPECT_EQ(Recorded->Messages[0].Icon, TMsgIcon::Error) << row.Name;
-        EXPECT_EQ(Frame->LayersList->count(), 0) << row.Name;
+        EXPECT_EQ(LayersList(*Frame)->count(), 0) << row.Name;
     }
 }
 
@@ -139,7 +139,7 @@ TEST_F(MapFrame, UpDownAndDeleteKeepRowsAndLayersInStep)
 {
     AddThreeLayers();
     // Nothing selected: only adding is possible.
-    Frame->LayersList->clearSelection();
+    LayersList(*Frame)->clearSelection();
     Frame->UpdateActions();
     EXPECT_FALSE(Enabled("LayerUP"));
     EXPECT_FALSE(Enabled("LayerDown"));
@@ -153,24 +153,24 @@ TEST_F(MapFrame, UpDownAndDeleteKeepRowsAndLayersInStep)
     EXPECT_TRUE(Enabled("LayerDelete"));
     Frame->FrameAction("LayerDown")->trigger();
     ExpectRowsMirrorDocument();
-    EXPECT_EQ(Frame->LayersList->item(1)->text(), "roads.mif");
-    EXPECT_EQ(Frame->LayersList->currentRow(), 1);
+    EXPECT_EQ(LayersList(*Frame)->item(1)->text(), "roads.mif");
+    EXPECT_EQ(LayersList(*Frame)->currentRow(), 1);
     EXPECT_EQ(Frame->Caption(), "fields");
 
     Frame->FrameAction("LayerDown")->trigger();
     ExpectRowsMirrorDocument();
-    EXPECT_EQ(Frame->LayersList->item(2)->text(), "roads.mif");
+    EXPECT_EQ(LayersList(*Frame)->item(2)->text(), "roads.mif");
     EXPECT_FALSE(Enabled("LayerDown"));
     EXPECT_TRUE(Enabled("LayerUP"));
 
     Frame->FrameAction("LayerUP")->trigger();
     ExpectRowsMirrorDocument();
-    EXPECT_EQ(Frame->LayersList->item(1)->text(), "roads.mif");
+    EXPECT_EQ(LayersList(*Frame)->item(1)->text(), "roads.mif");
 
     Frame->FrameAction("LayerDelete")->trigger();
     ExpectRowsMirrorDocument();
-    EXPECT_EQ(Frame->LayersList->count(), 2);
-    EXPECT_TRUE(Frame->LayersList->selectedItems().isEmpty());
+    EXPECT_EQ(LayersList(*Frame)->count(), 2);
+    EXPECT_TRUE(LayersList(*Frame)->selectedItems().isEmpty());
     EXPECT_FALSE(Enabled("LayerDelete"));
     EXPECT_TRUE(Recorded->Messages.empty());
 }
@@ -185,16 +185,16 @@ TEST_F(MapFrame, ACommonLayerIsNotDeleted)
     EXPECT_EQ(Recorded->Messages[0].Caption, "Stop");
     EXPECT_EQ(Recorded->Messages[0].Text, "You cannot delete common layer");
     EXPECT_EQ(Recorded->Messages[0].Icon, TMsgIcon::Information);
-    EXPECT_EQ(Frame->LayersList->count(), 3);
+    EXPECT_EQ(LayersList(*Frame)->count(), 3);
     ExpectRowsMirrorDocument();
 }
 
 TEST_F(MapFrame, ACheckBoxSetsTheVisibilityOfItsLayer)
 {
     AddThreeLayers();
-    Frame->LayersList->item(1)->setCheckState(Qt::Unchecked);
+    LayersList(*Frame)->item(1)->setCheckState(Qt::Unchecked);
     EXPECT_EQ(Frame->Document().Layers().Items(1)->Visible, 0);
-    Frame->LayersList->item(1)->setCheckState(Qt::Checked);
+    LayersList(*Frame)->item(1)->setCheckState(Qt::Checked);
     EXPECT_EQ(Frame->Document().Layers().Items(1)->Visible, 1);
     ExpectRowsMirrorDocument();
 }
@@ -202,7 +202,7 @@ TEST_F(MapFrame, ACheckBoxSetsTheVisibilityOfItsLayer)
 TEST_F(MapFrame, PropertiesWithoutASelectionBeep)
 {
     AddThreeLayers();
-    Frame->LayersList->clearSelection();
+    LayersList(*Frame)->clearSelection();
     Frame->LProperitiesExecute();
     EXPECT_EQ(Recorded->Beeps, 1);
     Select(0);
@@ -245,7 +245,7 @@ TEST_F(MapFrame, AFileWithoutVersionIsNoCompositionAndChangesNothing)
     } catch (const QMError& error) {
         EXPECT_EQ(std::string(error.what()), "File " + qmc + " is not Lumivar composition.");
     }
-    EXPECT_EQ(Frame->LayersList->count(), 3);
+    EXPECT_EQ(LayersList(*Frame)->count(), 3);
     ExpectRowsMirrorDocument();
 }
 
@@ -259,24 +259,24 @@ TEST_F(MapFrame, FrozenLayersOfTheFirstCompositionStayOnTopOfTheSecond)
     const std::string second = Composition("second.qmc", {"fields.vct", "rivers.mif"},
                                            "[layers_seq]\r\nseq1=fields\r\nseq2=rivers\r\n");
     Frame->OpenComposition(QString::fromStdString(first), false);
-    Frame->LFreeze->setChecked(true);
+    Frame->FrameAction("LFreeze")->setChecked(true);
     Frame->OpenComposition(QString::fromStdString(second), false);
     ExpectRowsMirrorDocument();
     QStringList rows;
-    for (int i = 0; i < Frame->LayersList->count(); ++i) rows << Frame->LayersList->item(i)->text();
+    for (int i = 0; i < LayersList(*Frame)->count(); ++i) rows << LayersList(*Frame)->item(i)->text();
     EXPECT_EQ(rows, QStringList({"roads.mif", "terrain.rst", "rivers.mif", "fields.vct"}));
 
     // Without the freeze, the next composition replaces all of them.
-    Frame->LFreeze->setChecked(false);
+    Frame->FrameAction("LFreeze")->setChecked(false);
     Frame->OpenComposition(QString::fromStdString(first), false);
     ExpectRowsMirrorDocument();
-    EXPECT_EQ(Frame->LayersList->count(), 2);
+    EXPECT_EQ(LayersList(*Frame)->count(), 2);
 }
 
 TEST_F(MapFrame, RasterValuesFollowTheSelectedRasterOnly)
 {
     AddThreeLayers(); // rows: roads, fields, terrain
-    Frame->PageControl1->setCurrentIndex(TQMMapFrame::kRasterValuesPage);
+    PageControl1(*Frame)->setCurrentIndex(TQMMapFrame::kRasterValuesPage);
     EXPECT_TRUE(Frame->GetLegendRows().empty());
 
     Select(2);
@@ -285,7 +285,7 @@ TEST_F(MapFrame, RasterValuesFollowTheSelectedRasterOnly)
     const TIdrisiRST& raster = *Frame->Document().Layers().Items(2)->Raster->Image;
     EXPECT_EQ(Frame->GetLegendRows().size(), raster.GetLegend().size());
     EXPECT_FALSE(Frame->GetLegendRows().empty());
-    EXPECT_EQ(Frame->RSTR_legend->RowCount(), static_cast<int>(raster.GetLegend().size()));
+    EXPECT_EQ(RSTR_legend(*Frame)->RowCount(), static_cast<int>(raster.GetLegend().size()));
 
     Select(0);
     Frame->RefreshRasterLegend();
@@ -446,7 +446,7 @@ TEST_F(MapFrame, RasterValueCellsShowTheirColour)
 {
     Frame->AddLayerFile(QString::fromStdString(Raster("terrain")));
     Select(0);
-    Frame->PageControl1->setCurrentIndex(TQMMapFrame::kRasterValuesPage);
+    PageControl1(*Frame)->setCurrentIndex(TQMMapFrame::kRasterValuesPage);
     ASSERT_FALSE(Frame->GetLegendRows().empty());
     const TColorValue& first = Frame->GetLegendRows()[0];
     const QImage swatch = PaintCell(*Frame, false, 0, 0);
@@ -458,13 +458,13 @@ TEST_F(MapFrame, FullScreenCollapsesThePanelAndComesBack)
 {
     Frame->show();
     AddThreeLayers();
-    const int width = Frame->CtrlPanel->width();
+    const int width = CtrlPanel(*Frame)->width();
     Frame->FullScreenExecute();
     EXPECT_TRUE(Frame->IsFullScreen());
-    EXPECT_EQ(Frame->Splitter1->sizes().value(0), 0);
+    EXPECT_EQ(Splitter1(*Frame)->sizes().value(0), 0);
     Frame->FullScreenExecute();
     EXPECT_FALSE(Frame->IsFullScreen());
-    EXPECT_EQ(Frame->Splitter1->sizes().value(0), width);
+    EXPECT_EQ(Splitter1(*Frame)->sizes().value(0), width);
 }
 
 TEST_F(MapFrame, FileBaseNameDropsFolderAndLastExtension)
@@ -480,12 +480,12 @@ TEST_F(MapFrame, TheSampleCompositionShowsARasterAndBothVectorLayers)
     EXPECT_TRUE(Recorded->Messages.empty()) << MessageTexts().join("\n").toStdString();
     ExpectRowsMirrorDocument();
     QStringList rows;
-    for (int i = 0; i < Frame->LayersList->count(); ++i) rows << Frame->LayersList->item(i)->text();
+    for (int i = 0; i < LayersList(*Frame)->count(); ++i) rows << LayersList(*Frame)->item(i)->text();
     EXPECT_EQ(rows, QStringList({"rivers.mif", "fields.vct", "terrain.rst"}));
 
     // Five terrain categories, named from the header.
-    Frame->LayersList->setCurrentRow(2);
-    Frame->PageControl1->setCurrentIndex(TQMMapFrame::kRasterValuesPage);
+    LayersList(*Frame)->setCurrentRow(2);
+    PageControl1(*Frame)->setCurrentIndex(TQMMapFrame::kRasterValuesPage);
     ASSERT_EQ(Frame->GetLegendRows().size(), 5u);
     EXPECT_EQ(Frame->GetLegendRows()[0].Text, "1 : Lowland");
     EXPECT_EQ(Frame->GetLegendRows()[4].Text, "5 : Peaks");
@@ -531,10 +531,10 @@ TEST_F(MapFrame, PropertiesWriteTheVectorStyleBackAndRepaintTheLegend)
     AddThreeLayers();
     Frame->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Frame.get()));
-    Frame->PageControl1->setCurrentIndex(TQMMapFrame::kLegendPage);
+    PageControl1(*Frame)->setCurrentIndex(TQMMapFrame::kLegendPage);
     Select(0);
     QApplication::processEvents();
-    TPaintWatch legend(Frame->GR_legend->viewport());
+    TPaintWatch legend(GR_legend(*Frame)->viewport());
     dialogtest::WhenModalShows([](QWidget* dialog) {
         dialogtest::Named<QRadioButton>(*dialog, "DrawParams")->click();
         dialogtest::Type(dialogtest::Named<QLineEdit>(*dialog, "Transparency"), "90");

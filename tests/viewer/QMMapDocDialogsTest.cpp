@@ -11,6 +11,7 @@
 #include "viewer/LRPropDialog.h"
 #include "viewer/LVPropDialog.h"
 #include "viewer/QMMapDoc.h"
+#include "viewer/QMMapDocDialogs.h"
 
 using namespace dialogtest;
 
@@ -30,7 +31,6 @@ protected:
     void SetUp() override
     {
         std::tie(Recorded, UiGuard) = RecordingUi::Install();
-        Doc.SetOwner(&Owner);
         View.resize(40, 40);
         View.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&View));
@@ -67,6 +67,7 @@ protected:
             Click(Named(*modal, button));
         });
     }
+    bool Edit(const std::string& path) { return EditLayerProperties(Doc, path, &Owner, &View); }
     int PaintsAfterEvents()
     {
         QApplication::processEvents();
@@ -93,7 +94,7 @@ TEST_F(LayerPropertiesTest, CustomAreaStyleIsStoredWithItsKind)
         Type(Named<QLineEdit>(dialog, "Transparency"), "100");
     });
     // Paths compare without regard to case.
-    EXPECT_TRUE(Doc.EditLayerProperties(QString::fromStdString(layer.FileName).toUpper().toStdString(), &View));
+    EXPECT_TRUE(Edit(QString::fromStdString(layer.FileName).toUpper().toStdString()));
     EXPECT_EQ(DialogOwner, &Owner);
     const VectorLayer& v = *layer.Vector;
     EXPECT_EQ(v.UseCustom, 1);
@@ -109,7 +110,7 @@ TEST_F(LayerPropertiesTest, DefaultParametersKeepTheCustomStyleStored)
     layer.Vector->UseCustom = 1;
     layer.Vector->CustomOpacity = 77;
     Answer("OKbtn", [](QWidget& dialog) { Named<QRadioButton>(dialog, "DrawDefault")->click(); });
-    EXPECT_TRUE(Doc.EditLayerProperties(layer.FileName, &View));
+    EXPECT_TRUE(Edit(layer.FileName));
     EXPECT_EQ(layer.Vector->UseCustom, 0);
     EXPECT_EQ(layer.Vector->CustomOpacity, 77);
 }
@@ -121,7 +122,7 @@ TEST_F(LayerPropertiesTest, CancelKeepsTheLayer)
         Named<QRadioButton>(dialog, "DrawParams")->click();
         Type(Named<QLineEdit>(dialog, "Transparency"), "3");
     });
-    EXPECT_FALSE(Doc.EditLayerProperties(layer.FileName, &View));
+    EXPECT_FALSE(Edit(layer.FileName));
     EXPECT_EQ(layer.Vector->UseCustom, 0);
     EXPECT_EQ(layer.Vector->CustomOpacity, 255);
     EXPECT_EQ(layer.Vector->CustomKind, 0);
@@ -132,7 +133,7 @@ TEST_F(LayerPropertiesTest, LayerWithoutStyleKindWritesNothing)
     Layer& layer = AreaLayer();
     layer.Vector->DefaultKind = 0;
     Answer("OKbtn");
-    EXPECT_TRUE(Doc.EditLayerProperties(layer.FileName, &View));
+    EXPECT_TRUE(Edit(layer.FileName));
     EXPECT_EQ(layer.Vector->CustomKind, 0);
     EXPECT_EQ(layer.Vector->UseCustom, 0);
 }
@@ -143,7 +144,7 @@ TEST_F(LayerPropertiesTest, RasterDialogAppliesOnClose)
     const std::string path = Files.WriteRaster("dem", "plane", "m", 0, 3, 0, 2);
     Doc.Layers().AddRasterLayer(path, Files.Path("grey.qmp"), true, true, 1);
     Answer("OKBtn", [](QWidget& dialog) { Type(Named<QLineEdit>(dialog, "MaxDspVal"), "3"); });
-    EXPECT_TRUE(Doc.EditLayerProperties(path, &View));
+    EXPECT_TRUE(Edit(path));
     EXPECT_EQ(DialogOwner, &Owner);
     EXPECT_EQ(Doc.LayerByName(path)->Raster->Image->GetDisplayMax(), 3);
 }
@@ -151,6 +152,6 @@ TEST_F(LayerPropertiesTest, RasterDialogAppliesOnClose)
 TEST_F(LayerPropertiesTest, UnknownLayerOpensNothing)
 {
     AreaLayer();
-    EXPECT_FALSE(Doc.EditLayerProperties(Files.Path("other.vct"), &View));
+    EXPECT_FALSE(Edit(Files.Path("other.vct")));
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }

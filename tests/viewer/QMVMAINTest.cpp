@@ -171,8 +171,8 @@ TEST_F(MainWindow, RasterChangedRebuildsTheRasterLegendOfEveryFrame)
     QList<TQMMap2*> children = {Form->OpenLayerFile(QString::fromStdString(a)),
                                 Form->OpenLayerFile(QString::fromStdString(b))};
     for (TQMMap2* child : children) {
-        child->Frame().PageControl1->setCurrentIndex(TQMMapFrame::kRasterValuesPage);
-        child->Frame().LayersList->setCurrentRow(0);
+        PageControl1(child->Frame())->setCurrentIndex(TQMMapFrame::kRasterValuesPage);
+        LayersList(child->Frame())->setCurrentRow(0);
         EXPECT_TRUE(child->Frame().GetLegendRows().empty());
     }
     PostAppMessage(WM_MAPRASTERCHANGED);
@@ -252,7 +252,7 @@ TEST_F(MainWindow, OpenErrorsAreShownAndTheWindowStays)
               "Cannot open file " + Files.Path("missing.vdc") + ": No such file or directory");
     // Nothing of the broken composition stays.
     EXPECT_EQ(second->Frame().Document().LayerCount(), 0);
-    EXPECT_EQ(second->Frame().LayersList->count(), 0);
+    EXPECT_EQ(LayersList(second->Frame())->count(), 0);
     second->close(); // rows and document agree, so closing finds nothing amiss
     QCoreApplication::processEvents();
     EXPECT_EQ(Recorded->Messages.size(), 2u);
@@ -267,7 +267,7 @@ TEST_F(MainWindow, TheCommandLineFileOpensAtTheFirstActivationOnly)
     EXPECT_EQ(form.GetPendingFile().toStdString(), qmc);
     form.FormActivate();
     ASSERT_EQ(form.Children().size(), 1);
-    EXPECT_EQ(form.FirstChild()->Frame().LayersList->count(), 2); // a composition, extension in capitals
+    EXPECT_EQ(LayersList(form.FirstChild()->Frame())->count(), 2); // a composition, extension in capitals
     form.FormActivate();
     EXPECT_EQ(form.Children().size(), 1);
     EXPECT_TRUE(Recorded->Messages.empty());
@@ -292,7 +292,7 @@ TEST_F(MainWindow, OpenLayerAsksWithTheLayerFilter)
     EXPECT_EQ(Recorded->OpenRequests[0].Filter,
               "Idrisi rastr files (*.rst *.RST);;Mapinfo files (*.mif *.MIF);;Idrisi vector files (*.vct *.VCT)");
     ASSERT_EQ(Form->Children().size(), 1);
-    EXPECT_EQ(Form->FirstChild()->Frame().LayersList->count(), 1);
+    EXPECT_EQ(LayersList(Form->FirstChild()->Frame())->count(), 1);
     Form->FormAction("OpenLayer")->trigger(); // cancelled
     EXPECT_EQ(Form->Children().size(), 1);
 }
@@ -411,8 +411,8 @@ TEST_F(MainWindow, RasterPropertiesRebuildTheRasterLegend)
 {
     TQMMap2* child = Form->OpenLayerFile(QString::fromStdString(Raster("a")));
     TQMMapFrame& frame = child->Frame();
-    frame.LayersList->setCurrentRow(0);
-    frame.PageControl1->setCurrentIndex(TQMMapFrame::kRasterValuesPage);
+    LayersList(frame)->setCurrentRow(0);
+    PageControl1(frame)->setCurrentIndex(TQMMapFrame::kRasterValuesPage);
     QCoreApplication::processEvents();
     auto texts = [&frame]() {
         std::vector<std::string> rows;

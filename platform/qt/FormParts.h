@@ -1,0 +1,21 @@
+#pragma once
+// What forms of both programs do while they build their parts: give a part
+// the object name tests and the code find it by, and split an action's
+// "short|long" hint.
+#include <QString>
+
+class QAction;
+
+// Sets the object name of a freshly made part and hands it back, so that one
+// layout line makes and names it.
+template <class T>
+T* Named(T* part, const char* name)
+{
+    part->setObjectName(QString::fromLatin1(name));
+    return part;
+}
+
+// The two parts of a "short|long" hint: the tool tip before the bar, the
+// status tip after it; a hint without a bar serves as both. An empty hint
+// leaves the action as it is.
+void SetHint(QAction& action, const QString& hint);
