@@ -169,7 +169,8 @@ void TLVPropDlg::BuildHeader()
     NObjects->setReadOnly(true);
     DrawDefault = Named(new QRadioButton(QStringLiteral("Default parameters")), "DrawDefault");
     DrawParams = Named(new QRadioButton(QStringLiteral("Custom parameters")), "DrawParams");
-    connect(DrawDefault, &QRadioButton::clicked, this, [this]() { RunGuarded(this, [this]() { DrawDefaultClick(); }); });
+    connect(DrawDefault, &QRadioButton::clicked, this,
+            [this]() { RunGuarded(this, [this]() { DrawDefaultClick(); }); });
     connect(DrawParams, &QRadioButton::clicked, this, [this]() { RunGuarded(this, [this]() { DrawDefaultClick(); }); });
 }
 
@@ -203,7 +204,8 @@ QWidget* TLVPropDlg::BuildAreaSheet()
     AreaFillShape = new TStyleSwatch(QStringLiteral("AreaFillShape"));
     AreaFillShape->SetOutlined(true);
     AreaFillShape->setMinimumSize(64, 40);
-    connect(AreaFillShape, &TStyleSwatch::Pressed, this, [this]() { RunGuarded(this, [this]() { AreaFillShapeMouseDown(); }); });
+    connect(AreaFillShape, &TStyleSwatch::Pressed, this,
+            [this]() { RunGuarded(this, [this]() { AreaFillShapeMouseDown(); }); });
     TransLab1 = Named(new QLabel(QStringLiteral("Transparency (0 to 255)")), "TransLab1");
     TransLab2 = Named(new QLabel(QStringLiteral("0 - fully transparent")), "TransLab2");
     TransLab3 = Named(new QLabel(QStringLiteral("255 - fully non transparent")), "TransLab3");
@@ -235,7 +237,8 @@ QWidget* TLVPropDlg::BuildLineSheet()
     LabelLColor = Named(new QLabel(QStringLiteral("Color")), "LabelLColor");
     LineColor = new TStyleSwatch(QStringLiteral("LineColor"));
     LineColor->SetOutlined(true);
-    connect(LineColor, &TStyleSwatch::Pressed, this, [this]() { RunGuarded(this, [this]() { LineColorMouseDown(); }); });
+    connect(LineColor, &TStyleSwatch::Pressed, this,
+            [this]() { RunGuarded(this, [this]() { LineColorMouseDown(); }); });
 
     auto* layout = new QGridLayout(sheet);
     layout->addWidget(LineStyle, 0, 0, 1, 2);

@@ -6,7 +6,6 @@
 // copies; the caller writes the custom set back after OK.
 #include <QDialog>
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include "geodata/QMMapDecl.h"

@@ -222,7 +222,8 @@ void TQMMapFrame::BuildPages()
         UpdateActions();
     });
     connect(GR_legend, &QTableView::clicked, this, [this]() { GR_legendClick(); });
-    connect(PageControl1, &QTabWidget::currentChanged, this, [this]() { RunGuarded(this, [this]() { PageControl1Change(); }); });
+    connect(PageControl1, &QTabWidget::currentChanged, this,
+            [this]() { RunGuarded(this, [this]() { PageControl1Change(); }); });
     GR_legend->installEventFilter(this);
     RSTR_legend->installEventFilter(this);
 }
