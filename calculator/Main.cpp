@@ -20,7 +20,6 @@
 #include "calculator/Processing.h"
 #include "calculator/ReClass.h"
 #include "calculator/Settings.h"
-#include "platform/UiHooks.h"
 #include "platform/qt/UiServices.h"
 
 namespace {
@@ -160,14 +159,6 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
 {
     setWindowTitle("Rastello");
     setFont(QFont("Arial", 9));
-
-    // The raster reader shows the hourglass while it reads a header.
-    SetHourglassHook([](bool busy) {
-        if (busy)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-        else
-            QApplication::restoreOverrideCursor();
-    });
 
     StatusBar = statusBar();
     StatusBar->setObjectName("StatusBar");

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "calculator/Main.h"
+#include "platform/qt/QtEnvironment.h"
 
 namespace {
 
@@ -29,6 +30,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setOrganizationName("Quillmere");
     QApplication::setApplicationName("Rastello");
+    // The raster reader shows the hourglass while it reads a header.
+    SetEnvironment(QtEnvironment());
     TMainForm mainForm;
     mainForm.show();
     mainForm.CentreOnScreen();

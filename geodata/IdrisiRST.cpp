@@ -10,15 +10,13 @@
 #include <memory>
 
 #include "geodata/LangUnit.h"
-#include "platform/UiHooks.h"
 #include "platform/CheckedMath.h"
+#include "platform/Environment.h"
 #include "platform/FileDescriptor.h"
 #include "platform/FileNames.h"
 #include "platform/NumberText.h"
 #include "platform/RuntimeErrors.h"
 #include "platform/TextFile.h"
-
-TIdrisiRSTHooks IdrisiRSTHooks;
 
 namespace {
 
@@ -31,25 +29,20 @@ constexpr std::size_t kMaxRangeTextLength = 1000;
 // read per row, with the same cells.
 constexpr std::int64_t kReadBlockBytes = std::int64_t(1) << 22;
 
-// ---- hooks -------------------------------------------------------------
+// ---- environment -------------------------------------------------------
 
-// The hourglass of long reads is the shared one of platform/UiHooks.
+// The hourglass of long reads is the program's one (platform/Environment).
 using TWaitCursor = THourglass;
 
 std::string ProgramFolder()
 {
-    std::string folder = IdrisiRSTHooks.ProgramFolder ? IdrisiRSTHooks.ProgramFolder() : ExecutableFolder();
-    return IncludeTrailingPathDelimiter(folder);
-}
-
-char DecimalSeparator()
-{
-    return IdrisiRSTHooks.DecimalSeparator ? IdrisiRSTHooks.DecimalSeparator() : '.';
+    const std::string& folder = Environment().ProgramFolder;
+    return IncludeTrailingPathDelimiter(folder.empty() ? ExecutableFolder() : folder);
 }
 
 std::uint8_t Language()
 {
-    return IdrisiRSTHooks.Language ? IdrisiRSTHooks.Language() : GetLanguage(ExecutablePath());
+    return Environment().Language != 0 ? Environment().Language : GetLanguage(ExecutablePath());
 }
 
 // ---- files -------------------------------------------------------------
@@ -421,7 +414,7 @@ TPaletteChoice ResolvePaletteSpec(const std::string& spec)
 std::string FormatLegendNumber(double value)
 {
     std::string text = FormatFixed(value, 2);
-    std::replace(text.begin(), text.end(), '.', DecimalSeparator());
+    std::replace(text.begin(), text.end(), '.', Environment().DecimalSeparator);
     return text;
 }
 

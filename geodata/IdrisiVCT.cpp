@@ -9,7 +9,7 @@
 #include "platform/NumberText.h"
 #include "platform/RuntimeErrors.h"
 #include "platform/TextFile.h"
-#include "platform/UiHooks.h"
+#include "platform/Environment.h"
 
 namespace {
 

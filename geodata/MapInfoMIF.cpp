@@ -11,7 +11,7 @@
 #include "platform/FileNames.h"
 #include "platform/NumberText.h"
 #include "platform/RuntimeErrors.h"
-#include "platform/UiHooks.h"
+#include "platform/Environment.h"
 
 namespace {
 

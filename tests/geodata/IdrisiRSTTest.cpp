@@ -1,5 +1,4 @@
 #include "geodata/IdrisiRST.h"
-#include "platform/UiHooks.h"
 
 #include <array>
 #include <cmath>
@@ -15,6 +14,7 @@
 #include "platform/NumberText.h"
 #include "platform/RuntimeErrors.h"
 #include "tests/support/RasterFiles.h"
+#include "tests/support/TestEnvironment.h"
 
 namespace fs = std::filesystem;
 
@@ -40,18 +40,15 @@ std::uint32_t RampColor(int i)
     return (std::uint32_t(i) << 16) | (std::uint32_t(255 - i) << 8) | 7;
 }
 
+TEnvironment English()
+{
+    TEnvironment english;
+    english.Language = 1;
+    return english;
+}
+
 class RstTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        IdrisiRSTHooks = TIdrisiRSTHooks{};
-        IdrisiRSTHooks.Language = [] { return std::uint8_t(1); };
-    }
-    void TearDown() override
-    {
-        IdrisiRSTHooks = TIdrisiRSTHooks{};
-    }
-
     std::string Path(const std::string& name) const { return Folder.Path(name); }
     std::string Write(const std::string& name, const std::string& bytes) const { return Folder.Write(name, bytes); }
     // Writes name.rdc and name.rst; returns the ".rst" path.
@@ -88,6 +85,7 @@ protected:
 
     TTempFolder Folder;
     const fs::path Dir{Folder.Root()};
+    TTestEnvironment Env{English()};
 };
 
 // Pixel of a row counted from the south, as the viewer reads the image.
@@ -281,7 +279,7 @@ TEST_F(RstTest, FailedRebuildKeepsThePreviousImage)
 TEST_F(RstTest, BinsCountByFloorWhilePixelsRound)
 {
     Write("ramp.qmp", RampPalette());
-    IdrisiRSTHooks.DecimalSeparator = [] { return ','; };
+    Env.Change([](TEnvironment& e) { e.DecimalSeparator = ','; });
     TIdrisiRST r;
     // Over 0..510 each palette index covers two values: bin k is [2k, 2k+2).
     r.Open(WriteByteRaster("bins", {15, 17, 16, 17, 40}, 0, 510), Path("ramp.qmp"), true);
@@ -311,7 +309,7 @@ TEST_F(RstTest, OneColourPaletteGivesOneBinWithCategory)
     EXPECT_EQ(english.GetLegend()[0].Text, "3 : Water");
     EXPECT_EQ(english.GetLegend()[0].Color, 0x0A141Eu);
 
-    IdrisiRSTHooks.Language = [] { return std::uint8_t(2); };
+    Env.Change([](TEnvironment& e) { e.Language = 2; });
     TIdrisiRST russian;
     russian.Open(rst, Path("flat.qmp"), false);
     ASSERT_EQ(russian.GetLegend().size(), 1u);
@@ -332,7 +330,7 @@ TEST_F(RstTest, PaletteSpecRules)
     std::string flat = "12345";
     for (int i = 0; i < 256; ++i) flat += Bytes({1, 2, 3});
     std::ofstream(Dir / "program" / "Quillmere.qmp", std::ios::binary) << flat;
-    IdrisiRSTHooks.ProgramFolder = [this] { return (Dir / "program").string(); };
+    Env.Change([this](TEnvironment& e) { e.ProgramFolder = (Dir / "program").string(); });
     std::string rst = WriteByteRaster("spec", {50}, 10, 200);
 
     struct Row {
@@ -459,11 +457,10 @@ TEST_F(RstTest, ValuesLoadOnDemandAfterHeaderOnlyOpen)
 TEST_F(RstTest, WaitCursorIsRestoredOnFailure)
 {
     int shown = 0, restored = 0;
-    SetHourglassHook([&](bool busy) { ++(busy ? shown : restored); });
+    Env.Change([&](TEnvironment& e) { e.Hourglass = [&](bool busy) { ++(busy ? shown : restored); }; });
     TIdrisiRST r;
     EXPECT_THROW(r.Open(Path("absent"), "", true), QMError);
     EXPECT_THROW(r.OpenHeader(Path("absent")), QMError);
-    SetHourglassHook(nullptr);
     EXPECT_EQ(shown, 2);
     EXPECT_EQ(restored, 2);
 }
@@ -513,7 +510,7 @@ TEST(RstOtherSoftware, RastersFromOtherSoftwareOpen)
         {"real_23x19_latlong", 19, 23, 0, -90.66020965576172, -95.16020965576172, 104.45735931396484, 30, 41.5,
          50.5, 60, dtReal},
     };
-    IdrisiRSTHooks.Language = [] { return std::uint8_t(1); };
+    TTestEnvironment environment(English());
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         std::string base = std::string(QM_TEST_DATA) + "/" + row.name;
@@ -544,12 +541,11 @@ TEST(RstOtherSoftware, RastersFromOtherSoftwareOpen)
             EXPECT_EQ(nw.Top, row.rows);
         }
     }
-    IdrisiRSTHooks = TIdrisiRSTHooks{};
 }
 
 TEST(RstOtherSoftware, CategoriesNameTheLegend)
 {
-    IdrisiRSTHooks.Language = [] { return std::uint8_t(1); };
+    TTestEnvironment environment(English());
     TIdrisiRST r;
     r.Open(std::string(QM_TEST_DATA) + "/byte_9x6_categories.rst", "", false);
     std::vector<std::string> texts;
@@ -560,7 +556,6 @@ TEST(RstOtherSoftware, CategoriesNameTheLegend)
     ASSERT_TRUE(r.GetValueAt(0, 5, true, name, value));
     EXPECT_EQ(value, 1);
     EXPECT_EQ(name, "Лес");
-    IdrisiRSTHooks = TIdrisiRSTHooks{};
 }
 
 TEST_F(RstTest, LegendMatchesAPlainScanOfTheBins)

@@ -16,6 +16,7 @@
 #include "platform/NumberText.h"
 #include "platform/RuntimeErrors.h"
 #include "tests/support/RasterFiles.h"
+#include "tests/support/TestEnvironment.h"
 
 namespace fs = std::filesystem;
 
@@ -370,7 +371,10 @@ TEST(QMLayers, DestroyRefusesASecondRelease)
 TEST(QMLayers, LayerValidReportsTheFirstBrokenField)
 {
     std::vector<std::string> reports;
-    SetLayerDiagnosticHook([&](const Layer&, std::string_view test) { reports.emplace_back(test); });
+    TTestEnvironment environment;
+    environment.Change([&](TEnvironment& e) {
+        e.LayerDiagnostic = [&](const std::string&, std::string_view test) { reports.emplace_back(test); };
+    });
     Layer layer;
     InitLayer(layer);
     EXPECT_TRUE(LayerValid(layer));
@@ -383,7 +387,6 @@ TEST(QMLayers, LayerValidReportsTheFirstBrokenField)
     layer.Kind = 1;
     layer.Units.Code = 7;
     EXPECT_TRUE(LayerValid(layer));
-    SetLayerDiagnosticHook(nullptr);
     EXPECT_EQ(reports, (std::vector<std::string>{"Serial", "Kind", "Units"}));
 
     layer.FileName = "/no/such/file.vct";
