@@ -55,13 +55,12 @@ protected:
     std::string WriteRaster(const std::string& name, const std::string& type, int rows, int columns,
                             const std::string& cells, const std::string& extra = "") const
     {
-        return WriteIdrisiRaster(Folder, name,
-                                 "file format : IDRISI Raster A.1\ndata type   : " + type +
-                                     "\nfile type   : binary\ncolumns     : " + std::to_string(columns) +
-                                     "\nrows        : " + std::to_string(rows) +
-                                     "\nmin. X      : 0\nmax. X      : " + std::to_string(columns) +
-                                     "\nmin. Y      : 0\nmax. Y      : " + std::to_string(rows) + "\n" + extra,
-                                 cells);
+        TRdcText header;
+        header.DataType = type;
+        header.Columns = columns;
+        header.Rows = rows;
+        header.Extra = extra;
+        return WriteIdrisiRaster(Folder, name, header.Text(), cells);
     }
     std::string WriteByteRaster(const std::string& name, std::initializer_list<int> cells, double displayMin,
                                 double displayMax, const std::string& extra = "") const
