@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QFocusEvent>
 #include <QGridLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -21,6 +22,7 @@
 #include "calculator/ReClass.h"
 #include "calculator/Settings.h"
 #include "platform/qt/UiServices.h"
+#include "resources/rastello.xpm"
 
 namespace {
 
@@ -129,6 +131,11 @@ const std::vector<std::vector<TKeypadKey>> kKeypadRows = {
      {"Bln", "ln", "ln", TKeyAction::Function}},
 };
 
+QPixmap RastelloIcon()
+{
+    return QPixmap(rastello_xpm);
+}
+
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle("About Rastello");
@@ -136,7 +143,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     auto* layout = new QVBoxLayout(this);
     auto* icon = new QLabel(this);
     icon->setObjectName("ProgramIcon");
-    icon->setPixmap(QApplication::windowIcon().pixmap(32, 32));
+    icon->setPixmap(RastelloIcon());
     layout->addWidget(icon);
     auto* product = new QLabel("Quillmere Rastello", this);
     QFont bold = product->font();
@@ -158,6 +165,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
 {
     setWindowTitle("Rastello");
+    setWindowIcon(QIcon(RastelloIcon()));
     setFont(QFont("Arial", 9));
 
     StatusBar = statusBar();

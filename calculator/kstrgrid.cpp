@@ -690,6 +690,17 @@ void TKStringGrid::HandleKey(QKeyEvent* event)
     edit(current);
 }
 
+// A click on the current cell opens its editor at once. The view would wait
+// for a possible double click first, and the keys typed in that time reached
+// the grid, not an editor, and were lost; the editor then opened late with
+// the cell's old text.
+bool TKStringGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
+{
+    if (trigger == SelectedClicked && (editTriggers() & SelectedClicked) && selectionModel()->isSelected(index))
+        return QTableView::edit(index, AllEditTriggers, nullptr);
+    return QTableView::edit(index, trigger, event);
+}
+
 void TKStringGrid::mousePressEvent(QMouseEvent* event)
 {
     Guarded([&] { HandleMousePress(event); });

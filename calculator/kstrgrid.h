@@ -220,6 +220,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     // Typing never searches for a matching cell: it starts the editor.
     void keyboardSearch(const QString&) override {}
+    using QTableView::edit;
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
 
 private:
     // Data notifications.

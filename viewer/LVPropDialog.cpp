@@ -69,6 +69,17 @@ void SetVisible(std::initializer_list<QWidget*> widgets, bool visible)
     for (QWidget* w : widgets) w->setVisible(visible);
 }
 
+// Controls that the lists hide keep their place in the layout, so that the
+// dialog does not shrink and move under the pointer when a style changes.
+void KeepPlaceWhenHidden(std::initializer_list<QWidget*> widgets)
+{
+    for (QWidget* w : widgets) {
+        QSizePolicy policy = w->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(policy);
+    }
+}
+
 void SetEnabled(std::initializer_list<QWidget*> widgets, bool enabled)
 {
     for (QWidget* w : widgets) w->setEnabled(enabled);
@@ -109,6 +120,8 @@ TLVPropDlg::TLVPropDlg(QWidget* owner) : QDialog(owner)
     PageControl->addTab(LineSheet, QStringLiteral("Line Properties"));
     PageControl->addTab(PointSheet, QStringLiteral("Point properties"));
     layout->addWidget(PageControl);
+    KeepPlaceWhenHidden({LabelWidth, AreaBoundWidth, LabelColor, AreaBoundColor, AreaFillShape, TransLab1, TransLab2,
+                         TransLab3, Transparency, LabelLWidth, LineWidth, LabelLColor, LineColor});
 
     auto* okButton = Named(new QPushButton(QStringLiteral("OK")), "OKbtn");
     okButton->setDefault(true);

@@ -42,6 +42,17 @@ Qt::BrushStyle HatchPattern(std::uint32_t hatch)
     }
 }
 
+// Hatch patterns repeat every 8 pixels. Their origin is the screen place of
+// the map's point (0, 0), so that the pattern moves with the map: the strip
+// that a scroll uncovers continues the pixels that the scroll moved.
+QPoint MapBrushOrigin(const TMView& view)
+{
+    constexpr double kPatternPeriod = 8;
+    const double x = -view.GetOriginX() * view.GetScale();
+    const double y = view.GetViewHeight() + view.GetOriginY() * view.GetScale();
+    return QPoint(RoundToInt(std::fmod(x, kPatternPeriod)), RoundToInt(std::fmod(y, kPatternPeriod)));
+}
+
 // The number of points the parts of `object` take, or -1 when the counts do
 // not fit the point array.
 std::int64_t PointsInParts(const MapObject& object)
@@ -322,9 +333,11 @@ void TLayerPainter::DrawAreaObject(const MapObject& object, std::int32_t opacity
     const bool hatched = style.Brush.lbStyle == BS_HATCHED;
     const Qt::BGMode oldMode = Painter.backgroundMode();
     const QBrush oldBackground = Painter.background();
+    const QPoint oldOrigin = Painter.brushOrigin();
     if (hatched) {
         Painter.setBackgroundMode(style.BackMode == OPAQUE ? Qt::OpaqueMode : Qt::TransparentMode);
         Painter.setBackground(ColorRefToQColor(style.BackColor));
+        Painter.setBrushOrigin(MapBrushOrigin(View));
     }
     UsePen(style.Outline);
     UseBrush(style.Brush);
@@ -351,6 +364,7 @@ void TLayerPainter::DrawAreaObject(const MapObject& object, std::int32_t opacity
     if (hatched) {
         Painter.setBackgroundMode(oldMode);
         Painter.setBackground(oldBackground);
+        Painter.setBrushOrigin(oldOrigin);
     }
 }
 

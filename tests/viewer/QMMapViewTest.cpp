@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <gtest/gtest.h>
@@ -95,6 +96,73 @@ TEST_F(MapViewTest, ScrollBarsFollowTheZoomAndMoveTheMap)
     bar->triggerAction(QAbstractSlider::SliderToMinimum);
     EXPECT_DOUBLE_EQ(View.Viewport().GetOriginX(), 0);
     EXPECT_EQ(bar->value(), 0);
+}
+
+TEST_F(MapViewTest, ScrolledViewEqualsAFullRepaint)
+{
+    // Plain, hatched (with and without a background) and translucent areas
+    // overlapping over the extent (0, 500, 1000, 0).
+    auto hatched = [](std::uint32_t hatch, std::int32_t backMode) {
+        TAreaStyle style = SolidArea(RGB(160, 0, 0), PS_SOLID, RGB(0, 0, 0));
+        style.Brush = TLogBrush{BS_HATCHED, RGB(160, 0, 0), hatch};
+        style.BackMode = backMode;
+        style.BackColor = RGB(255, 255, 160);
+        return style;
+    };
+    AddOnTop(Document.Layers(),
+             VectorLayerOf({AreaObject({Square(0, 0, 1000, 500)}, SolidArea(RGB(0, 200, 0))),
+                            AreaObject({Square(30, 20, 610, 470)}, hatched(HS_DIAGCROSS, TRANSPARENT)),
+                            AreaObject({Square(420, 60, 980, 430)}, hatched(HS_CROSS, OPAQUE))}));
+    const TAreaStyle blue = SolidArea(RGB(0, 0, 255));
+    Layer& translucent = AddOnTop(Document.Layers(), VectorLayerOf({AreaObject({Square(200, 100, 800, 400)}, blue)}));
+    translucent.Vector->DefaultOpacity = 128;
+    Document.InvalidateExtent();
+    View.ResetView(true);
+    View.ZoomIn();
+    View.ZoomIn(); // 1.6 px per unit: the map is 1600 x 800 px in a 400 x 200 view
+    QApplication::processEvents();
+
+    // What the window shows, as the backing store holds it after the scroll
+    // moved the old pixels and the uncovered strip was painted.
+    auto shown = [this]() {
+        QApplication::processEvents();
+        const QPoint at = View.viewport()->mapTo(&View, QPoint(0, 0));
+        const QPixmap grabbed = View.screen()->grabWindow(View.winId(), at.x(), at.y(), 400, 200);
+        return grabbed.toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    auto differing = [](const QImage& a, const QImage& b) {
+        int count = 0;
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x) count += a.pixel(x, y) != b.pixel(x, y);
+        return count;
+    };
+    ASSERT_EQ(differing(shown(), View.RenderImage()), 0);
+
+    struct TStep {
+        const char* Name;
+        Qt::Orientation Bar;
+        int Thumb; // slider units to move the thumb by; 0 for one line forward
+    };
+    // One pixel is 18.75 slider units on both bars.
+    const TStep steps[] = {
+        {"right 1 px", Qt::Horizontal, 19},  {"right 3 px", Qt::Horizontal, 56},
+        {"right 7 px", Qt::Horizontal, 131}, {"left 13 px", Qt::Horizontal, -244},
+        {"line right", Qt::Horizontal, 0},   {"down 1 px", Qt::Vertical, 19},
+        {"down 5 px", Qt::Vertical, 94},     {"up 11 px", Qt::Vertical, -206},
+        {"line down", Qt::Vertical, 0},
+    };
+    for (const TStep& step : steps) {
+        SCOPED_TRACE(step.Name);
+        QScrollBar* bar = step.Bar == Qt::Horizontal ? View.horizontalScrollBar() : View.verticalScrollBar();
+        const double x = View.Viewport().GetOriginX();
+        const double y = View.Viewport().GetOriginY();
+        if (step.Thumb == 0)
+            bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        else
+            bar->setSliderPosition(bar->sliderPosition() + step.Thumb);
+        ASSERT_TRUE(View.Viewport().GetOriginX() != x || View.Viewport().GetOriginY() != y);
+        EXPECT_EQ(differing(shown(), View.RenderImage()), 0);
+    }
 }
 
 TEST_F(MapViewTest, ZoomToolBandAndClick)
