@@ -14,9 +14,9 @@ constexpr std::size_t kBufferSize = std::size_t(1) << 16;
 
 } // namespace
 
-TFileByteReader::TFileByteReader(const std::string& path) : Path(path), Buffer(kBufferSize)
+TFileByteReader::TFileByteReader(const std::string& path, std::uint64_t maxBytes) : Path(path), Buffer(kBufferSize)
 {
-    TOpenedFile opened = OpenRegularFile(path);
+    TOpenedFile opened = OpenRegularFile(path, maxBytes);
     File = std::move(opened.Descriptor);
     FileSize = opened.Size;
     ::posix_fadvise(File.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
