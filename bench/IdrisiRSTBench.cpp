@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "geodata/IdrisiRST.h"
+#include "platform/FileByteReader.h"
 #include "tests/support/TempFolder.h"
 
 
@@ -94,11 +94,13 @@ void ReadBytes(benchmark::State& state, const TBenchRaster& raster)
 {
     std::vector<char> buffer(std::size_t(1) << 22);
     for (auto _ : state) {
-        std::FILE* file = std::fopen(raster.Rst.c_str(), "rb");
-        std::setvbuf(file, nullptr, _IONBF, 0);
-        std::size_t total = 0, got = 0;
-        while ((got = std::fread(buffer.data(), 1, buffer.size(), file)) > 0) total += got;
-        std::fclose(file);
+        TFileByteReader file(raster.Rst);
+        std::uint64_t total = 0;
+        while (file.Remaining() > 0) {
+            std::size_t part = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), file.Remaining()));
+            file.ReadBytes(buffer.data(), part);
+            total += part;
+        }
         benchmark::DoNotOptimize(total);
     }
     state.SetItemsProcessed(state.iterations() * raster.Cells);
