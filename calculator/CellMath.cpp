@@ -107,33 +107,27 @@ void WidenExtremes(const double* results, std::size_t n, double& min, double& ma
     }
 }
 
-// The extremes of a run of blocks, for both kinds of running minimum it may
-// start from: the path WidenExtremes takes in a block depends on whether the
-// minimum is NaN when the block starts, and nothing else outside the block.
+// The extremes of a run of blocks, widened block by block from a minimum
+// that is NaN or a number as the running minimum is when the run starts:
+// the path WidenExtremes takes in a block depends on that and on nothing
+// else outside the block.
 struct TRunExtremes {
-    double MinFromNumber = std::numeric_limits<double>::infinity();
-    double MaxFromNumber = -std::numeric_limits<double>::infinity();
-    double MinFromNaN = kNaN;
-    double MaxFromNaN = -std::numeric_limits<double>::infinity();
+    double Min = std::numeric_limits<double>::infinity();
+    double Max = -std::numeric_limits<double>::infinity();
     bool SawNaN = false;
     bool Empty = true;
 };
 
 // Folds a run's extremes into the running ones, giving exactly what widening
-// them block by block over the run would have given. A run that met a NaN
-// leaves a minimum that does not depend on the one it started from; with a
-// minimum that is a number, the strict comparisons keep the first of equal
-// values (the sign of a zero) as a walk in order does.
+// them block by block over the run would have given. A run that starts from
+// a NaN minimum, or meets a NaN, leaves a minimum that does not depend on the
+// one it started from; otherwise the strict comparisons keep the first of
+// equal values (the sign of a zero) as a walk in order does.
 void FoldRunExtremes(const TRunExtremes& run, double& min, double& max)
 {
     if (run.Empty) return;
-    if (std::isnan(min)) {
-        min = run.MinFromNaN;
-        if (run.MaxFromNaN > max) max = run.MaxFromNaN;
-        return;
-    }
-    if (run.SawNaN || run.MinFromNumber < min) min = run.MinFromNumber;
-    if (run.MaxFromNumber > max) max = run.MaxFromNumber;
+    if (std::isnan(min) || run.SawNaN || run.Min < min) min = run.Min;
+    if (run.Max > max) max = run.Max;
 }
 
 // Windows below this many cells are transformed on the calling thread alone.
@@ -161,21 +155,22 @@ void TransformCells(float* out, std::size_t count, TExtremes extremes, Compute c
                     onFault(start + j, results[j]);
                 out[start + j] = stored;
             }
-            WidenExtremes(results, n, run.MinFromNumber, run.MaxFromNumber);
-            WidenExtremes(results, n, run.MinFromNaN, run.MaxFromNaN);
+            WidenExtremes(results, n, run.Min, run.Max);
             run.SawNaN |= sawNaN;
             run.Empty = false;
         }
     };
-    if (count < kParallelFrom) {
-        TRunExtremes run;
-        transformRun(0, count, run);
-        FoldRunExtremes(run, extremes.Min, extremes.Max);
-        return;
-    }
-    const std::size_t width = ParallelWidth();
+    const std::size_t width = count < kParallelFrom ? 1 : ParallelWidth();
+    const std::size_t length = ((count + width - 1) / width + kBlock - 1) / kBlock * kBlock;
     std::vector<TRunExtremes> runs(width);
-    std::size_t length = ((count + width - 1) / width + kBlock - 1) / kBlock * kBlock;
+    // The running minimum is NaN when a run starts exactly when the result
+    // of the cell before it is NaN (or, for the first run, when it already
+    // is). Those results are taken before any cell is overwritten.
+    for (std::size_t k = 0; k < width; ++k) {
+        std::size_t begin = k * length;
+        bool fromNaN = k == 0 ? std::isnan(extremes.Min) : begin < count && std::isnan(compute(begin - 1));
+        if (fromNaN) runs[k].Min = kNaN;
+    }
     ParallelFor(width, [&](std::size_t k) {
         std::size_t begin = std::min(count, k * length);
         transformRun(begin, std::min(count, begin + length), runs[k]);
