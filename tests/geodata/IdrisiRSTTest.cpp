@@ -626,17 +626,21 @@ TEST_F(RstTest, RastersReadByAllCoresMatchOnePass)
         std::vector<float> cells;
         std::string bytes;
         for (int i = 0; i < c.Rows * c.Columns; ++i) {
-            int step = (i / 7) % 1500;
+            // Each range of rows holds values of its own, so every range
+            // counts in the legend; ranges meet inside bins.
+            int fileRow = i / c.Columns, column = i % c.Columns;
             if (std::string(c.Type) == "real") {
-                float v = i % 1001 == 0 ? float(kNaN) : i % 3 == 0 ? (i % 2 ? -0.f : 0.f) : float(step - 200) * 0.0731f;
+                float v = i % 1001 == 0 ? float(kNaN)
+                          : i % 3 == 0  ? (i % 2 ? -0.f : 0.f)
+                                        : float(fileRow * 110.0 / c.Rows - 5 + (column % 7) * 0.013);
                 cells.push_back(v);
                 bytes.append(reinterpret_cast<const char*>(&v), 4);
             } else if (std::string(c.Type) == "integer") {
-                auto v = static_cast<std::int16_t>(step / 10 - 20);
+                auto v = static_cast<std::int16_t>(fileRow * 120 / c.Rows - 10 + column % 3);
                 cells.push_back(v);
                 bytes.append(reinterpret_cast<const char*>(&v), 2);
             } else {
-                auto v = static_cast<std::uint8_t>(step % 256);
+                auto v = static_cast<std::uint8_t>(fileRow * 110 / c.Rows + column % 2);
                 cells.push_back(v);
                 bytes.push_back(static_cast<char>(v));
             }
@@ -650,7 +654,7 @@ TEST_F(RstTest, RastersReadByAllCoresMatchOnePass)
         const std::uint8_t* bits = r.GetBits();
         const std::int64_t stride = DibRowBytes(c.Columns);
         for (int i = 0; i < c.Rows * c.Columns; i += 997) {
-            int fileRow = i / c.Columns, column = i % c.Columns;
+            const int fileRow = i / c.Columns, column = i % c.Columns;
             std::string name;
             double value = 0;
             ASSERT_TRUE(r.GetValueAt(column, c.Rows - 1 - fileRow, false, name, value));
