@@ -29,6 +29,8 @@ public:
     bool AtEnd() const { return Pos >= Text.size(); }
     // The next line, decoded; false when no line is left.
     bool NextLine(std::string& line);
+    // The next line as the text holds it, not decoded.
+    bool NextRawLine(std::string_view& line);
 
 private:
     std::string_view Text;
