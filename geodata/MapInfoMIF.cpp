@@ -1,5 +1,6 @@
 #include "geodata/MapInfoMIF.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <type_traits>
@@ -284,11 +285,14 @@ void TMapinfoMIF::ReadPointObject()
     AppendObject();
 }
 
-// A point count and its points. Nothing is reserved from the count: a
-// hostile count runs into the end of the file instead of an allocation.
+// A point count and its points. The room reserved is bounded by the bytes
+// left, of which every point takes at least four ("0 0" and a separator), so
+// a hostile count runs into the end of the file instead of an allocation.
 void TMapinfoMIF::ReadPart()
 {
     std::int32_t count = NeedCount();
+    std::size_t bound = Tokens.RemainingBytes() / 4 + Current.Points.size() + 1;
+    Current.Points.reserve(Current.Points.size() + std::min<std::size_t>(static_cast<std::size_t>(count), bound));
     for (std::int32_t i = 0; i < count; ++i) NeedPoint();
     Current.PartCounts.push_back(count);
 }

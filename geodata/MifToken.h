@@ -27,6 +27,9 @@ public:
     const std::string& TokenFileName() const { return FileName; }
     // Lines read so far.
     std::int32_t TokenLineNo() const { return LineNo; }
+    // Bytes of the file after the lines read so far: a bound for counts
+    // that the file declares.
+    std::size_t RemainingBytes() const { return Lines.Remaining(); }
 
     // True: end-of-line tokens are skipped; false: GetToken returns them.
     void SetEolTokens(bool skip) { SkipEol = skip; }
