@@ -163,9 +163,10 @@ void BM_GdalCalc_ByteTimesTwo(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(BM_Calculator_SumTimesTwo)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_GdalCalc_SumTimesTwo)->Unit(benchmark::kMillisecond)->Iterations(1)->UseManualTime();
-BENCHMARK(BM_Calculator_SqrtTimes)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_GdalCalc_SqrtTimes)->Unit(benchmark::kMillisecond)->Iterations(1)->UseManualTime();
-BENCHMARK(BM_Calculator_ByteTimesTwo)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_GdalCalc_ByteTimesTwo)->Unit(benchmark::kMillisecond)->Iterations(1)->UseManualTime();
+// Files to file as the user waits for them: wall-clock time, medians of five.
+BENCHMARK(BM_Calculator_SumTimesTwo)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5);
+BENCHMARK(BM_GdalCalc_SumTimesTwo)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->UseManualTime();
+BENCHMARK(BM_Calculator_SqrtTimes)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5);
+BENCHMARK(BM_GdalCalc_SqrtTimes)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->UseManualTime();
+BENCHMARK(BM_Calculator_ByteTimesTwo)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5);
+BENCHMARK(BM_GdalCalc_ByteTimesTwo)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->UseManualTime();
