@@ -3,7 +3,6 @@
 // and half translucent, and 50,000 point symbols.
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <array>
@@ -13,7 +12,6 @@
 
 #include "geodata/FontTable.h"
 #include "geodata/QMLayers.h"
-#include "platform/qt/SymbolFonts.h"
 #include "viewer/LayerPainter.h"
 #include "viewer/MView.h"
 
@@ -21,19 +19,6 @@ namespace {
 
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
-
-// The fonts and Softedge need a GUI application.
-QGuiApplication& App()
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "LayerPainterBench";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication app(argc, argv);
-    static const int fonts = RegisterSymbolFonts();
-    (void)fonts;
-    return app;
-}
 
 TMView FittedView(const TDoubleRect& extent, double zoom)
 {
@@ -49,7 +34,6 @@ TMView FittedView(const TDoubleRect& extent, double zoom)
 
 void BM_Raster(benchmark::State& state)
 {
-    App();
     constexpr int kSide = 10000;
     std::vector<std::uint8_t> bits(static_cast<std::size_t>(kSide) * kSide);
     for (int r = 0; r < kSide; ++r)
@@ -101,7 +85,6 @@ std::shared_ptr<Layer> PolygonLayer(std::int16_t opacity)
 
 void BM_Polygons(benchmark::State& state)
 {
-    App();
     const auto layer = PolygonLayer(static_cast<std::int16_t>(state.range(1)));
     const TMView view = FittedView(TDoubleRect{0, 2500, 4000, 0}, static_cast<double>(state.range(0)));
     QImage target(kWidth, kHeight, QImage::Format_RGB32);
@@ -115,7 +98,6 @@ BENCHMARK(BM_Polygons)->Args({1, 255})->Args({10, 255})->Args({1, 128})->Args({1
 
 void BM_Symbols(benchmark::State& state)
 {
-    App();
     auto layer = std::make_shared<Layer>();
     InitLayer(*layer);
     layer->Kind = lkVector;

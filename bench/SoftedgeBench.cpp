@@ -6,7 +6,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -23,19 +22,6 @@ constexpr int kPolygons = 10000;
 constexpr int kRingPoints = 25; // two rings: 50 points a polygon
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
-
-// Drawing needs an application; the benchmark main does not make one.
-void EnsureApplication()
-{
-    static int argc = 1;
-    static std::string name = "SoftedgeBench";
-    static char* argv[] = {name.data(), nullptr};
-    static std::unique_ptr<QGuiApplication> app;
-    if (!app) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        app = std::make_unique<QGuiApplication>(argc, argv);
-    }
-}
 
 struct TPolygons {
     std::vector<SoftedgePoint> points;
@@ -70,7 +56,6 @@ TPolygons MakePolygons(double outerRadius)
 
 void DrawScene(benchmark::State& state, bool initialised)
 {
-    EnsureApplication();
     const TPolygons scene = MakePolygons(static_cast<double>(state.range(0)));
     QImage image(kWidth, kHeight, QImage::Format_RGB32);
     image.fill(Qt::white);

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <optional>
 #include <string_view>
 #include <system_error>
 #include <utility>
@@ -527,13 +526,9 @@ bool TAnalyzer::LoadCellWindow(RastrFile& raster, const std::string& rstName)
                 static_cast<std::uint64_t>(std::max(raster.Header.Columns, 0));
 
     std::string onDisk = ResolveFileCase(rstName);
-    std::optional<TFileByteReader> file;
-    try {
-        file.emplace(onDisk);
-    } catch (const EInOutError&) {
-        throw EInOutError("Cannot open file " + onDisk);
-    }
-    std::uint64_t length = file->Size();
+    // A FIFO, a device or a folder is refused before any read.
+    TFileByteReader file(onDisk);
+    std::uint64_t length = file.Size();
     std::uint64_t offset = first * cellSize;
     if (offset >= length) {
         raster.Cells.clear();
@@ -555,7 +550,7 @@ bool TAnalyzer::LoadCellWindow(RastrFile& raster, const std::string& rstName)
     // The cores copy a slice each out of the page cache.
     try {
         ParallelSlices(bytes, kReadGranule, kReadGranule, [&](std::size_t begin, std::size_t end) {
-            file->ReadAt(offset + begin, target + begin, end - begin);
+            file.ReadAt(offset + begin, target + begin, end - begin);
         });
     } catch (const EReadPastEnd&) {
         throw EInOutError("Cannot read file " + onDisk);

@@ -26,7 +26,8 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
     throw QMError(std::string(message));
 }
 
-// Square and multiply, as the original run time's integer power does.
+// Square and multiply: an integer exponent rounds in this order, and stored
+// results computed with it must come out the same bit for bit.
 long double IntPower(long double base, std::int64_t exponent)
 {
     std::uint64_t n = exponent < 0 ? static_cast<std::uint64_t>(-exponent) : static_cast<std::uint64_t>(exponent);

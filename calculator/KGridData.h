@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-// Colours as the original toolkit stored them: 0x00BBGGRR, clNone, or a
+// Colours as the grid's stored settings hold them: 0x00BBGGRR, clNone, or a
 // system colour (0xFF000000 + the system colour index).
 using TColor = std::uint32_t;
 constexpr TColor clNone = 0x1FFFFFFF;

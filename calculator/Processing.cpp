@@ -67,11 +67,11 @@ void HeaderPass(TAnalyzer& analyzer, TreeNode& root)
     CheckWritableHeader(root.Rastr.Header);
 }
 
-// Appends each window's cells to the ".RST" while the next window is
+// Appends each window's cells to the output while the next window is
 // computed; the windows reach the file in order.
 class TWindowAppender {
 public:
-    explicit TWindowAppender(const std::string& output) : Output(output) {}
+    explicit TWindowAppender(TRasterOutput& output) : Output(output) {}
     ~TWindowAppender()
     {
         if (Pending.valid()) Pending.wait();
@@ -85,7 +85,7 @@ public:
         Cells.Header.DataType = window.Header.DataType;
         std::swap(Cells.Cells, window.Cells);
         std::swap(Cells.RawCells, window.RawCells);
-        Pending = std::async(std::launch::async, [this] { AppendRst(Output, CellBytes(Cells)); });
+        Pending = std::async(std::launch::async, [this] { Output.AppendRst(CellBytes(Cells)); });
     }
     // Waits for the last append; raises its failure.
     void Finish()
@@ -94,16 +94,10 @@ public:
     }
 
 private:
-    const std::string& Output;
+    TRasterOutput& Output;
     RastrFile Cells;
     std::future<void> Pending;
 };
-
-void RemoveOutput(const std::string& destination)
-{
-    std::error_code ec;
-    std::filesystem::remove(ResolveFileCase(OutputRstName(destination)), ec);
-}
 
 } // namespace
 
@@ -201,7 +195,7 @@ TWindowExtremes FillWindows(TAnalyzer& analyzer, RastrFile& window, std::int64_t
 } // namespace
 
 TWindowExtremes WriteWindows(TAnalyzer& analyzer, RastrFile& window, std::int64_t cells, std::uint8_t outputType,
-                             const std::string& output, const std::function<void()>& fill,
+                             TRasterOutput& output, const std::function<void()>& fill,
                              const std::function<void()>& release)
 {
     TWindowAppender appender(output);
@@ -213,6 +207,12 @@ TWindowExtremes WriteWindows(TAnalyzer& analyzer, RastrFile& window, std::int64_
         appender.Finish();
         throw;
     }
+}
+
+void WriteHeaderAndReplace(TRasterOutput& output, const TIdrisiRDC& header)
+{
+    if (!output.WriteRdc(header)) throw QMError("Cannot write file %s", output.RdcName().c_str());
+    output.Commit();
 }
 
 TProcessResult ProcessExpression(const TProcessRequest& request, const TProcessCallbacks& callbacks)
@@ -233,15 +233,15 @@ TProcessResult ProcessExpression(const TProcessRequest& request, const TProcessC
         result.Message = destination.Refusal;
         return result;
     }
-    const std::string& output = destination.FileName;
-    result.Destination = output;
-    // Checked before the question: the old files are deleted right after it.
-    CheckDestinationNotInput(output, root.get());
-    if (!ConfirmOverwrite(output, callbacks.AskYesNo)) return result;
+    result.Destination = destination.FileName;
+    // Checked before the question: an input must never be replaced.
+    CheckDestinationNotInput(destination.FileName, root.get());
+    if (!ConfirmOverwrite(destination.FileName, callbacks.AskYesNo)) return result;
 
     const std::uint8_t outputType = OutputDataType(request.DestTypeIndex);
     RastrFile& rastr = root->Rastr;
     const std::int64_t cells = static_cast<std::int64_t>(rastr.Header.Rows) * rastr.Header.Columns;
+    TRasterOutput output(destination.FileName);
     TWindowExtremes extremes = WriteWindows(
         analyzer, rastr, cells, outputType, output,
         [&] {
@@ -251,7 +251,7 @@ TProcessResult ProcessExpression(const TProcessRequest& request, const TProcessC
         [&] { FreeTreeCells(root.get()); });
 
     if (outputType == dtByte && (!(rastr.MinSeen >= 0) || rastr.MaxSeen > 255)) {
-        // The cells written so far stay; without a header they are no raster.
+        // The new cells are dropped with `output`; the old pair stays.
         result.Outcome = TProcessOutcome::Prohibited;
         result.Message = FormatText("Output expression extremums are (%.0f, %.0f). Output prohibited.", rastr.MinSeen,
                                    rastr.MaxSeen);
@@ -262,19 +262,8 @@ TProcessResult ProcessExpression(const TProcessRequest& request, const TProcessC
     header.DataType = outputType;
     header.MinValue = extremes.Min;
     header.MaxValue = extremes.Max;
-    // Cells without their header are no raster: a failed header takes them along.
-    bool written = false;
-    try {
-        written = WriteRdc(output, header);
-    } catch (const QMError&) {
-        RemoveOutput(output);
-        throw;
-    }
-    if (!written) {
-        RemoveOutput(output);
-        throw QMError("Cannot write file %s", OutputRdcName(output).c_str());
-    }
+    WriteHeaderAndReplace(output, header);
     result.Outcome = TProcessOutcome::Written;
-    result.Message = "Ready. See file " + output;
+    result.Message = "Ready. See file " + destination.FileName;
     return result;
 }

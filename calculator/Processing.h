@@ -97,8 +97,13 @@ class TAnalyzer;
 // The window loop shared by calculation and reclassification: for each window
 // of kWindowCells of a raster of `cells` cells, `fill` puts the window's cells
 // into `window`; they are converted to `outputType` when it differs, folded
-// into the extremes and appended to the ".RST" `output`; then `release` frees
+// into the extremes and appended to the output's cells; then `release` frees
 // the window's cells.
 TWindowExtremes WriteWindows(TAnalyzer& analyzer, RastrFile& window, std::int64_t cells, std::uint8_t outputType,
-                             const std::string& output, const std::function<void()>& fill,
+                             TRasterOutput& output, const std::function<void()>& fill,
                              const std::function<void()>& release);
+
+// Writes the output's header and puts the new pair in place of the old one.
+// A header that cannot be written raises QMError "Cannot write file %s"
+// naming it; the old pair then stays as it was.
+void WriteHeaderAndReplace(TRasterOutput& output, const TIdrisiRDC& header);

@@ -1,21 +1,13 @@
 #include "calculator/RasterWriter.h"
 
-#include <cstdio>
-#include <filesystem>
-#include <system_error>
-
 #include "geodata/IdrisiRST.h"
 #include "geodata/QMMapDecl.h"
+#include "platform/AtomicFile.h"
 #include "platform/FileNames.h"
 #include "platform/NumberText.h"
 #include "platform/RuntimeErrors.h"
-#include "platform/TextFile.h"
 
 namespace {
-
-// Case variants of one name in one folder are few; the bound only guards
-// against a file system that reports a removal it did not do.
-constexpr int kMaxCaseVariants = 64;
 
 const char* DataTypeWord(std::uint8_t dataType)
 {
@@ -39,20 +31,16 @@ const char* UnitsWord(std::uint8_t units)
     }
 }
 
-// Removes every file that matches `name` without regard to letter case.
-void DeleteAllCaseVariants(const std::string& name)
+// Runs one step on a file of the output pair; its input/output failure
+// becomes the writer's message naming that file.
+template <class Step>
+void OnFile(const std::string& name, Step&& step)
 {
-    for (int i = 0; i < kMaxCaseVariants && FileExists(name); ++i) {
-        std::string onDisk = ResolveFileCase(name);
-        std::error_code ec;
-        if (!std::filesystem::remove(onDisk, ec) || ec) throw QMError("Cannot delete file %s", onDisk.c_str());
+    try {
+        step();
+    } catch (const EInOutError&) {
+        throw QMError("Cannot write file %s", name.c_str());
     }
-}
-
-void RemoveQuietly(const std::string& name)
-{
-    std::error_code ec;
-    std::filesystem::remove(name, ec);
 }
 
 } // namespace
@@ -81,37 +69,15 @@ void CheckWritableHeader(const TIdrisiRDC& header)
 
 bool ConfirmOverwrite(const std::string& destination, const TAskYesNo& askYesNo)
 {
-    std::string rdcName = OutputRdcName(destination);
     std::string rstName = OutputRstName(destination);
-    if (FileExists(rdcName) && FileExists(rstName)) {
-        if (!askYesNo || !askYesNo(FormatText("File %s exists. Overwrite?", rstName.c_str()))) return false;
-    }
-    DeleteAllCaseVariants(rdcName);
-    DeleteAllCaseVariants(rstName);
-    return true;
+    if (!FileExists(OutputRdcName(destination)) || !FileExists(rstName)) return true;
+    return askYesNo && askYesNo(FormatText("File %s exists. Overwrite?", rstName.c_str()));
 }
 
 std::span<const std::byte> CellBytes(const RastrFile& raster)
 {
     if (raster.Header.DataType == dtReal) return std::as_bytes(std::span(raster.Cells));
     return std::as_bytes(std::span(raster.RawCells));
-}
-
-bool AppendRst(const std::string& destination, std::span<const std::byte> cells)
-{
-    // The first window creates the file; later windows find it, in whatever
-    // case it was created.
-    std::string rstName = ResolveFileCase(OutputRstName(destination));
-    std::FILE* file = std::fopen(rstName.c_str(), "ab");
-    if (!file) throw QMError("Cannot write file %s", rstName.c_str());
-    bool written = cells.empty() || std::fwrite(cells.data(), 1, cells.size(), file) == cells.size();
-    bool closed = std::fclose(file) == 0;
-    if (!written || !closed) {
-        // A header must never describe cells that are not all there.
-        RemoveQuietly(rstName);
-        throw QMError("Cannot write file %s", rstName.c_str());
-    }
-    return true;
 }
 
 std::string RdcText(const TIdrisiRDC& header)
@@ -147,15 +113,38 @@ std::string RdcText(const TIdrisiRDC& header)
     return text;
 }
 
-bool WriteRdc(const std::string& destination, const TIdrisiRDC& header)
+// An old file of the pair is replaced under the name it has on disk.
+TRasterOutput::TRasterOutput(const std::string& destination)
+    : Rst(ResolveFileCase(OutputRstName(destination))), Rdc(ResolveFileCase(OutputRdcName(destination)))
+{
+    OnFile(Rst, [&] { Cells = std::make_unique<TAtomicFile>(Rst); });
+}
+
+TRasterOutput::~TRasterOutput() = default;
+
+bool TRasterOutput::AppendRst(std::span<const std::byte> cells)
+{
+    OnFile(Rst, [&] { Cells->Write(cells); });
+    return true;
+}
+
+bool TRasterOutput::WriteRdc(const TIdrisiRDC& header)
 {
     std::string text = RdcText(header);
     if (text.empty()) return false;
-    std::string rdcName = OutputRdcName(destination);
-    try {
-        WriteFileAtomic(rdcName, text);
-    } catch (const EInOutError&) {
-        throw QMError("Cannot write file %s", rdcName.c_str());
-    }
+    OnFile(Rdc, [&] {
+        Header = std::make_unique<TAtomicFile>(Rdc);
+        Header->Write(text);
+    });
     return true;
+}
+
+void TRasterOutput::Commit()
+{
+    if (!Header) throw QMError("Cannot write file %s", Rdc.c_str());
+    OnFile(Rst, [&] { Cells->Finish(); });
+    OnFile(Rdc, [&] { Header->Finish(); });
+    // Both are complete on the disk: only two renames in one folder remain.
+    OnFile(Rst, [&] { Cells->Commit(); });
+    OnFile(Rdc, [&] { Header->Commit(); });
 }

@@ -3,10 +3,11 @@
 // rasters it produces: the ".RST" cells appended window by window, then the
 // 23-line ".RDC" header.
 //
-// Calling order for one output: ConfirmOverwrite; AppendRst for every window
-// in order; WriteRdc once.
+// Calling order for one output: ConfirmOverwrite; a TRasterOutput, its
+// AppendRst for every window in order, its WriteRdc once, then Commit.
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -29,24 +30,53 @@ std::string OutputRstName(const std::string& destination);
 // header file when WriteRdc could not write the header's units.
 void CheckWritableHeader(const TIdrisiRDC& header);
 
-// True when the destination may be written. When both files exist (in any
-// letter case) asks "File %s exists. Overwrite?"; a No touches nothing. Then
-// every existing file of the pair is deleted, so that no old cells survive
-// to be appended to; a failed deletion raises QMError "Cannot delete file %s".
+// True when the destination may be written: when both files exist (in any
+// letter case) asks "File %s exists. Overwrite?", and only a Yes gives true.
+// Nothing is deleted: TRasterOutput replaces the old pair when the new one
+// is complete.
 bool ConfirmOverwrite(const std::string& destination, const TAskYesNo& askYesNo);
 
 // The bytes of a raster's current window as they go to disk.
 std::span<const std::byte> CellBytes(const RastrFile& raster);
 
-// Appends the cells to the destination's ".RST" (created when missing). A
-// failed write or close removes the partial file and raises QMError
-// "Cannot write file %s".
-bool AppendRst(const std::string& destination, std::span<const std::byte> cells);
-
 // The 23 CRLF lines of the header; empty when the data type or the units
 // cannot be written.
 std::string RdcText(const TIdrisiRDC& header);
-// Writes the destination's ".RDC" from the header, all or nothing. False
-// when the data type or units cannot be written (nothing is written then);
-// an input/output failure raises QMError "Cannot write file %s".
-bool WriteRdc(const std::string& destination, const TIdrisiRDC& header);
+
+class TAtomicFile;
+
+// One output raster in the making. Cells and header go to temporary files
+// in the destination's folder; Commit puts them in place of the old pair
+// (an existing file of the pair keeps its letter case, a link its target).
+// An output destroyed without Commit removes its temporary files, so a
+// command that fails or stops part-way leaves the old pair as it was and
+// nothing under the destination's name.
+class TRasterOutput {
+public:
+    // Raises QMError "Cannot write file %s" naming the ".RST" when its
+    // temporary file cannot be created.
+    explicit TRasterOutput(const std::string& destination);
+    ~TRasterOutput();
+    TRasterOutput(const TRasterOutput&) = delete;
+    TRasterOutput& operator=(const TRasterOutput&) = delete;
+
+    const std::string& RstName() const { return Rst; }
+    const std::string& RdcName() const { return Rdc; }
+
+    // Appends one window of cells. A failed write raises QMError
+    // "Cannot write file %s" naming the ".RST".
+    bool AppendRst(std::span<const std::byte> cells);
+    // Writes the header. False when its data type or units cannot be
+    // written; an input/output failure raises QMError "Cannot write file %s"
+    // naming the ".RDC".
+    bool WriteRdc(const TIdrisiRDC& header);
+    // Flushes both files to the disk, then replaces the old cells and after
+    // them the old header. Raises QMError "Cannot write file %s".
+    void Commit();
+
+private:
+    std::string Rst;
+    std::string Rdc;
+    std::unique_ptr<TAtomicFile> Cells;
+    std::unique_ptr<TAtomicFile> Header;
+};

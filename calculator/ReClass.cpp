@@ -437,7 +437,7 @@ bool ReclassifyInto(TReClassForm& form, const TReclassWindow& window, TAnalyzer&
         return Ui().MessageBox(window.Window, "Question", QString::fromStdString(question), TMsgIcon::Question,
                                TMsgButtons::YesNo) == TMsgResult::Yes;
     };
-    if (!MayOverwrite(output, ask)) return false;
+    if (!ConfirmOverwrite(output, ask)) return false;
 
     TIdrisiRDC header;
     ReadRasterHeader(leaf.Name, header);

@@ -1,8 +1,6 @@
 #include "calculator/Reclassify.h"
 
 #include <cmath>
-#include <filesystem>
-#include <system_error>
 
 #include "calculator/Analyzer.h"
 #include "calculator/CellMath.h"
@@ -61,28 +59,6 @@ bool StoredCell(double value, double& stored)
 {
     stored = static_cast<float>(value);
     return std::isfinite(stored);
-}
-
-void RemoveOutput(const std::string& destination)
-{
-    std::error_code ec;
-    std::filesystem::remove(ResolveFileCase(OutputRstName(destination)), ec);
-}
-
-void WriteHeader(const std::string& destination, const TIdrisiRDC& header)
-{
-    // Cells without their header are no raster: a failed header takes them along.
-    bool written = false;
-    try {
-        written = WriteRdc(destination, header);
-    } catch (const QMError&) {
-        RemoveOutput(destination);
-        throw;
-    }
-    if (!written) {
-        RemoveOutput(destination);
-        throw QMError("Cannot write file %s", OutputRdcName(destination).c_str());
-    }
 }
 
 } // namespace
@@ -148,23 +124,14 @@ std::unique_ptr<TreeNode> OpenReclassSource(TAnalyzer& analyzer, const std::stri
     return root;
 }
 
-bool MayOverwrite(const std::string& destination, const TAskYesNo& askYesNo)
-{
-    std::string rstName = OutputRstName(destination);
-    if (!FileExists(OutputRdcName(destination)) || !FileExists(rstName)) return true;
-    return askYesNo && askYesNo(FormatText("File %s exists. Overwrite?", rstName.c_str()));
-}
-
 void WriteReclassified(TAnalyzer& analyzer, TreeNode& leaf, const TIdrisiRDC& sourceHeader, const Double3Array& table,
                        const std::string& destination, std::uint8_t outputType)
 {
-    // The user agreed to the overwrite before the table was built.
-    ConfirmOverwrite(destination, [](const std::string&) { return true; });
-
     RastrFile& source = leaf.Rastr;
     const std::int64_t cells = static_cast<std::int64_t>(sourceHeader.Rows) * sourceHeader.Columns;
+    TRasterOutput output(destination);
     TWindowExtremes extremes = WriteWindows(
-        analyzer, source, cells, outputType, destination,
+        analyzer, source, cells, outputType, output,
         [&] {
             if (!analyzer.LoadFileLeaf(leaf) || !ApplyReclass(analyzer, table, source))
                 throw QMError(std::string("Program error!"));
@@ -175,5 +142,5 @@ void WriteReclassified(TAnalyzer& analyzer, TreeNode& leaf, const TIdrisiRDC& so
     header.DataType = outputType;
     header.MinValue = extremes.Min;
     header.MaxValue = extremes.Max;
-    WriteHeader(destination, header);
+    WriteHeaderAndReplace(output, header);
 }

@@ -4,7 +4,7 @@
 // and the command's steps before and after the user builds the table.
 //
 // Calling order of the command: OpenReclassSource; GetDestination,
-// CheckDestinationNotInput and MayOverwrite; ReadRasterHeader and
+// CheckDestinationNotInput and ConfirmOverwrite; ReadRasterHeader and
 // CheckWritableHeader; the table; WriteReclassified.
 #include <cstdint>
 #include <memory>
@@ -62,15 +62,11 @@ Double3Array EqualIntervalTable(double minValue, double maxValue, double width, 
 std::unique_ptr<TreeNode> OpenReclassSource(TAnalyzer& analyzer, const std::string& expression,
                                             const TImageFolders& folders);
 
-// Asks "File %s exists. Overwrite?" when both files of the destination
-// exist; true when it may be written. Nothing is deleted yet, so that a
-// table the user cancels costs no file.
-bool MayOverwrite(const std::string& destination, const TAskYesNo& askYesNo);
-
-// Deletes the destination's old files, then reclassifies the source leaf
-// (whose header, read before, gives the cell count) window by window into it
-// in the output type and writes its header with the stored extremes. Raises QMError "Program error!" when a window cannot be
-// loaded or mapped, the analyzer's text when it cannot be converted, and the
-// writer's messages.
+// Reclassifies the source leaf (whose header, read before, gives the cell
+// count) window by window into a new output in the output type, writes its
+// header with the stored extremes and puts it in place of the destination's
+// old pair, which any failure leaves as it was. Raises QMError
+// "Program error!" when a window cannot be loaded or mapped, the analyzer's
+// text when it cannot be converted, and the writer's messages.
 void WriteReclassified(TAnalyzer& analyzer, TreeNode& leaf, const TIdrisiRDC& sourceHeader, const Double3Array& table,
                        const std::string& destination, std::uint8_t outputType);

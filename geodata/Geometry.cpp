@@ -8,7 +8,8 @@
 
 namespace {
 
-// min and max as the original compares: "less than", ties give either value.
+// min and max compare with "less than" only, so ties and NaN give the same
+// edges that callers and stored extents rely on.
 double Min(double p, double q) { return p >= q ? q : p; }
 double Max(double p, double q) { return p <= q ? q : p; }
 
@@ -22,7 +23,8 @@ TAffineTransform ScaleTransform(double s)
 TAffineTransform InvertTransform(const TAffineTransform& t)
 {
     double det = t.a * t.d - t.c * t.b;
-    // Linux does not trap a division by zero; the original raised here.
+    // A singular transform has no inverse: callers expect the division fault
+    // that the floating-point unit does not raise here.
     if (det == 0) throw EZeroDivide();
     return TAffineTransform{t.d / det,
                             -t.b / det,

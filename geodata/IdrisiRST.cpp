@@ -15,10 +15,12 @@
 #include "platform/UiHooks.h"
 #include "platform/CheckedMath.h"
 #include "platform/FileByteReader.h"
+#include "platform/FileDescriptor.h"
 #include "platform/FileNames.h"
 #include "platform/NumberText.h"
 #include "platform/ParallelFor.h"
 #include "platform/RuntimeErrors.h"
+#include "platform/TextFile.h"
 
 TIdrisiRSTHooks IdrisiRSTHooks;
 
@@ -63,11 +65,16 @@ struct TFileCloser {
 };
 using TFileHandle = std::unique_ptr<std::FILE, TFileCloser>;
 
-TFileHandle OpenUnbuffered(const std::string& path)
+// Opens a regular file (OpenRegularFile: a FIFO, a device or a folder raises
+// EInOutError before any read).
+TFileHandle OpenUnbuffered(const std::string& path, std::uint64_t maxBytes = kAnyFileSize)
 {
-    TFileHandle file(std::fopen(path.c_str(), "rb"));
+    TOpenedFile opened = OpenRegularFile(path, maxBytes);
+    TFileHandle file(::fdopen(opened.Descriptor.Get(), "rb"));
+    if (!file) throw EInOutError("Cannot open file " + path + ": " + std::strerror(errno));
+    opened.Descriptor.Release();
     // The reads are large; the stream's own buffer would only add a copy.
-    if (file) std::setvbuf(file.get(), nullptr, _IONBF, 0);
+    std::setvbuf(file.get(), nullptr, _IONBF, 0);
     return file;
 }
 
@@ -76,13 +83,12 @@ class TCellFile {
 public:
     TCellFile(const std::string& rstName, std::int64_t rowBytes, std::int32_t rows) : RowBytes(rowBytes)
     {
-        if (FileExists(rstName)) {
-            try {
-                File.emplace(rstName);
-            } catch (const EInOutError&) {
-            }
+        // A FIFO, a device or a folder is refused like a missing file.
+        try {
+            File.emplace(rstName);
+        } catch (const EInOutError&) {
+            throw QMError("File '%s' not opened (not exists?).", rstName.c_str());
         }
-        if (!File) throw QMError("File '%s' not opened (not exists?).", rstName.c_str());
         // Checked before anything is allocated, so a header that declares
         // more cells than the file holds costs nothing.
         if (File->Size() / static_cast<std::uint64_t>(rowBytes) < static_cast<std::uint64_t>(rows))
@@ -536,8 +542,7 @@ void TIdrisiRST::FillBitmapHeader()
 void TIdrisiRST::LoadPalette(const std::string& paletteFileName)
 {
     std::string resolved = ResolveFileCase(paletteFileName);
-    TFileHandle file = OpenUnbuffered(resolved);
-    if (!file) throw EInOutError("Cannot open file " + paletteFileName + ": " + std::strerror(errno));
+    TFileHandle file = OpenUnbuffered(resolved, kMaxTextFileBytes);
     std::array<unsigned char, kPaletteBytes> bytes{};
     std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file.get());
     if (std::ferror(file.get())) throw EInOutError("Cannot read file " + paletteFileName + ": " + std::strerror(errno));

@@ -4,10 +4,8 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include "FileNames.h"
 #include "RuntimeErrors.h"
 
 namespace {
@@ -18,27 +16,17 @@ constexpr std::size_t kBufferSize = std::size_t(1) << 16;
 
 TFileByteReader::TFileByteReader(const std::string& path) : Path(path), Buffer(kBufferSize)
 {
-    Fd = ::open(ResolveFileCase(path).c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat info {};
-    if (Fd < 0 || ::fstat(Fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        std::string reason = std::strerror(errno);
-        if (Fd >= 0) ::close(Fd);
-        throw EInOutError("Cannot open file " + path + ": " + reason);
-    }
-    ::posix_fadvise(Fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    FileSize = static_cast<std::uint64_t>(info.st_size);
-}
-
-TFileByteReader::~TFileByteReader()
-{
-    ::close(Fd);
+    TOpenedFile opened = OpenRegularFile(path);
+    File = std::move(opened.Descriptor);
+    FileSize = opened.Size;
+    ::posix_fadvise(File.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 }
 
 std::size_t TFileByteReader::ReadFile(char* out, std::size_t n)
 {
     std::size_t done = 0;
     while (done < n) {
-        ssize_t got = ::read(Fd, out + done, n - done);
+        ssize_t got = ::read(File.Get(), out + done, n - done);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) RaiseReadError();
         if (got == 0) break;
@@ -57,7 +45,7 @@ void TFileByteReader::ReadAt(std::uint64_t offset, void* out, std::size_t n) con
     if (offset > FileSize || n > FileSize - offset) throw EReadPastEnd();
     char* to = static_cast<char*>(out);
     while (n > 0) {
-        ssize_t got = ::pread(Fd, to, n, static_cast<off_t>(offset));
+        ssize_t got = ::pread(File.Get(), to, n, static_cast<off_t>(offset));
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) RaiseReadError();
         if (got == 0) throw EReadPastEnd(); // the file shrank since it was opened

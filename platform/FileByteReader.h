@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "ByteCursor.h"
+#include "FileDescriptor.h"
 
 class TFileByteReader {
 public:
-    // Raises EInOutError naming the file when it cannot be opened.
+    // Raises EInOutError naming the file when it cannot be opened or is no
+    // regular file (OpenRegularFile).
     explicit TFileByteReader(const std::string& path);
-    ~TFileByteReader();
     TFileByteReader(const TFileByteReader&) = delete;
     TFileByteReader& operator=(const TFileByteReader&) = delete;
 
@@ -50,7 +51,7 @@ private:
     [[noreturn]] void RaiseReadError() const;
 
     std::string Path;
-    int Fd = -1;
+    TFileDescriptor File;
     std::uint64_t FileSize = 0;
     std::uint64_t Pos = 0;
     std::vector<char> Buffer;

@@ -6,7 +6,8 @@
 #include <string>
 #include <string_view>
 
-// Integer text as the original run time's Val reads it: leading blanks, an
+// Integer text as the header and composition readers take it, leniently, so
+// that hand-edited files open as they always have: leading blanks, an
 // optional sign, then decimal digits or hexadecimal digits after "$", "x",
 // "X" or "0x". A character that is not a digit ends the number without an
 // error, and then the digits before it count without the sign ("-5a" gives 5,

@@ -4,11 +4,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include "FileNames.h"
+#include "AtomicFile.h"
+#include "FileDescriptor.h"
 #include "RuntimeErrors.h"
 
 namespace {
@@ -175,69 +174,34 @@ std::vector<std::string> SplitTextLines(std::string_view text)
 
 std::string ReadFileBytes(const std::string& path, std::size_t maxBytes)
 {
-    std::string resolved = ResolveFileCase(path);
-    int fd = ::open(resolved.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) RaiseFileError("Cannot open file", path);
+    TOpenedFile file = OpenRegularFile(path, maxBytes);
     std::string data;
     // Reserving the file's size spares the copies and page faults of a
     // growing buffer, which dominate reading large files from the cache.
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && static_cast<std::uint64_t>(info.st_size) <= maxBytes)
-        data.reserve(static_cast<std::size_t>(info.st_size));
+    data.reserve(static_cast<std::size_t>(file.Size));
     char buf[1 << 16];
     for (;;) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
+        ssize_t n = ::read(file.Descriptor.Get(), buf, sizeof buf);
         if (n < 0) {
             if (errno == EINTR) continue;
-            int saved = errno;
-            ::close(fd);
-            errno = saved;
             RaiseFileError("Cannot read file", path);
         }
         if (n == 0) break;
-        if (data.size() + static_cast<std::size_t>(n) > maxBytes) {
-            ::close(fd);
-            throw EInOutError("File " + path + " is too large");
-        }
+        // The file may grow while it is read.
+        if (data.size() + static_cast<std::size_t>(n) > maxBytes) throw EInOutError("File " + path + " is too large");
         data.append(buf, static_cast<std::size_t>(n));
     }
-    ::close(fd);
     return data;
 }
 
 std::vector<std::string> ReadTextLines(const std::string& path)
 {
-    return SplitTextLines(ReadFileBytes(path));
+    return SplitTextLines(ReadFileBytes(path, kMaxTextFileBytes));
 }
-
 void WriteFileAtomic(const std::string& path, std::string_view bytes)
 {
-    std::string temp = path + ".tmp-" + std::to_string(::getpid());
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) RaiseFileError("Cannot create file", path);
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            int saved = errno;
-            ::close(fd);
-            ::unlink(temp.c_str());
-            errno = saved;
-            RaiseFileError("Cannot write file", path);
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
-        int saved = errno;
-        ::unlink(temp.c_str());
-        errno = saved;
-        RaiseFileError("Cannot write file", path);
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        int saved = errno;
-        ::unlink(temp.c_str());
-        errno = saved;
-        RaiseFileError("Cannot write file", path);
-    }
+    TAtomicFile file(path);
+    file.Write(bytes);
+    file.Finish();
+    file.Commit();
 }

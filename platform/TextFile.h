@@ -39,12 +39,17 @@ private:
     std::size_t Pos = 0;
 };
 
+// Headers, compositions and palettes are a few kilobytes; a text file larger
+// than this is no such file, and is refused before it is read.
+inline constexpr std::size_t kMaxTextFileBytes = std::size_t(16) << 20;
+
 // The whole file as bytes; raises EInOutError naming the file when it cannot
-// be opened or read, or when it is larger than `maxBytes`.
+// be opened or read, is no regular file (OpenRegularFile), or is larger than
+// `maxBytes`. The path goes through ResolveFileCase.
 std::string ReadFileBytes(const std::string& path, std::size_t maxBytes = std::size_t(1) << 30);
-// ReadFileBytes then SplitTextLines. The path goes through ResolveFileCase.
+// ReadFileBytes, capped at kMaxTextFileBytes, then SplitTextLines.
 std::vector<std::string> ReadTextLines(const std::string& path);
 
-// Writes `bytes` to a temporary file beside `path`, flushes it and renames it
-// over `path`, so a failed write leaves the old file whole. Raises EInOutError.
+// Replaces `path` with `bytes` through TAtomicFile: a failed write leaves the
+// old file whole. Raises EInOutError.
 void WriteFileAtomic(const std::string& path, std::string_view bytes);

@@ -76,8 +76,8 @@ private:
     bool startedHere = false;
 };
 
-// Saves the caller's painter and sets the drawing defaults of the original
-// graphics library, which differ from Qt's: no anti-aliasing, plain
+// Saves the caller's painter and sets the drawing defaults that the viewer's
+// pictures are made with, which differ from Qt's: no anti-aliasing, plain
 // source-over blending at full opacity, and a transparent background so that
 // the gaps of a dashed outline stay unpainted. Transform and clip are the
 // caller's, as a device context's would be.
@@ -113,8 +113,8 @@ QColor ColorOf(std::uint32_t colorRef, std::int32_t alpha)
     return color;
 }
 
-// Dash patterns in pen widths, as the original graphics library draws its
-// dash styles; an empty pattern is a solid line.
+// Dash patterns in pen widths for the stored pen styles 1 to 4; an empty
+// pattern is a solid line.
 QList<qreal> DashPattern(std::int32_t penStyle)
 {
     switch (penStyle) {
@@ -131,8 +131,8 @@ QList<qreal> DashPattern(std::int32_t penStyle)
     }
 }
 
-// The opaque outline pen; none for style 5. A negative width makes no pen in
-// the original library, so such an outline is left out as well.
+// The opaque outline pen; none for style 5. A negative width is no pen at
+// all for the viewer's callers, so such an outline is left out as well.
 std::optional<QPen> OutlinePen(std::uint32_t penColor, std::int32_t penWidth, std::int32_t penStyle)
 {
     if (penStyle == kNoOutline || penWidth < 0)

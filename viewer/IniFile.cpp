@@ -11,9 +11,6 @@
 
 namespace {
 
-// A composition is a few kilobytes; anything this large is no INI file.
-constexpr std::size_t kMaxIniBytes = std::size_t(64) << 20;
-
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 std::string_view Trim(std::string_view s)
@@ -54,13 +51,15 @@ TIniFile::TIniFile(std::string fileName) : Name(std::move(fileName))
     std::error_code ec;
     if (!std::filesystem::exists(resolved, ec)) return;
     Name = resolved;
-    Parse(SplitTextLines(ReadFileBytes(resolved, kMaxIniBytes)));
+    Parse(SplitTextLines(ReadFileBytes(resolved, kMaxTextFileBytes)));
 }
 
 void TIniFile::Parse(const std::vector<std::string>& lines)
 {
     for (const std::string& raw : lines) {
-        std::string_view line = Trim(raw);
+        // The profile functions read a line as a C string: its text ends at
+        // a zero byte, and so does every name and value in it.
+        std::string_view line = Trim(std::string_view(raw).substr(0, raw.find('\0')));
         if (!line.empty() && line.front() == '[') {
             std::string_view name = line.substr(1);
             std::size_t close = name.find(']');

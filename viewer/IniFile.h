@@ -4,7 +4,8 @@
 // order, values are trimmed and lose one pair of outer quotes, a line whose
 // first non-blank character is ';' is a comment, '\' is an ordinary
 // character, and of two equal keys in a section the first wins (as does the
-// first of two equal sections). Lines end in CRLF or LF.
+// first of two equal sections). Lines end in CRLF or LF; a line's text ends
+// at a zero byte.
 //
 // The file is read once when the object is made; changes are kept in memory
 // and written by UpdateFile through a temporary file and a rename, so a
@@ -19,8 +20,8 @@
 class TIniFile {
 public:
     // Reads `fileName` when it exists (its letter case resolved); a missing
-    // file reads as empty. A file that exists but cannot be read raises
-    // EInOutError.
+    // file reads as empty. A file that exists but cannot be read, is no
+    // regular file or is larger than kMaxTextFileBytes raises EInOutError.
     explicit TIniFile(std::string fileName);
 
     const std::string& FileName() const { return Name; }

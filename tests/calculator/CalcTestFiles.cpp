@@ -2,6 +2,7 @@
 
 #include "tests/support/RasterFiles.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -71,4 +72,12 @@ std::vector<double> ReadTestCells(const std::string& rstName, const std::string&
         }
     }
     return values;
+}
+
+std::vector<std::string> FolderListing(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
 }

@@ -23,3 +23,5 @@ std::string WriteTestRaster(const std::string& base, const TTestRaster& raster);
 std::vector<double> ReadTestCells(const std::string& rstName, const std::string& dataType);
 std::string ReadWholeFile(const std::string& name);
 void WriteWholeFile(const std::string& name, const std::string& bytes);
+// The names in a folder, sorted.
+std::vector<std::string> FolderListing(const std::string& folder);

@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "geodata/IdrisiRDC.h"
 #include "geodata/IdrisiRST.h"
@@ -53,6 +57,31 @@ protected:
             return e.what();
         }
         return "";
+    }
+    // The error of a command run in a child process whose files cannot grow
+    // beyond `limit` bytes, as on a full disk.
+    std::string ErrorOnFullDisk(const std::string& expression, rlim_t limit)
+    {
+        int pipeEnds[2];
+        if (::pipe(pipeEnds) != 0) return "no pipe";
+        pid_t child = ::fork();
+        if (child == 0) {
+            ::close(pipeEnds[0]);
+            std::signal(SIGXFSZ, SIG_IGN); // a write beyond the limit fails instead
+            rlimit fileSize{limit, limit};
+            ::setrlimit(RLIMIT_FSIZE, &fileSize);
+            std::string error = ErrorOf(expression);
+            ssize_t written = ::write(pipeEnds[1], error.data(), error.size());
+            ::_exit(written == static_cast<ssize_t>(error.size()) ? 0 : 1);
+        }
+        ::close(pipeEnds[1]);
+        std::string error;
+        char buffer[256];
+        for (ssize_t n; (n = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;) error.append(buffer, static_cast<std::size_t>(n));
+        ::close(pipeEnds[0]);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        return error;
     }
     TIdrisiRDC OutputHeader(const std::string& name = "out.rst")
     {
@@ -182,7 +211,7 @@ TEST_F(ProcessingTest, WindowsOfAMillionCellsCoverTheRaster)
     EXPECT_EQ(header.MaxValue, 600);
 }
 
-TEST_F(ProcessingTest, ByteOutputOutOfRangeIsProhibitedAfterItsCells)
+TEST_F(ProcessingTest, ByteOutputOutOfRangeIsProhibited)
 {
     std::vector<double> values(256);
     for (int i = 0; i < 256; ++i) values[static_cast<std::size_t>(i)] = i;
@@ -190,8 +219,7 @@ TEST_F(ProcessingTest, ByteOutputOutOfRangeIsProhibitedAfterItsCells)
     TProcessResult result = Process("[a.rst]-1", "out.rst", 0);
     EXPECT_EQ(result.Outcome, TProcessOutcome::Prohibited);
     EXPECT_EQ(result.Message, "Output expression extremums are (-1, 254). Output prohibited.");
-    EXPECT_EQ(fs::file_size(dir.Path("out.RST")), 256u);
-    EXPECT_FALSE(fs::exists(dir.Path("out.RDC")));
+    EXPECT_EQ(FolderListing(dir.Root()), (std::vector<std::string>{"a.rdc", "a.rst"}));
 
     result = Process("[a.rst]/2", "half", 0);
     EXPECT_EQ(result.Outcome, TProcessOutcome::Written);
@@ -236,10 +264,6 @@ TEST_F(ProcessingTest, AnsweringNoKeepsTheOldFiles)
     EXPECT_EQ(ReadWholeFile(dir.Path("out.rdc")), "old header");
     EXPECT_EQ(ReadWholeFile(dir.Path("out.rst")), "old cells");
 
-    Answer = true;
-    EXPECT_EQ(Process("[a.rst]*2").Outcome, TProcessOutcome::Written);
-    EXPECT_EQ(ReadTestCells(dir.Path("out.RST"), "real"), (std::vector<double>{2, 4}));
-    EXPECT_FALSE(fs::exists(dir.Path("out.rst")));
 }
 
 TEST_F(ProcessingTest, BadInputsAreRefusedBeforeAnythingIsDeleted)
@@ -277,21 +301,46 @@ TEST_F(ProcessingTest, ArithmeticFaultsEndTheCommand)
     EXPECT_FALSE(fs::exists(dir.Path("out.RDC")));
 }
 
-TEST_F(ProcessingTest, FailedWriteIsNeverReportedAsReady)
+// After a Yes, a failure in any window, on a full disk or through the byte
+// check leaves the old pair byte for byte and no other file; a success
+// replaces the pair under the names it has on disk.
+TEST_F(ProcessingTest, FailuresAfterYesLeaveTheOldPairWhole)
 {
-    WriteTestRaster(dir.Path("a"), {1, 2, "real", "m", {1, 2}});
-    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-    fs::create_symlink("/dev/full", dir.Path("out.RST"));
-    EXPECT_EQ(ErrorOf("[a.rst]*2"), "Cannot write file " + dir.Path("out.RST"));
-    EXPECT_FALSE(fs::exists(dir.Path("out.RDC")));
+    // 2,000,001 cells: three windows, the last of one cell, which overflows.
+    TTestRaster a{3, 666667, "real", "m", {}};
+    a.Values.assign(2000001, 1);
+    a.Values.back() = 1e30;
+    WriteTestRaster(dir.Path("a"), a);
+    WriteTestRaster(dir.Path("b"), {1, 3, "real", "m", {1, 2, 0}});
+    WriteWholeFile(dir.Path("out.rdc"), "old header");
+    WriteWholeFile(dir.Path("out.rst"), "old cells");
+    const std::vector<std::string> files = FolderListing(dir.Root());
+    auto expectOldPair = [&](const char* when) {
+        EXPECT_EQ(FolderListing(dir.Root()), files) << when;
+        EXPECT_EQ(ReadWholeFile(dir.Path("out.rdc")), "old header") << when;
+        EXPECT_EQ(ReadWholeFile(dir.Path("out.rst")), "old cells") << when;
+    };
+
+    EXPECT_EQ(ErrorOf("[a.rst]*10^10"), "Floating point overflow");
+    expectOldPair("overflow in the third window");
+    TProcessResult prohibited = Process("[b.rst]-1", "out.rst", 0);
+    EXPECT_EQ(prohibited.Outcome, TProcessOutcome::Prohibited);
+    expectOldPair("byte output prohibited");
+    EXPECT_EQ(ErrorOnFullDisk("[a.rst]*2", 4 << 20), "Cannot write file " + dir.Path("out.rst"));
+    expectOldPair("full disk");
+    EXPECT_EQ(Questions.size(), 2u); // the child process asked its own
+
+    TProcessResult written = Process("[b.rst]*2");
+    EXPECT_EQ(written.Message, "Ready. See file " + dir.Path("out.rst"));
+    EXPECT_EQ(FolderListing(dir.Root()), files);
+    EXPECT_EQ(ReadTestCells(dir.Path("out.rst"), "real"), (std::vector<double>{2, 4, 0}));
+    EXPECT_EQ(OutputHeader().MaxValue, 4);
 }
 
 TEST_F(ProcessingTest, RastersOfOtherSoftwareAreRead)
 {
     // Written by GDAL; its facts: north-west -1000, south-east -2400, range -4000..600.
-    const std::string shared = QM_SHARED_DATA;
-    if (!fs::exists(shared + "/int16_17x13_plane.rst")) GTEST_SKIP() << "no shared data";
-    Folders = {shared, dir.Folder()};
+    Folders = {QM_TEST_DATA, dir.Folder()};
     TProcessResult result = Process("[int16_17x13_plane.rst]*1", dir.Path("copy"), 1);
     ASSERT_EQ(result.Outcome, TProcessOutcome::Written);
     std::vector<double> cells = ReadTestCells(dir.Path("copy.RST"), "integer");

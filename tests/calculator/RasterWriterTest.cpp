@@ -122,7 +122,11 @@ TEST(RasterWriterRdc, WrittenHeaderReadsBackAndBadCodesWriteNothing)
     TTempFolder dir;
     TIdrisiRDC header = SampleHeader();
     header.MinValue = -0.000123456789012345;
-    ASSERT_TRUE(WriteRdc(dir.Path("out.rst"), header));
+    {
+        TRasterOutput output(dir.Path("out.rst"));
+        ASSERT_TRUE(output.WriteRdc(header));
+        output.Commit();
+    }
     EXPECT_TRUE(fs::exists(dir.Path("out.RDC")));
     TIdrisiRDC back;
     ReadRdc(back, dir.Path("out.rst"));
@@ -135,12 +139,16 @@ TEST(RasterWriterRdc, WrittenHeaderReadsBackAndBadCodesWriteNothing)
     EXPECT_EQ(back.MaxValue, 1000000);
     EXPECT_EQ(back.MinY, -15.25);
 
-    header.RefUnits = 0;
-    EXPECT_FALSE(WriteRdc(dir.Path("bad"), header));
-    header.RefUnits = ruMetres;
-    header.DataType = 0;
-    EXPECT_FALSE(WriteRdc(dir.Path("bad"), header));
-    EXPECT_FALSE(fs::exists(dir.Path("bad.RDC")));
+    {
+        TRasterOutput bad(dir.Path("bad"));
+        header.RefUnits = 0;
+        EXPECT_FALSE(bad.WriteRdc(header));
+        header.RefUnits = ruMetres;
+        header.DataType = 0;
+        EXPECT_FALSE(bad.WriteRdc(header));
+        EXPECT_THROW(bad.Commit(), QMError);
+    }
+    EXPECT_EQ(FolderListing(dir.Root()), (std::vector<std::string>{"out.RDC", "out.RST"}));
 
     header.RefUnits = 0;
     header.HeaderFile = "/maps/in.RDC";
@@ -168,76 +176,82 @@ protected:
     std::vector<std::string> Questions;
 };
 
-TEST_F(RasterWriterOverwrite, NoKeepsBothFiles)
+TEST_F(RasterWriterOverwrite, AskedOnlyForACompletePairAndDeletesNothing)
 {
-    Put("out.rdc");
-    Put("out.rst");
-    EXPECT_FALSE(Confirm("out.rst", false));
-    EXPECT_EQ(Questions, std::vector<std::string>{"File " + dir.Path("out.RST") + " exists. Overwrite?"});
-    EXPECT_EQ(ReadWholeFile(dir.Path("out.rdc")), "old");
-    EXPECT_EQ(ReadWholeFile(dir.Path("out.rst")), "old");
-}
-
-TEST_F(RasterWriterOverwrite, YesDeletesEveryCaseVariant)
-{
-    Put("OUT.rdc");
-    Put("out.RST");
-    Put("Out.rst");
-    EXPECT_TRUE(Confirm("out", true));
-    EXPECT_EQ(Questions.size(), 1u);
-    EXPECT_FALSE(Exists("OUT.rdc"));
-    EXPECT_FALSE(Exists("out.RST"));
-    EXPECT_FALSE(Exists("Out.rst"));
-}
-
-TEST_F(RasterWriterOverwrite, LoneHalfIsDeletedWithoutAQuestion)
-{
-    Put("out.rdc");
-    Put("other.rst");
     EXPECT_TRUE(Confirm("out.rst", false));
+    Put("out.rdc");
+    EXPECT_TRUE(Confirm("out.rst", false)); // a lone half
     EXPECT_TRUE(Questions.empty());
-    EXPECT_FALSE(Exists("out.rdc"));
-    EXPECT_TRUE(Exists("other.rst"));
+    Put("OUT.RST");
+    EXPECT_FALSE(Confirm("out", false));
+    EXPECT_TRUE(Confirm("out", true));
+    const std::string question = "File " + dir.Path("out.RST") + " exists. Overwrite?";
+    EXPECT_EQ(Questions, (std::vector<std::string>{question, question}));
+    EXPECT_EQ(ReadWholeFile(dir.Path("out.rdc")), "old");
+    EXPECT_EQ(ReadWholeFile(dir.Path("OUT.RST")), "old");
 }
 
-TEST(RasterWriterRst, WindowsAreAppendedInOrder)
+// The new pair replaces the old one only on Commit: the old files keep their
+// names on disk, a link keeps pointing at its target, which keeps its mode.
+TEST_F(RasterWriterOverwrite, OutputReplacesTheOldPairOnlyWhenCommitted)
 {
-    TTempFolder dir;
+    Put("out.rdc");
+    Put("cells");
+    fs::permissions(dir.Path("cells"), fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink("cells", dir.Path("OUT.RST"));
     RastrFile window;
     window.Header.DataType = dtReal;
     window.Cells = {1.5f, -2};
-    ASSERT_TRUE(AppendRst(dir.Path("out"), CellBytes(window)));
+    {
+        TRasterOutput dropped(dir.Path("out"));
+        dropped.AppendRst(CellBytes(window));
+        ASSERT_TRUE(dropped.WriteRdc(SampleHeader()));
+    }
+    EXPECT_EQ(FolderListing(dir.Root()), (std::vector<std::string>{"OUT.RST", "cells", "out.rdc"}));
+    EXPECT_EQ(ReadWholeFile(dir.Path("cells")), "old");
+
+    TRasterOutput output(dir.Path("out"));
+    output.AppendRst(CellBytes(window));
     window.Header.DataType = dtByte;
     window.RawCells = {7, 8, 9};
-    ASSERT_TRUE(AppendRst(dir.Path("out.rst"), CellBytes(window)));
-    EXPECT_EQ(fs::file_size(dir.Path("out.RST")), 11u);
-    std::string bytes = ReadWholeFile(dir.Path("out.RST"));
+    output.AppendRst(CellBytes(window));
+    ASSERT_TRUE(output.WriteRdc(SampleHeader()));
+    EXPECT_EQ(ReadWholeFile(dir.Path("out.rdc")), "old");
+    output.Commit();
+    EXPECT_EQ(FolderListing(dir.Root()), (std::vector<std::string>{"OUT.RST", "cells", "out.rdc"}));
+    EXPECT_EQ(ReadWholeFile(dir.Path("out.rdc")), RdcText(SampleHeader()));
+    EXPECT_TRUE(fs::is_symlink(dir.Path("OUT.RST")));
+    std::string bytes = ReadWholeFile(dir.Path("cells"));
+    ASSERT_EQ(bytes.size(), 11u);
     EXPECT_EQ(bytes.substr(8), "\x07\x08\x09");
     float first;
     std::memcpy(&first, bytes.data(), 4);
     EXPECT_EQ(first, 1.5f);
+    EXPECT_EQ(fs::status(dir.Path("cells")).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
 }
 
-TEST(RasterWriterRst, FailedWritesRaiseAndLeaveNoPartialFile)
+TEST(RasterWriterRst, FailedReplacementKeepsTheOldHeader)
 {
     TTempFolder dir;
+    WriteWholeFile(dir.Path("blocked.RDC"), "old");
+    fs::create_directory(dir.Path("blocked.RST"));
     RastrFile window;
     window.Header.DataType = dtReal;
     window.Cells = {1, 2, 3};
-    // A folder where the file should be: it cannot be opened.
-    fs::create_directory(dir.Path("blocked.RST"));
-    EXPECT_THROW(AppendRst(dir.Path("blocked"), CellBytes(window)), QMError);
-
-    // A full device: the write or the final flush fails.
-    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-    fs::create_symlink("/dev/full", dir.Path("full.RST"));
-    try {
-        AppendRst(dir.Path("full"), CellBytes(window));
-        ADD_FAILURE() << "a write to a full device reported success";
-    } catch (const QMError& e) {
-        EXPECT_EQ(std::string(e.what()), "Cannot write file " + dir.Path("full.RST"));
+    {
+        TRasterOutput output(dir.Path("blocked"));
+        output.AppendRst(CellBytes(window));
+        ASSERT_TRUE(output.WriteRdc(SampleHeader()));
+        try {
+            output.Commit();
+            ADD_FAILURE() << "a folder was replaced by cells";
+        } catch (const QMError& e) {
+            EXPECT_EQ(std::string(e.what()), "Cannot write file " + dir.Path("blocked.RST"));
+        }
     }
-    EXPECT_FALSE(fs::is_symlink(dir.Path("full.RST")));
+    EXPECT_EQ(FolderListing(dir.Root()), (std::vector<std::string>{"blocked.RDC", "blocked.RST"}));
+    EXPECT_EQ(ReadWholeFile(dir.Path("blocked.RDC")), "old");
 }
 
 TEST(RasterWriterHeader, ReadsTheHeaderOnly)

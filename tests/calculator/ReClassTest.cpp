@@ -385,11 +385,11 @@ TEST_F(ReClassCommandTest, OldFilesSurviveUntilTheTableIsConfirmed)
     EXPECT_EQ(ReadWholeFile(Dir.Path("out.rst")), "old cells");
     EXPECT_EQ(ReadWholeFile(Dir.Path("out.rdc")), "old header");
 
-    // Yes and a table: the pair is replaced.
+    // Yes and a table: the pair is replaced under its names on disk.
     Recorder->MessageAnswers = {TMsgResult::Yes};
     Run("out.rst", 2, TypeTable);
-    EXPECT_EQ(ReadTestCells(Dir.Path("out.RST"), "real"), (std::vector<double>{300, 2, 15, 35}));
-    EXPECT_NE(ReadWholeFile(ResolveFileCase(Dir.Path("out.rdc"))).find("data type   : real"), std::string::npos);
+    EXPECT_EQ(ReadTestCells(Dir.Path("out.rst"), "real"), (std::vector<double>{300, 2, 15, 35}));
+    EXPECT_NE(ReadWholeFile(Dir.Path("out.rdc")).find("data type   : real"), std::string::npos);
 }
 
 TEST_F(ReClassCommandTest, FailureInTheLoopGoesToTheStatusBarAndABox)

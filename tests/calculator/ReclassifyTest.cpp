@@ -257,28 +257,23 @@ TEST_F(ReclassCommandTest, WindowsOfAMillionCellsCoverTheRaster)
     EXPECT_EQ(OutputHeader().MaxValue, 7);
 }
 
-TEST_F(ReclassCommandTest, OverwriteIsAskedOnlyForACompletePair)
+TEST_F(ReclassCommandTest, FailureInALaterWindowLeavesTheOldPairWhole)
 {
-    std::vector<std::string> questions;
-    auto answer = [&](bool yes) {
-        return [&questions, yes](const std::string& question) {
-            questions.push_back(question);
-            return yes;
-        };
-    };
-    const std::string out = Dir.Path("out.rst");
-    EXPECT_TRUE(MayOverwrite(out, answer(false)));
-    WriteWholeFile(Dir.Path("out.rst"), "old");
-    EXPECT_TRUE(MayOverwrite(out, answer(false)));
-    EXPECT_TRUE(questions.empty());
-
-    WriteWholeFile(Dir.Path("out.rdc"), "old");
-    EXPECT_FALSE(MayOverwrite(out, answer(false)));
-    EXPECT_TRUE(MayOverwrite(out, answer(true)));
-    ASSERT_EQ(questions.size(), 2U);
-    EXPECT_EQ(questions[0], "File " + Dir.Path("out.RST") + " exists. Overwrite?");
-    // Asking deletes nothing.
-    EXPECT_EQ(ReadWholeFile(Dir.Path("out.rst")), "old");
+    TTestRaster big{.Rows = 1001, .Columns = 1000, .Values = {}};
+    big.Values.assign(1001 * 1000, 5);
+    big.Values.back() = 50;
+    WriteTestRaster(Dir.Path("big"), big);
+    WriteWholeFile(Dir.Path("out.rdc"), "old header");
+    WriteWholeFile(Dir.Path("out.rst"), "old cells");
+    try {
+        Reclassify("big.rst", {{0, 10, 1}, {40, 60, 1e39}}, dtReal);
+        ADD_FAILURE() << "no overflow";
+    } catch (const QMError& e) {
+        EXPECT_STREQ(e.what(), "Floating point overflow");
+    }
+    EXPECT_EQ(FolderListing(Dir.Root()), (std::vector<std::string>{"big.rdc", "big.rst", "out.rdc", "out.rst"}));
+    EXPECT_EQ(ReadWholeFile(Dir.Path("out.rdc")), "old header");
+    EXPECT_EQ(ReadWholeFile(Dir.Path("out.rst")), "old cells");
 }
 
 } // namespace

@@ -173,7 +173,7 @@ TEST_F(RdcTest, AMissingHeaderLeavesTheRecordAsItWas)
 TEST(RdcOtherSoftware, HeadersWrittenByGdalRead)
 {
     TIdrisiRDC r;
-    ReadRdc(r, std::string(QM_SHARED_DATA) + "/byte_9x6_categories.rst");
+    ReadRdc(r, std::string(QM_TEST_DATA) + "/byte_9x6_categories.rst");
     EXPECT_EQ(r.Rows, 6);
     EXPECT_EQ(r.Columns, 9);
     EXPECT_EQ(r.DataType, dtByte);
@@ -185,7 +185,7 @@ TEST(RdcOtherSoftware, HeadersWrittenByGdalRead)
     EXPECT_EQ(r.Codes[3].Name2, "Town");
 
     TIdrisiRDC crlf;
-    ReadRdc(crlf, std::string(QM_SHARED_DATA) + "/real_23x19_latlong.rdc");
+    ReadRdc(crlf, std::string(QM_TEST_DATA) + "/real_23x19_latlong.rdc");
     EXPECT_EQ(crlf.Rows, 19);
     EXPECT_EQ(crlf.Columns, 23);
     EXPECT_EQ(crlf.DataType, dtReal);

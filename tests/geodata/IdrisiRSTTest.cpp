@@ -497,7 +497,7 @@ TEST_F(RstTest, MapRectToPixels)
     EXPECT_EQ(none.Bottom, -1);
 }
 
-TEST(RstSharedData, RastersFromOtherSoftwareOpen)
+TEST(RstOtherSoftware, RastersFromOtherSoftwareOpen)
 {
     // Expected cells as GDAL reads them back (facts.json beside the files).
     struct Row {
@@ -516,7 +516,7 @@ TEST(RstSharedData, RastersFromOtherSoftwareOpen)
     IdrisiRSTHooks.Language = [] { return std::uint8_t(1); };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        std::string base = std::string(QM_SHARED_DATA) + "/" + row.name;
+        std::string base = std::string(QM_TEST_DATA) + "/" + row.name;
         for (const std::string& name : {base + ".rst", base + ".RDC", base}) {
             TIdrisiRST r;
             ASSERT_TRUE(r.Open(name, "", true));
@@ -547,11 +547,11 @@ TEST(RstSharedData, RastersFromOtherSoftwareOpen)
     IdrisiRSTHooks = TIdrisiRSTHooks{};
 }
 
-TEST(RstSharedData, CategoriesNameTheLegend)
+TEST(RstOtherSoftware, CategoriesNameTheLegend)
 {
     IdrisiRSTHooks.Language = [] { return std::uint8_t(1); };
     TIdrisiRST r;
-    r.Open(std::string(QM_SHARED_DATA) + "/byte_9x6_categories.rst", "", false);
+    r.Open(std::string(QM_TEST_DATA) + "/byte_9x6_categories.rst", "", false);
     std::vector<std::string> texts;
     for (const TColorValue& row : r.GetLegend()) texts.push_back(row.Text);
     EXPECT_EQ(texts, (std::vector<std::string>{"1 : Forest", "2 : Field", "3 : Water", "4 : Town"}));

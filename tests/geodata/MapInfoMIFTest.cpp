@@ -326,7 +326,7 @@ TEST_F(MapInfoMIFTest, ColourBytesAreSwapped)
 // Files written by GDAL's MapInfo driver.
 TEST_F(MapInfoMIFTest, GdalLatLongFile)
 {
-    Reader.Load(QM_SHARED_DATA "/mixed_latlong_pulkovo.mif");
+    Reader.Load(QM_TEST_DATA "/mixed_latlong_pulkovo.mif");
     EXPECT_EQ(Reader.GetRefSystem(), 2);
     EXPECT_EQ(Reader.GetRefSystemName(), "Lat-long");
     EXPECT_EQ(Reader.GetRefUnits(), 4);
@@ -375,7 +375,7 @@ TEST_F(MapInfoMIFTest, GdalLatLongFile)
 
 TEST_F(MapInfoMIFTest, GdalAlbersFile)
 {
-    Reader.Load(QM_SHARED_DATA "/areas_albers.mif");
+    Reader.Load(QM_TEST_DATA "/areas_albers.mif");
     // Albers on datum 104 is not this system's fixed projection.
     EXPECT_EQ(Reader.GetRefSystem(), 4);
     EXPECT_EQ(Reader.GetRefSystemName(), "Unknown");

@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr double kDeg = std::numbers::pi / 180;
-const std::string kShared = QM_SHARED_DATA;
+const std::string kOtherSoftware = QM_TEST_DATA;
 
 // The message of the QMError that `action` raises; "" when it raises none.
 template <class F>
@@ -699,26 +699,26 @@ TEST_F(LayerFiles, BrokenVectorFilesGiveNoLayer)
 TEST_F(LayerFiles, ForeignRastersLoadOrRefuse)
 {
     TLayerList latLong;
-    PLayer layer = latLong.AddRasterLayer(kShared + "/real_23x19_latlong.rst", Palette(), true, true, 1);
+    PLayer layer = latLong.AddRasterLayer(kOtherSoftware + "/real_23x19_latlong.rst", Palette(), true, true, 1);
     ExpectComposition(latLong, 1, 2, "latlong", 4);
     EXPECT_EQ(layer->Raster->Image->GetColumns(), 23);
 
     TLayerList plane;
-    plane.AddRasterLayer(kShared + "/int16_17x13_plane.rst", Palette(), true, true, 1);
+    plane.AddRasterLayer(kOtherSoftware + "/int16_17x13_plane.rst", Palette(), true, true, 1);
     ExpectComposition(plane, 1, 1, "plane", 1);
-    EXPECT_EQ(QMErrorOf([&] { plane.AddRasterLayer(kShared + "/byte_9x6_categories.rst", Palette(), false, true, 1); }),
+    EXPECT_EQ(QMErrorOf([&] { plane.AddRasterLayer(kOtherSoftware + "/byte_9x6_categories.rst", Palette(), false, true, 1); }),
               "Invalid projection: 'plane'.\r\nComposition already has 'plane' projection.");
     ExpectComposition(plane, 1, 1, "plane", 1);
 }
 
 TEST_F(LayerFiles, ForeignInterchangeFilesLoadReprojectOrRefuse)
 {
-    const std::string pulkovo = kShared + "/mixed_latlong_pulkovo.mif";
-    const std::string albers = kShared + "/areas_albers.mif";
+    const std::string pulkovo = kOtherSoftware + "/mixed_latlong_pulkovo.mif";
+    const std::string albers = kOtherSoftware + "/areas_albers.mif";
 
     // Pulkovo lat/long joins a lat/long raster composition as it is.
     TLayerList latLong;
-    latLong.AddRasterLayer(kShared + "/real_23x19_latlong.rst", Palette(), true, true, 1);
+    latLong.AddRasterLayer(kOtherSoftware + "/real_23x19_latlong.rst", Palette(), true, true, 1);
     PLayer same = latLong.AddMifLayer(pulkovo, 1, true);
     ASSERT_EQ(same->Vector->Objects.size(), 5u);
     EXPECT_EQ(same->Vector->Objects[0].Points[0].x, 37.6);

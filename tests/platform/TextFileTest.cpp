@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/RuntimeErrors.h"
 #include "tests/support/TempFolder.h"
 
@@ -56,4 +58,19 @@ TEST(TextFile, AtomicWriteReplacesOrLeavesTheOldFile)
     EXPECT_THROW(ReadFileBytes(folder.Path("none.txt")), EInOutError);
     EXPECT_THROW(ReadFileBytes(path, 2), EInOutError);
     EXPECT_EQ(ReadFileBytes(path), "new");
+}
+
+TEST(TextFile, TextBeyondTheCapIsRefusedBeforeItIsRead)
+{
+    TTempFolder folder;
+    std::string path = folder.Write("huge.rdc", "");
+    std::filesystem::resize_file(path, kMaxTextFileBytes + 1); // sparse: no byte is written
+    try {
+        ReadTextLines(path);
+        ADD_FAILURE() << "a text file beyond the cap was read";
+    } catch (const EInOutError& e) {
+        EXPECT_EQ(std::string(e.what()), "File " + path + " is too large");
+    }
+    std::filesystem::resize_file(path, kMaxTextFileBytes);
+    EXPECT_EQ(ReadTextLines(path).size(), 1u);
 }

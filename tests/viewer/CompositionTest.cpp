@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "geodata/FontTable.h"
 #include "geodata/IdrisiRST.h"
@@ -475,4 +479,105 @@ TEST(CompositionFile, FailedSaveKeepsTheOldFile)
     std::filesystem::create_directory(path + ".tmp-" + std::to_string(::getpid()));
     EXPECT_THROW(doc->SaveComposition(path), QMError);
     EXPECT_EQ(files.Dir.Read("c.qmc"), "[qmc]\r\nver=1\r\n");
+}
+
+namespace {
+
+template <class Action>
+std::string MessageOf(Action&& action)
+{
+    try {
+        action();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+} // namespace
+
+// A FIFO would block a reader until some writer came, /dev/zero never ends
+// and a folder reads nothing: as a layer's data file, opened directly or
+// named in a composition, and as the composition itself, each gets the
+// reader's message before any read.
+TEST(CompositionFile, SpecialFilesGetTheReadersMessageAtOnce)
+{
+    namespace fs = std::filesystem;
+    ::alarm(30); // a reader that blocks ends the test program instead of hanging it
+    const std::vector<std::pair<const char*, std::function<void(const std::string&)>>> kinds = {
+        {"FIFO", [](const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); }},
+        {"/dev/zero", [](const std::string& p) { fs::create_symlink("/dev/zero", p); }},
+        {"folder", [](const std::string& p) { fs::create_directory(p); }},
+    };
+    for (const auto& [kind, make] : kinds) {
+        TCompositionFiles files;
+        files.Raster("r");
+        files.Idrisi("v");
+        for (const char* name : {"r.rst", "v.vct", "m.mif", "c.qmc"}) {
+            fs::remove(files.Dir.Path(name));
+            make(files.Dir.Path(name));
+        }
+        auto doc = files.NewDoc();
+        const std::string palette = files.Dir.Path("grey.qmp");
+        EXPECT_EQ(MessageOf([&] { doc->Layers().AddRasterLayer(files.Dir.Path("r.rst"), palette, true, true, 1); }),
+                  "File '" + files.Dir.Path("r.rst") + "' not opened (not exists?).")
+            << kind;
+        EXPECT_EQ(MessageOf([&] { doc->Layers().AddVectorLayer(files.Dir.Path("v.vct"), 1, true); }),
+                  "File not opened")
+            << kind;
+        EXPECT_EQ(MessageOf([&] { doc->Layers().AddMifLayer(files.Dir.Path("m.mif"), 1, true); }),
+                  "File " + files.Dir.Path("m.mif") + " not opened.")
+            << kind;
+        // A raster whose cells are no file is looked for under its "_en" name.
+        for (const char* name : {"v.vct", "m.mif", "r.rst"}) {
+            std::string path = files.Dir.Write(std::string("with-") + name + ".qmc",
+                                               std::string("[qmc]\r\nver=1\r\n[file1]\r\nname=") + name + "\r\n");
+            EXPECT_NE(MessageOf([&] { TCompositionFiles::Open(*doc, path); }), "no error") << kind << " " << name;
+        }
+        EXPECT_EQ(doc->LayerCount(), 0) << kind;
+        EXPECT_EQ(MessageOf([&] { TIniFile ini(files.Dir.Path("c.qmc")); }),
+                  "Cannot open file " + files.Dir.Path("c.qmc") + ": not a regular file")
+            << kind;
+    }
+    ::alarm(0);
+}
+
+// A value ends at a zero byte, the way the loader opens the file it names:
+// the layer keeps the name it was opened under, and a save writes what the
+// next load reads back.
+TEST(CompositionFile, ZeroByteEndsAValueSoTheLayersSurviveASave)
+{
+    TCompositionFiles files;
+    std::string a = files.Mif("a");
+    std::string path = files.Dir.Write(
+        "c.qmc", std::string("[qmc]\r\nver=1\r\n[file1]\r\nname=a.mif\0.vct\r\ntype=vect\r\nlegend_en=Lakes\0x\r\n", 70));
+    auto doc = files.NewDoc();
+    TCompositionFiles::Open(*doc, path);
+    ASSERT_EQ(FileNames(*doc), std::vector<std::string>{a});
+    EXPECT_EQ(doc->Layers().Items(0)->LegendEn, "Lakes");
+    doc->SaveComposition(path);
+    auto reopened = files.NewDoc();
+    TCompositionFiles::Open(*reopened, path);
+    EXPECT_EQ(FileNames(*reopened), std::vector<std::string>{a});
+    EXPECT_EQ(reopened->Layers().Items(0)->LegendEn, "Lakes");
+}
+
+TEST(CompositionFile, SavingKeepsALinkAndThePermissions)
+{
+    namespace fs = std::filesystem;
+    TCompositionFiles files;
+    std::string a = files.Mif("a");
+    std::string target = files.Dir.Write("private.qmc", "[qmc]\r\nver=1\r\n");
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+    std::string link = files.Dir.Path("link.qmc");
+    fs::create_symlink("private.qmc", link);
+    auto doc = files.NewDoc();
+    doc->Layers().AddMifLayer(a, 1, true);
+    doc->SaveComposition(link);
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(fs::read_symlink(link), "private.qmc");
+    EXPECT_TRUE(Contains(files.Dir.Read("private.qmc"), "name=" + a + "\r\n"));
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    for (const auto& entry : fs::directory_iterator(files.Dir.Root()))
+        EXPECT_EQ(entry.path().string().find(".tmp-"), std::string::npos) << entry.path();
 }

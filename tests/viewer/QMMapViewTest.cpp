@@ -8,6 +8,8 @@
 #include <QStatusBar>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "geodata/IdrisiRST.h"
 #include "platform/ByteCursor.h"
 #include "platform/TextFile.h"
@@ -209,6 +211,20 @@ TEST_F(MapViewTest, ExportWritesA24BitBitmapOfTheClientArea)
     QImage back(QString::fromStdString(file), "BMP");
     ASSERT_FALSE(back.isNull());
     EXPECT_EQ(back.convertToFormat(QImage::Format_RGB32), View.RenderImage());
+
+    // Saved over a link, the bitmap goes to the link's target, which keeps
+    // its permissions.
+    namespace fs = std::filesystem;
+    const std::string target = folder.Path("private.bmp");
+    const std::string link = folder.Path("link.bmp");
+    fs::copy_file(file, target);
+    fs::resize_file(target, 10);
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink(target, link);
+    View.SaveViewBitmap(QString::fromStdString(link));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadFileBytes(target), bytes);
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
 }
 
 TEST_F(MapViewTest, ExportToAnUnwritablePlaceRaises)

@@ -1,0 +1,20 @@
+// main() of the benchmark programs that draw: the GUI application lives on
+// main's stack, so it is gone before the exit handlers tear down Qt's own
+// statics (a function-local static application crashed at exit).
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+
+#include "platform/qt/SymbolFonts.h"
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    RegisterSymbolFonts();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,75 @@
+#include "AtomicFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+#include "RuntimeErrors.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A link is replaced by writing to what it points to, so that the link and
+// whatever else refers to the target see the new bytes.
+std::string FollowLinks(const std::string& path)
+{
+    std::error_code ec;
+    if (!fs::is_symlink(path, ec)) return path;
+    fs::path target = fs::weakly_canonical(path, ec);
+    return ec ? path : target.string();
+}
+
+} // namespace
+
+TAtomicFile::TAtomicFile(const std::string& path) : Name(path), Target(FollowLinks(path))
+{
+    Temp = Target + ".tmp-" + std::to_string(::getpid());
+    File = TFileDescriptor(::open(Temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666));
+    if (!File) Raise("Cannot create file");
+    struct stat old {};
+    if (::stat(Target.c_str(), &old) == 0 && S_ISREG(old.st_mode) && ::fchmod(File.Get(), old.st_mode & 07777) != 0) {
+        // No destructor runs for an object that was never made.
+        int saved = errno;
+        ::unlink(Temp.c_str());
+        errno = saved;
+        Raise("Cannot write file");
+    }
+}
+
+TAtomicFile::~TAtomicFile()
+{
+    if (!Committed) ::unlink(Temp.c_str());
+}
+
+void TAtomicFile::Write(std::span<const std::byte> bytes)
+{
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        ssize_t n = ::write(File.Get(), bytes.data() + written, bytes.size() - written);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) Raise("Cannot write file");
+        written += static_cast<std::size_t>(n);
+    }
+}
+
+void TAtomicFile::Finish()
+{
+    if (::fsync(File.Get()) != 0 || !File.Close()) Raise("Cannot write file");
+}
+
+void TAtomicFile::Commit()
+{
+    if (::rename(Temp.c_str(), Target.c_str()) != 0) Raise("Cannot write file");
+    Committed = true;
+}
+
+void TAtomicFile::Raise(const char* what) const
+{
+    throw EInOutError(std::string(what) + " " + Name + ": " + std::strerror(errno));
+}

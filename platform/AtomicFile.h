@@ -1,0 +1,39 @@
+#pragma once
+// Replaces a file so that a failure leaves the old one whole: the new bytes
+// go to a temporary file in the folder of the file replaced and are renamed
+// over it only when they are all on disk. A symbolic link is written through
+// to its target and stays a link; the new file keeps the permission bits of
+// the file it replaces (a new file takes the process's umask).
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "FileDescriptor.h"
+
+class TAtomicFile {
+public:
+    // Creates the temporary file. Every failure raises EInOutError naming
+    // `path`.
+    explicit TAtomicFile(const std::string& path);
+    // Removes the temporary file unless it was committed.
+    ~TAtomicFile();
+    TAtomicFile(const TAtomicFile&) = delete;
+    TAtomicFile& operator=(const TAtomicFile&) = delete;
+
+    void Write(std::span<const std::byte> bytes);
+    void Write(std::string_view bytes) { Write(std::as_bytes(std::span(bytes.data(), bytes.size()))); }
+    // Flushes the bytes to the disk and closes the temporary file.
+    void Finish();
+    // Renames the finished temporary file over the file replaced.
+    void Commit();
+
+private:
+    [[noreturn]] void Raise(const char* what) const;
+
+    std::string Name;    // as the caller named it, for messages
+    std::string Target;  // the file replaced, links followed
+    std::string Temp;
+    TFileDescriptor File;
+    bool Committed = false;
+};
