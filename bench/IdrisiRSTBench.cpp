@@ -6,13 +6,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "bench/GdalPython.h"
 #include "geodata/IdrisiRST.h"
 #include "tests/support/TempFolder.h"
 
@@ -157,29 +157,12 @@ void FreshMemory(benchmark::State& state, const TBenchRaster& raster)
     state.SetItemsProcessed(state.iterations() * raster.Cells);
 }
 
-// GDAL's Open and ReadAsArray (Debian's python3-gdal) of the same file, timed
-// inside Python so that the interpreter's start does not count.
+// GDAL's Open and ReadAsArray of the same file into a NumPy array.
 void ReadAsArray(benchmark::State& state, const TBenchRaster& raster)
 {
-    if (std::system("/usr/bin/python3 -c 'from osgeo import gdal' >/dev/null 2>&1") != 0) {
-        state.SkipWithError("python3-gdal is not installed");
-        return;
-    }
-    std::string command = "/usr/bin/python3 -c \"import time; from osgeo import gdal; gdal.UseExceptions(); "
-                          "t = time.perf_counter(); ds = gdal.Open('" + raster.Rst +
-                          "'); a = ds.GetRasterBand(1).ReadAsArray(); print(time.perf_counter() - t)\" 2>/dev/null";
-    for (auto _ : state) {
-        double seconds = -1;
-        if (std::FILE* pipe = ::popen(command.c_str(), "r")) {
-            if (std::fscanf(pipe, "%lf", &seconds) != 1) seconds = -1;
-            ::pclose(pipe);
-        }
-        if (seconds < 0) {
-            state.SkipWithError("GDAL could not read the raster");
-            return;
-        }
-        state.SetIterationTime(seconds);
-    }
+    RunTimedGdalPython(state, "gdal",
+                       "ds = gdal.Open('" + raster.Rst + "'); a = ds.GetRasterBand(1).ReadAsArray()",
+                       "GDAL could not read the raster");
     state.SetItemsProcessed(state.iterations() * raster.Cells);
 }
 

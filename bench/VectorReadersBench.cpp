@@ -4,8 +4,6 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +11,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "bench/GdalPython.h"
 #include "geodata/IdrisiVCT.h"
 #include "geodata/MapInfoMIF.h"
 #include "platform/FileByteReader.h"
@@ -131,31 +130,13 @@ void BM_MifLoad(benchmark::State& state)
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size));
 }
 
-// OGR reading the same file into memory: every feature's geometry kept in a
-// list, timed inside Python so that the interpreter's start does not count.
+// OGR reading the same file into memory: every feature's geometry kept.
 void BM_OgrLoad(benchmark::State& state)
 {
-    if (std::system("/usr/bin/python3 -c 'from osgeo import ogr' >/dev/null 2>&1") != 0) {
-        state.SkipWithError("python3-gdal is not installed");
-        return;
-    }
-    std::string command = "/usr/bin/python3 -c \"import time; from osgeo import ogr; ogr.UseExceptions(); "
-                          "t = time.perf_counter(); ds = ogr.Open('" + Files().Mif() +
-                          "'); g = [f.GetGeometryRef().Clone() for f in ds.GetLayer(0)]; "
-                          "assert len(g) == " + std::to_string(kObjects) +
-                          "; print(time.perf_counter() - t)\" 2>/dev/null";
-    for (auto _ : state) {
-        double seconds = -1;
-        if (std::FILE* pipe = ::popen(command.c_str(), "r")) {
-            if (std::fscanf(pipe, "%lf", &seconds) != 1) seconds = -1;
-            ::pclose(pipe);
-        }
-        if (seconds < 0) {
-            state.SkipWithError("OGR could not read the file");
-            return;
-        }
-        state.SetIterationTime(seconds);
-    }
+    RunTimedGdalPython(state, "ogr",
+                       "ds = ogr.Open('" + Files().Mif() + "'); g = [f.GetGeometryRef().Clone() for f in ds.GetLayer(0)]; "
+                       "assert len(g) == " + std::to_string(kObjects),
+                       "OGR could not read the file");
 }
 
 void BM_VctBytesWhole(benchmark::State& state)
