@@ -150,7 +150,7 @@ void TKGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option
     try {
         Grid.PaintCell(*painter, option.rect, index, option.state & QStyle::State_Selected);
     } catch (const std::exception& error) {
-        Grid.ReportPaintError(error.what());
+        Grid.ReportPaintError(ErrorText(error));
     }
 }
 
@@ -219,6 +219,6 @@ void TKGridHeader::paintSection(QPainter* painter, const QRect& rect, int logica
     try {
         Grid.PaintHeader(*painter, rect, logicalIndex);
     } catch (const std::exception& error) {
-        Grid.ReportPaintError(error.what());
+        Grid.ReportPaintError(ErrorText(error));
     }
 }

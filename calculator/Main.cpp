@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QFocusEvent>
 #include <QGridLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -21,7 +22,9 @@
 #include "calculator/ReClass.h"
 #include "calculator/Settings.h"
 #include "platform/UiHooks.h"
+#include "platform/qt/ErrorReport.h"
 #include "platform/qt/UiServices.h"
+#include "resources/rastello.xpm"
 
 namespace {
 
@@ -130,6 +133,11 @@ const std::vector<std::vector<TKeypadKey>> kKeypadRows = {
      {"Bln", "ln", "ln", TKeyAction::Function}},
 };
 
+QPixmap RastelloIcon()
+{
+    return QPixmap(rastello_xpm);
+}
+
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle("About Rastello");
@@ -137,7 +145,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     auto* layout = new QVBoxLayout(this);
     auto* icon = new QLabel(this);
     icon->setObjectName("ProgramIcon");
-    icon->setPixmap(QApplication::windowIcon().pixmap(32, 32));
+    icon->setPixmap(RastelloIcon());
     layout->addWidget(icon);
     auto* product = new QLabel("Quillmere Rastello", this);
     QFont bold = product->font();
@@ -159,6 +167,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
 {
     setWindowTitle("Rastello");
+    setWindowIcon(QIcon(RastelloIcon()));
     setFont(QFont("Arial", 9));
 
     // The raster reader shows the hourglass while it reads a header.
@@ -374,7 +383,7 @@ void TMainForm::InserImageClick()
         const QString name = ChooseRaster(false);
         if (!name.isEmpty()) InsertAtCaret("[" + name + "]");
     } catch (const std::exception& e) {
-        Ui().MessageBox(this, "Error", QString::fromUtf8(e.what()), TMsgIcon::Error);
+        ShowErrorBox(this, ErrorText(e));
     }
 }
 
@@ -384,7 +393,7 @@ void TMainForm::SetDestClick()
         const QString name = ChooseRaster(true);
         if (!name.isEmpty()) Target->setText(name);
     } catch (const std::exception& e) {
-        Ui().MessageBox(this, "Error", QString::fromUtf8(e.what()), TMsgIcon::Error);
+        ShowErrorBox(this, ErrorText(e));
     }
 }
 
@@ -412,7 +421,7 @@ void TMainForm::ProcessClick()
     } catch (const std::exception& e) {
         // Faults of input/output or arithmetic: shown as the program's own
         // error report shows them, the status bar left as it was.
-        Ui().MessageBox(this, "Error", QString::fromUtf8(e.what()), TMsgIcon::Error);
+        ShowErrorBox(this, ErrorText(e));
     }
 }
 

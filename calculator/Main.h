@@ -4,6 +4,7 @@
 // rasters and writes the result raster.
 #include <QDialog>
 #include <QMainWindow>
+#include <QPixmap>
 #include <QString>
 #include <vector>
 
@@ -28,6 +29,10 @@ struct TKeypadKey {
 
 // The keys in their places: four rows of eleven.
 extern const std::vector<std::vector<TKeypadKey>> kKeypadRows;
+
+// The program's icon, from resources/rastello.xpm, which is also installed
+// beside the program.
+QPixmap RastelloIcon();
 
 class TAboutBox : public QDialog {
     Q_OBJECT

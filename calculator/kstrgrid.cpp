@@ -457,28 +457,27 @@ void TKStringGrid::TabFromEditor(TKSGInplaceEdit& editor, bool forward)
     focusNextPrevChild(forward);
 }
 
-void TKStringGrid::ReportError(const char* message) noexcept
+void TKStringGrid::ReportError(const QString& message) noexcept
 {
-    try {
-        Ui().MessageBox(this, QStringLiteral("Error"), QString::fromUtf8(message), TMsgIcon::Error);
-    } catch (...) {
-        // Nothing more can be done for a failure to show a failure.
-    }
+    ShowErrorBox(this, message);
 }
 
-void TKStringGrid::ReportPaintError(const char* message) noexcept
+void TKStringGrid::ReportPaintError(const QString& message) noexcept
 {
     if (PaintErrorPending)
         return;
     PaintErrorPending = true;
-    QString text = QString::fromUtf8(message);
-    QMetaObject::invokeMethod(
-        this,
-        [this, text] {
-            ReportError(text.toUtf8().constData());
-            PaintErrorPending = false;
-        },
-        Qt::QueuedConnection);
+    try {
+        QMetaObject::invokeMethod(
+            this,
+            [this, message] {
+                ReportError(message);
+                PaintErrorPending = false;
+            },
+            Qt::QueuedConnection);
+    } catch (...) {
+        PaintErrorPending = false;
+    }
 }
 
 void TKStringGrid::NotifySelChange()
@@ -688,6 +687,17 @@ void TKStringGrid::HandleKey(QKeyEvent* event)
         return;
     }
     edit(current);
+}
+
+// A click on the current cell opens its editor at once. The view would wait
+// for a possible double click first, and the keys typed in that time reached
+// the grid, not an editor, and were lost; the editor then opened late with
+// the cell's old text.
+bool TKStringGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
+{
+    if (trigger == SelectedClicked && (editTriggers() & SelectedClicked) && selectionModel()->isSelected(index))
+        return QTableView::edit(index, AllEditTriggers, nullptr);
+    return QTableView::edit(index, trigger, event);
 }
 
 void TKStringGrid::mousePressEvent(QMouseEvent* event)

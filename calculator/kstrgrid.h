@@ -13,6 +13,7 @@
 #include <string>
 
 #include "calculator/KGridData.h"
+#include "platform/qt/ErrorReport.h"
 
 class QToolButton;
 class TKGridModel;
@@ -201,12 +202,12 @@ public:
         try {
             action();
         } catch (const std::exception& error) {
-            ReportError(error.what());
+            ReportError(ErrorText(error));
         }
     }
-    void ReportError(const char* message) noexcept;
+    void ReportError(const QString& message) noexcept;
     // A box cannot be shown while painting: it follows once the paint is over.
-    void ReportPaintError(const char* message) noexcept;
+    void ReportPaintError(const QString& message) noexcept;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -220,6 +221,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     // Typing never searches for a matching cell: it starts the editor.
     void keyboardSearch(const QString&) override {}
+    using QTableView::edit;
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
 
 private:
     // Data notifications.

@@ -265,6 +265,34 @@ TEST_F(GridTest, CommittedEditsAreReportedAndEscapeIsNot)
     EXPECT_EQ(Grid->ActiveRow(), 0);
 }
 
+TEST_F(GridTest, KeysTypedRightAfterAClickReachTheEditor)
+{
+    Fill({{"1", "", ""}, {"2", "", ""}, {"3", "", ""}});
+    struct TRow {
+        const char* Name;
+        int Col, Row;
+    };
+    // A cell clicked a second time is already the current, selected one.
+    const TRow rows[] = {
+        {"another cell", 1, 0}, {"the current cell", 1, 0}, {"a cell with text", 0, 2},
+        {"the current cell with text", 0, 2}, {"one row down", 0, 1}, {"again", 0, 1},
+    };
+    int typed = 10;
+    for (int round = 0; round < 3; ++round) {
+        for (const TRow& row : rows) {
+            SCOPED_TRACE(row.Name);
+            const std::string text = std::to_string(++typed) + "5";
+            ClickCell(row.Col, row.Row);
+            QApplication::processEvents(); // the click is over before the key arrives
+            Type(QString::fromStdString(text));
+            Key(Qt::Key_Return);
+            EXPECT_EQ(Editor(), nullptr);
+            QApplication::processEvents(); // the closed editor is gone before the next click
+            EXPECT_EQ(Grid->Cells(row.Col, row.Row), text);
+        }
+    }
+}
+
 TEST_F(GridTest, EditTextPassesTheHandler)
 {
     Fill({{"stored"}});

@@ -385,6 +385,12 @@ TEST_F(MainFormTest, MenusOpenTheSettingsAndTheAboutBox)
     EXPECT_TRUE(seen.contains("Version 1.1"));
     EXPECT_TRUE(seen.contains("Authors:"));
     EXPECT_FALSE(form.AboutBox->isVisible());
+    // The program icon stands in the title bar and in the about box.
+    const QPixmap shown = form.AboutBox->findChild<QLabel*>("ProgramIcon")->pixmap();
+    EXPECT_EQ(shown.size(), QSize(32, 32));
+    EXPECT_EQ(shown.toImage(), RastelloIcon().toImage());
+    EXPECT_FALSE(form.windowIcon().isNull());
+    EXPECT_EQ(form.windowIcon().pixmap(32, 32).toImage(), RastelloIcon().toImage());
 }
 
 TEST_F(MainFormTest, CloseAndExitCloseTheWindow)

@@ -12,6 +12,7 @@
 #include "RecordingUi.h"
 #include "geodata/FontTable.h"
 #include "geodata/QMLayers.h"
+#include "platform/qt/SymbolFonts.h"
 #include "viewer/HatchStyleDialog.h"
 #include "viewer/StyleSwatch.h"
 
@@ -295,6 +296,64 @@ TEST_F(StyleDialogTest, FillListSwitchesSampleAndTransparency)
     EXPECT_EQ(Dialog->GetCustomSet().Area.BackMode, TRANSPARENT);
 }
 
+TEST_F(StyleDialogTest, HidingControlsKeepsTheLayoutSteady)
+{
+    struct TRow {
+        const char* Name;
+        std::uint8_t Kind;
+        const char* List;
+        std::vector<Qt::Key> Keys; // each key changes the list's entry by one
+    };
+    const TRow rows[] = {
+        {"fill solid, hatched, solid, null, solid", 3, "AreaFillStyle",
+         {Qt::Key_Down, Qt::Key_Up, Qt::Key_Up, Qt::Key_Down}},
+        {"outline solid, null, solid", 3, "BoundaryStyle", {Qt::Key_Up, Qt::Key_Down}},
+        {"line solid, null, solid", 2, "LineStyle", {Qt::Key_Up, Qt::Key_Down}},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.Name);
+        if (row.Kind == 3)
+            AreaLayer(Area(PS_SOLID, BS_SOLID));
+        else
+            LineLayer(PS_SOLID);
+        Open();
+        QApplication::processEvents();
+        // Every named widget's place in the dialog, and the dialog's size.
+        auto places = [this]() {
+            QStringList out{QStringLiteral("dialog %1x%2").arg(Dialog->width()).arg(Dialog->height())};
+            for (QWidget* w : Dialog->findChildren<QWidget*>()) {
+                if (w->objectName().isEmpty() || !w->isVisibleTo(Dialog.get())) continue;
+                const QRect r(w->mapTo(Dialog.get(), QPoint(0, 0)), w->size());
+                out << QStringLiteral("%1 %2,%3 %4x%5")
+                           .arg(w->objectName())
+                           .arg(r.x())
+                           .arg(r.y())
+                           .arg(r.width())
+                           .arg(r.height());
+            }
+            return out;
+        };
+        const QStringList before = places();
+        auto* list = W<QComboBox>(row.List);
+        list->setFocus();
+        for (Qt::Key key : row.Keys) {
+            const int entry = list->currentIndex();
+            QTest::keyClick(list, key);
+            ASSERT_NE(list->currentIndex(), entry);
+            QApplication::processEvents();
+            const QStringList now = places();
+            // Widgets that stay shown keep their places.
+            for (const QString& place : now) {
+                if (!place.startsWith(QStringLiteral("dialog"))) {
+                    EXPECT_TRUE(before.contains(place)) << place.toStdString();
+                }
+            }
+            EXPECT_EQ(now.front(), before.front());
+        }
+        EXPECT_EQ(places(), before);
+    }
+}
+
 TEST_F(StyleDialogTest, SolidFillSampleOpensTheColourDialog)
 {
     AreaLayer(Area(PS_SOLID, BS_SOLID));
@@ -430,6 +489,35 @@ TEST_F(StyleDialogTest, PickedCellBecomesTheSymbol)
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(2, 3)).center());
     PressOk();
     EXPECT_EQ(Dialog->GetCustomSet().Point.SymbolChar, 32 + 2 * 8 + 3);
+}
+
+TEST_F(StyleDialogTest, SymbolCellsDrawAsTheMapDoes)
+{
+    RegisterSymbolFonts();
+    if (!FontFamilyInstalled("Wingdings")) GTEST_SKIP() << "fonts-wine is not installed";
+    PointLayer(65);
+    Vector.CustomPoint.SymbolFont = FontIndex("Wingdings");
+    Open();
+    auto* grid = W<QTableWidget>("Symbols");
+    const QRgb blue = qRgb(0, 0, 255);
+    auto blueBounds = [&](int code) {
+        const QModelIndex index = grid->model()->index((code - 32) / 8, (code - 32) % 8);
+        grid->scrollTo(index);
+        const QImage shown = grid->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QRect cell = grid->visualRect(index);
+        QRect bounds;
+        for (int y = cell.top(); y <= cell.bottom(); ++y)
+            for (int x = cell.left(); x <= cell.right(); ++x)
+                if (shown.pixel(x, y) == blue) bounds |= QRect(x, y, 1, 1);
+        return std::pair(cell, bounds);
+    };
+    // Debian's Wingdings lacks 74: the map's stand-in circle, not a box.
+    const auto [missingCell, missing] = blueBounds(74);
+    EXPECT_TRUE(missing.contains(missingCell.center()));
+    EXPECT_LE(std::max(missing.width(), missing.height()), missingCell.height() / 2);
+    // 108 is its filled circle, drawn from the font a size larger.
+    const auto [presentCell, present] = blueBounds(108);
+    EXPECT_GT(present.width(), missing.width());
 }
 
 TEST_F(StyleDialogTest, SymbolCodeWithoutCellIsKept)

@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <gtest/gtest.h>
@@ -95,6 +97,73 @@ TEST_F(MapViewTest, ScrollBarsFollowTheZoomAndMoveTheMap)
     bar->triggerAction(QAbstractSlider::SliderToMinimum);
     EXPECT_DOUBLE_EQ(View.Viewport().GetOriginX(), 0);
     EXPECT_EQ(bar->value(), 0);
+}
+
+TEST_F(MapViewTest, ScrolledViewEqualsAFullRepaint)
+{
+    // Plain, hatched (with and without a background) and translucent areas
+    // overlapping over the extent (0, 500, 1000, 0).
+    auto hatched = [](std::uint32_t hatch, std::int32_t backMode) {
+        TAreaStyle style = SolidArea(RGB(160, 0, 0), PS_SOLID, RGB(0, 0, 0));
+        style.Brush = TLogBrush{BS_HATCHED, RGB(160, 0, 0), hatch};
+        style.BackMode = backMode;
+        style.BackColor = RGB(255, 255, 160);
+        return style;
+    };
+    AddOnTop(Document.Layers(),
+             VectorLayerOf({AreaObject({Square(0, 0, 1000, 500)}, SolidArea(RGB(0, 200, 0))),
+                            AreaObject({Square(30, 20, 610, 470)}, hatched(HS_DIAGCROSS, TRANSPARENT)),
+                            AreaObject({Square(420, 60, 980, 430)}, hatched(HS_CROSS, OPAQUE))}));
+    const TAreaStyle blue = SolidArea(RGB(0, 0, 255));
+    Layer& translucent = AddOnTop(Document.Layers(), VectorLayerOf({AreaObject({Square(200, 100, 800, 400)}, blue)}));
+    translucent.Vector->DefaultOpacity = 128;
+    Document.InvalidateExtent();
+    View.ResetView(true);
+    View.ZoomIn();
+    View.ZoomIn(); // 1.6 px per unit: the map is 1600 x 800 px in a 400 x 200 view
+    QApplication::processEvents();
+
+    // What the window shows, as the backing store holds it after the scroll
+    // moved the old pixels and the uncovered strip was painted.
+    auto shown = [this]() {
+        QApplication::processEvents();
+        const QPoint at = View.viewport()->mapTo(&View, QPoint(0, 0));
+        const QPixmap grabbed = View.screen()->grabWindow(View.winId(), at.x(), at.y(), 400, 200);
+        return grabbed.toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    auto differing = [](const QImage& a, const QImage& b) {
+        int count = 0;
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x) count += a.pixel(x, y) != b.pixel(x, y);
+        return count;
+    };
+    ASSERT_EQ(differing(shown(), View.RenderImage()), 0);
+
+    struct TStep {
+        const char* Name;
+        Qt::Orientation Bar;
+        int Thumb; // slider units to move the thumb by; 0 for one line forward
+    };
+    // One pixel is 18.75 slider units on both bars.
+    const TStep steps[] = {
+        {"right 1 px", Qt::Horizontal, 19},  {"right 3 px", Qt::Horizontal, 56},
+        {"right 7 px", Qt::Horizontal, 131}, {"left 13 px", Qt::Horizontal, -244},
+        {"line right", Qt::Horizontal, 0},   {"down 1 px", Qt::Vertical, 19},
+        {"down 5 px", Qt::Vertical, 94},     {"up 11 px", Qt::Vertical, -206},
+        {"line down", Qt::Vertical, 0},
+    };
+    for (const TStep& step : steps) {
+        SCOPED_TRACE(step.Name);
+        QScrollBar* bar = step.Bar == Qt::Horizontal ? View.horizontalScrollBar() : View.verticalScrollBar();
+        const double x = View.Viewport().GetOriginX();
+        const double y = View.Viewport().GetOriginY();
+        if (step.Thumb == 0)
+            bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        else
+            bar->setSliderPosition(bar->sliderPosition() + step.Thumb);
+        ASSERT_TRUE(View.Viewport().GetOriginX() != x || View.Viewport().GetOriginY() != y);
+        EXPECT_EQ(differing(shown(), View.RenderImage()), 0);
+    }
 }
 
 TEST_F(MapViewTest, ZoomToolBandAndClick)
@@ -256,7 +325,7 @@ TEST_F(MapViewTest, PaintFailureIsReportedOnce)
 
 namespace {
 
-// A document with an integer raster (cells 7 and 3, code 7 named Forest),
+// A document with an integer raster (cells 2 and 42, code 2 named Forest),
 // a real raster (cells 2.5 and 0.25) and a vector layer on top.
 class MapViewHintTest : public MapViewTest {
 protected:
@@ -264,9 +333,9 @@ protected:
     {
         MapViewTest::SetUp();
         const std::string palette = Folder.GreyPalette();
-        IntegerFile = Folder.WriteRaster<std::int16_t>("landuse", "integer", {7, 3},
-                                                       "min. value : 3\nmax. value : 7\ndisplay min : 3\ndisplay max : 7\n"
-                                                       "legend cats : 1\ncode 7 : Forest;Лес\n");
+        IntegerFile = Folder.WriteRaster<std::int16_t>("landuse", "integer", {2, 42},
+                                                       "min. value : 2\nmax. value : 42\ndisplay min : 2\ndisplay max : 42\n"
+                                                       "legend cats : 1\ncode 2 : Forest;Лес\n");
         RealFile = Folder.WriteRaster<float>("depth", "real", {2.5f, 0.25f});
         Document.Layers().AddRasterLayer(RealFile, palette, true, false, 1);
         Document.Layers().AddRasterLayer(IntegerFile, palette, true, false, 1);
@@ -297,9 +366,9 @@ TEST_F(MapViewHintTest, TextsOfTheCellUnderThePointer)
         QPoint at;
         QString expected;
     } rows[] = {
-        {"category cell", &IntegerFile, {50, 100}, "7:Forest"},
-        {"right half of cell 0", &IntegerFile, {190, 100}, "7:Forest"},
-        {"cell without a category", &IntegerFile, {250, 100}, "3"},
+        {"category cell", &IntegerFile, {50, 100}, "2:Forest"},
+        {"right half of cell 0", &IntegerFile, {190, 100}, "2:Forest"},
+        {"cell without a category", &IntegerFile, {250, 100}, "42"},
         {"real cell", &RealFile, {100, 100}, "2" + decimal + "50"},
         {"vector selected: the lowest visible raster", &VectorFile, {100, 100}, "2" + decimal + "50"},
         {"nothing selected", &None, {100, 100}, ""},
@@ -317,25 +386,64 @@ TEST_F(MapViewHintTest, HiddenSelectedRasterStillAnswers)
     EXPECT_EQ(View.GetHintText(QPoint(100, 100)), "2" + QString(QLocale().decimalPoint()) + "50");
     // With the vector layer selected the hidden raster is passed over.
     Selected = VectorFile;
-    EXPECT_EQ(View.GetHintText(QPoint(100, 100)), "7:Forest");
+    EXPECT_EQ(View.GetHintText(QPoint(100, 100)), "2:Forest");
 }
+
+namespace {
+
+// Pixels that are not the background of the hint.
+int TextPixels(const QImage& image, QRgb background)
+{
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) n += image.pixel(x, y) != background;
+    return n;
+}
+
+// Whether the hint shows its whole text: its text pixels, frame aside, are
+// those of the text drawn in the hint's font with room to spare.
+bool ShowsWholeText(QLabel& hint)
+{
+    const QImage shown = hint.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRgb background = hint.palette().color(QPalette::ToolTipBase).rgb();
+    const int frame = hint.frameWidth();
+    const QImage inside = shown.copy(shown.rect().adjusted(frame, frame, -frame, -frame));
+    QImage free(400, inside.height(), QImage::Format_RGB32);
+    free.fill(background);
+    {
+        QPainter painter(&free);
+        painter.setFont(hint.font());
+        painter.setPen(hint.palette().color(QPalette::ToolTipText));
+        painter.drawText(free.rect().adjusted(10, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, hint.text());
+    }
+    const int expected = TextPixels(free, background);
+    return expected > 0 && std::abs(TextPixels(inside, background) - expected) <= expected / 10;
+}
+
+} // namespace
 
 TEST_F(MapViewHintTest, HintWindowShowsAndHides)
 {
     Selected = IntegerFile;
     View.SetHintMode(true);
+    // Bottom-left corner at the press point, 18 high, wide enough for the text.
     Press(QPoint(250, 100));
     ASSERT_NE(View.HintWindow(), nullptr);
-    EXPECT_EQ(View.HintWindow()->text(), "3 ");
+    EXPECT_EQ(View.HintWindow()->text(), "42");
     const QPoint at = View.viewport()->mapToGlobal(QPoint(250, 100));
-    EXPECT_EQ(View.HintWindow()->geometry(), QRect(at.x(), at.y() - 18, 16, 18));
+    const QRect shown = View.HintWindow()->geometry();
+    EXPECT_EQ(shown.topLeft(), QPoint(at.x(), at.y() - 18));
+    EXPECT_EQ(shown.height(), 18);
+    EXPECT_GE(shown.width(), 16);
+    EXPECT_TRUE(ShowsWholeText(*View.HintWindow()));
     Press(QPoint(250, 100), Qt::RightButton);
     EXPECT_EQ(View.HintWindow(), nullptr);
 
     Press(QPoint(50, 100));
     ASSERT_NE(View.HintWindow(), nullptr);
-    EXPECT_EQ(View.HintWindow()->text(), "7:Forest");
-    EXPECT_EQ(View.HintWindow()->width(), 64);
+    EXPECT_EQ(View.HintWindow()->text(), "2:Forest");
+    EXPECT_GE(View.HintWindow()->width(), 64);
+    EXPECT_TRUE(ShowsWholeText(*View.HintWindow()));
     View.SetHintMode(false);
     EXPECT_EQ(View.HintWindow(), nullptr);
 
@@ -351,7 +459,7 @@ TEST_F(MapViewHintTest, RasterIsDrawnWithItsPalette)
     // The vector square on top hides the rasters: hide it.
     Document.Layers().Items(0)->Visible = 0;
     const QImage image = View.RenderImage();
-    // Cells 7 and 3 of the integer raster, stretched over its range 3..7.
-    EXPECT_EQ(image.pixel(100, 100), Rgb(255, 255, 255));
-    EXPECT_EQ(image.pixel(300, 100), Rgb(0, 0, 0));
+    // Cells 2 and 42 of the integer raster, stretched over its range 2..42.
+    EXPECT_EQ(image.pixel(100, 100), Rgb(0, 0, 0));
+    EXPECT_EQ(image.pixel(300, 100), Rgb(255, 255, 255));
 }
