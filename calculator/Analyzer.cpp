@@ -25,7 +25,7 @@ constexpr std::size_t kMaxLevelStack = 20;
 // Parentheses (and function arguments) nest at most this deep, so that a
 // pasted expression cannot exhaust the stack.
 constexpr int kMaxNesting = 64;
-// A window is read in slices of at least this many bytes, one per core.
+// A window is read in slices of at least this many bytes, a few per core.
 constexpr std::size_t kReadGranule = std::size_t(1) << 18;
 
 struct TWordEntry {

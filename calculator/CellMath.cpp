@@ -161,7 +161,7 @@ void TransformCells(float* out, std::size_t count, TExtremes extremes, Compute c
             run.Empty = false;
         }
     };
-    const std::size_t width = count < kParallelFrom ? 1 : ParallelWidth();
+    const std::size_t width = count < kParallelFrom ? 1 : ParallelParts();
     const std::size_t length = ((count + width - 1) / width + kBlock - 1) / kBlock * kBlock;
     std::vector<TRunExtremes> runs(width);
     // The running minimum is NaN when a run starts exactly when the result
@@ -464,7 +464,7 @@ void CellMinMax(std::uint8_t dataType, const std::vector<float>& reals, const st
     // Slices start at multiples of a block, so every cell keeps its lane;
     // folding the slices in order keeps the first of equal values per lane,
     // as one pass over the window does.
-    const std::size_t width = count < kParallelFrom ? 1 : ParallelWidth();
+    const std::size_t width = count < kParallelFrom ? 1 : ParallelParts();
     const std::size_t length = ((count + width - 1) / width + kBlock - 1) / kBlock * kBlock;
     std::vector<TLaneExtremes> slices(width);
     WithSourceReader(dataType, reals, raw, [&](auto read) {

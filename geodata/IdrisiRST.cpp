@@ -123,12 +123,12 @@ std::int64_t CellBytes(std::uint8_t dataType)
     }
 }
 
-// The number of row ranges a raster is read in: one per core, or one for a
+// The number of row ranges a raster is read in: a few per core, or one for a
 // raster small enough that the cores would only wait for each other.
 std::size_t RowRangeCount(const TIdrisiRDC& header)
 {
     std::int64_t bytes = CellBytes(header.DataType) * header.Columns * std::int64_t(header.Rows);
-    return bytes < kParallelFromBytes ? 1 : ParallelWidth();
+    return bytes < kParallelFromBytes ? 1 : ParallelParts();
 }
 
 // Calls `rowFn(range, fileRow, cells)` for every row of the cell file. The

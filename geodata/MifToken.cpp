@@ -11,7 +11,7 @@ namespace {
 
 // Interchange files beyond this size are refused rather than read whole.
 constexpr std::uint64_t kMaxFileBytes = std::uint64_t(1) << 30;
-// The file is read in slices of at least this size, one per core.
+// The file is read in slices of at least this size, a few per core.
 constexpr std::size_t kReadSlice = std::size_t(1) << 20;
 
 // A tab separates like a blank: files written by other software indent with tabs.

@@ -127,12 +127,17 @@ std::size_t ParallelWidth()
     return Pool().Width();
 }
 
+std::size_t ParallelParts()
+{
+    return ParallelWidth() == 1 ? 1 : 4 * ParallelWidth();
+}
+
 void ParallelSlices(std::size_t total, std::size_t granule, std::size_t minimum,
                     const std::function<void(std::size_t begin, std::size_t end)>& slice)
 {
     if (total == 0) return;
     granule = std::max<std::size_t>(granule, 1);
-    std::size_t parts = std::max<std::size_t>(1, std::min(ParallelWidth(), total / std::max<std::size_t>(minimum, 1)));
+    std::size_t parts = std::max<std::size_t>(1, std::min(ParallelParts(), total / std::max<std::size_t>(minimum, 1)));
     std::size_t length = (total + parts - 1) / parts;
     length = (length + granule - 1) / granule * granule;
     std::size_t count = (total + length - 1) / length;

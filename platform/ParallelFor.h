@@ -16,8 +16,12 @@ void ParallelFor(std::size_t count, const std::function<void(std::size_t)>& part
 
 // The number of threads ParallelFor uses: the cores of the machine.
 std::size_t ParallelWidth();
+// The number of parts to cut an operation into: a few per core, so that a
+// core taken away by the system holds up only a small part while the others
+// take the rest.
+std::size_t ParallelParts();
 
-// Splits `total` items into at most ParallelWidth() slices whose lengths are
+// Splits `total` items into at most ParallelParts() slices whose lengths are
 // multiples of `granule` (except the last) and of at least `minimum` items,
 // and runs slice(begin, end) for each. The slicing depends on the width,
 // so callers whose result must not depend on the machine combine the slices
