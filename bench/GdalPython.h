@@ -4,9 +4,11 @@
 // is taken inside Python, so that the interpreter's start does not count.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
+
+#include "platform/NumberText.h"
+#include "tests/support/TempFolder.h"
 
 // Runs `statements` (Python, on one line, using `module` of osgeo, with
 // exceptions on) once per iteration and reports the time they take as the
@@ -19,15 +21,15 @@ inline void RunTimedGdalPython(benchmark::State& state, const std::string& modul
         state.SkipWithError("python3-gdal is not installed");
         return;
     }
+    TTempFolder folder;
+    const std::string output = folder.Path("seconds");
     std::string command = python + "import time; from osgeo import " + module + "; " + module +
                           ".UseExceptions(); t = time.perf_counter(); " + statements +
-                          "; print(time.perf_counter() - t)\" 2>/dev/null";
+                          "; print(time.perf_counter() - t)\" > '" + output + "' 2>/dev/null";
     for (auto _ : state) {
         double seconds = -1;
-        if (std::FILE* pipe = ::popen(command.c_str(), "r")) {
-            if (std::fscanf(pipe, "%lf", &seconds) != 1) seconds = -1;
-            ::pclose(pipe);
-        }
+        const std::string printed = std::system(command.c_str()) == 0 ? folder.Read("seconds") : std::string();
+        if (!TryStrToFloat(printed.substr(0, printed.find('\n')), seconds)) seconds = -1;
         if (seconds < 0) {
             state.SkipWithError(failure);
             return;

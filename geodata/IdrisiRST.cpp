@@ -1,13 +1,9 @@
 #include "geodata/IdrisiRST.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <limits>
-#include <memory>
 #include <mutex>
 #include <optional>
 
@@ -15,7 +11,6 @@
 #include "platform/CheckedMath.h"
 #include "platform/Environment.h"
 #include "platform/FileByteReader.h"
-#include "platform/FileDescriptor.h"
 #include "platform/FileNames.h"
 #include "platform/NumberText.h"
 #include "platform/ParallelFor.h"
@@ -52,24 +47,6 @@ std::uint8_t Language()
 }
 
 // ---- files -------------------------------------------------------------
-
-struct TFileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using TFileHandle = std::unique_ptr<std::FILE, TFileCloser>;
-
-// Opens a regular file (OpenRegularFile: a FIFO, a device or a folder raises
-// EInOutError before any read).
-TFileHandle OpenUnbuffered(const std::string& path, std::uint64_t maxBytes = kAnyFileSize)
-{
-    TOpenedFile opened = OpenRegularFile(path, maxBytes);
-    TFileHandle file(::fdopen(opened.Descriptor.Get(), "rb"));
-    if (!file) throw EInOutError("Cannot open file " + path + ": " + std::strerror(errno));
-    opened.Descriptor.Release();
-    // The reads are large; the stream's own buffer would only add a copy.
-    std::setvbuf(file.get(), nullptr, _IONBF, 0);
-    return file;
-}
 
 // The cell file of a raster, read in whole rows, by several threads at once.
 class TCellFile {
@@ -534,11 +511,15 @@ void TIdrisiRST::FillBitmapHeader()
 
 void TIdrisiRST::LoadPalette(const std::string& paletteFileName)
 {
-    std::string resolved = ResolveFileCase(paletteFileName);
-    TFileHandle file = OpenUnbuffered(resolved, kMaxTextFileBytes);
+    TFileByteReader file(ResolveFileCase(paletteFileName), kMaxTextFileBytes);
+    // A short file is read as far as it goes.
     std::array<unsigned char, kPaletteBytes> bytes{};
-    std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file.get());
-    if (std::ferror(file.get())) throw EInOutError("Cannot read file " + paletteFileName + ": " + std::strerror(errno));
+    const std::size_t got = static_cast<std::size_t>(std::min<std::uint64_t>(bytes.size(), file.Size()));
+    try {
+        file.ReadAt(0, bytes.data(), got);
+    } catch (const EReadPastEnd&) {
+        throw EInOutError("Cannot read file " + paletteFileName + ": it shrank while it was read");
+    }
 
     // Entries that a short file does not reach are black.
     std::array<std::uint32_t, 256> colors{};
