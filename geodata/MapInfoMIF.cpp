@@ -9,10 +9,10 @@
 #include "geodata/FontTable.h"
 #include "geodata/IdrisiRDC.h"
 #include "platform/CheckedMath.h"
+#include "platform/Environment.h"
 #include "platform/FileNames.h"
 #include "platform/NumberText.h"
 #include "platform/RuntimeErrors.h"
-#include "platform/Environment.h"
 
 namespace {
 
