@@ -6,6 +6,8 @@
 #include <QPainter>
 
 #include "calculator/KGridData.h"
+#include "calculator/KGridEditor.h"
+#include "calculator/KGridPainter.h"
 #include "calculator/kstrgrid.h"
 
 // ---------------------------------------------------------------- model
@@ -148,7 +150,7 @@ TKGridDelegate::TKGridDelegate(TKStringGrid& grid) : QStyledItemDelegate(&grid),
 void TKGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     try {
-        Grid.PaintCell(*painter, option.rect, index, option.state & QStyle::State_Selected);
+        TKGridPainter(Grid).PaintCell(*painter, option.rect, index, option.state & QStyle::State_Selected);
     } catch (const std::exception& error) {
         Grid.ReportPaintError(error.what());
     }
@@ -217,7 +219,7 @@ TKGridHeader::TKGridHeader(TKStringGrid& grid) : QHeaderView(Qt::Horizontal, &gr
 void TKGridHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const
 {
     try {
-        Grid.PaintHeader(*painter, rect, logicalIndex);
+        TKGridPainter(Grid).PaintHeader(*painter, rect, logicalIndex);
     } catch (const std::exception& error) {
         Grid.ReportPaintError(error.what());
     }

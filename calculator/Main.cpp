@@ -22,6 +22,7 @@
 #include "calculator/ReClass.h"
 #include "calculator/Settings.h"
 #include "platform/UiHooks.h"
+#include "platform/qt/BusyCursor.h"
 #include "platform/qt/UiServices.h"
 #include "resources/rastello.xpm"
 
@@ -170,12 +171,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     setFont(QFont("Arial", 9));
 
     // The raster reader shows the hourglass while it reads a header.
-    SetHourglassHook([](bool busy) {
-        if (busy)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-        else
-            QApplication::restoreOverrideCursor();
-    });
+    SetHourglassHook(TBusyCursor::Show);
 
     StatusBar = statusBar();
     StatusBar->setObjectName("StatusBar");
@@ -413,7 +409,7 @@ void TMainForm::ProcessClick()
     try {
         RunProcess();
     } catch (const EExpressionError& e) {
-        SelectErrorPosition(e.Position);
+        SelectErrorPosition(*Expr, e.Position);
         ShowFailure(QString::fromUtf8(e.what()));
     } catch (const QMError& e) {
         ShowFailure(QString::fromUtf8(e.what()));
@@ -459,18 +455,6 @@ void TMainForm::RunProcess()
         if (!message.isEmpty()) Ui().MessageBox(this, "Error", message, TMsgIcon::Error);
         break;
     }
-}
-
-// Selects the two characters that end with the first character of the
-// offending token. The engine counts bytes of the UTF-8 text; the edit
-// counts characters.
-void TMainForm::SelectErrorPosition(int bytePosition)
-{
-    const QByteArray utf8 = Expr->text().toUtf8();
-    const int bytesBefore = std::clamp(bytePosition - 1, 0, static_cast<int>(utf8.size()));
-    const int tokenStart = static_cast<int>(QString::fromUtf8(utf8.left(bytesBefore)).size());
-    Expr->setFocus();
-    Expr->setSelection(std::max(tokenStart - 1, 0), 2);
 }
 
 void TMainForm::ShowFailure(const QString& message)

@@ -100,7 +100,6 @@ private:
     void CreateMenus();
     void KeyClick(const TKeypadKey& key);
     void RunProcess();
-    void SelectErrorPosition(int bytePosition);
     void ShowFailure(const QString& message);
     QString ChooseRaster(bool forOutput);
 };

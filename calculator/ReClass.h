@@ -46,8 +46,8 @@ public:
     // and the chosen radio button keep their last state.
     void PrepareReclass(const std::string& name, double minValue, double maxValue);
     // True once Proceed produced a table.
-    bool Confirmed() const { return FConfirmed; }
-    const Double3Array& Table() const { return FTable; }
+    bool Confirmed() const { return TableMade; }
+    const Double3Array& Table() const { return Ranges; }
 
     void ProceedClick();
     void ValGridSetEditText(int col, int row, const std::string& value);
@@ -75,8 +75,8 @@ private:
     std::string SourceName;
     double MinValue = 0;
     double MaxValue = 0;
-    bool FConfirmed = false;
-    Double3Array FTable;
+    bool TableMade = false;
+    Double3Array Ranges;
 };
 
 // What the command reads from the calculator window and shows on it.
@@ -88,6 +88,11 @@ struct TReclassWindow {
     TImageFolders ImageFolders;
     QStatusBar* StatusBar = nullptr;
 };
+
+// After a parse error: focuses the expression field and selects the two
+// characters that end with the first character of the offending token, whose
+// position the engine gives in bytes from 1.
+void SelectErrorPosition(QLineEdit& expr, int bytePosition);
 
 // The command behind the "ReClassification" button: locates the source,
 // checks the destination, lets the user build the table in `form` and writes

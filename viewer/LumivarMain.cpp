@@ -10,6 +10,7 @@
 #include "geodata/IdrisiRST.h"
 #include "geodata/QMMapDecl.h"
 #include "platform/UiHooks.h"
+#include "platform/qt/BusyCursor.h"
 #include "platform/qt/SymbolFonts.h"
 #include "platform/qt/UiServices.h"
 #include "viewer/ABOUT.h"
@@ -50,12 +51,7 @@ void InitialiseUnits()
 {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         ScreenDpi = static_cast<std::int32_t>(screen->logicalDotsPerInchY() + 0.5);
-    SetHourglassHook([](bool busy) {
-        if (busy)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-        else
-            QApplication::restoreOverrideCursor();
-    });
+    SetHourglassHook(TBusyCursor::Show);
     // The vector reader's own error box stays off: the layer list raises the
     // reader's message as a QMError, which the window shows once.
     IdrisiRSTHooks.DecimalSeparator = []() {
