@@ -187,8 +187,10 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     setFixedSize(sizeHint());
 
     SettingsForm = new TSettingsForm(this);
+    SettingsForm->setObjectName("SettingsForm");
     ReClassForm = new TReClassForm(this);
     AboutBox = new TAboutBox(this);
+    AboutBox->setObjectName("AboutBox");
 }
 
 void TMainForm::CreateFields(QWidget* client)
@@ -267,20 +269,25 @@ void TMainForm::CreateMenus()
     QMenu* file = menuBar()->addMenu("File");
     // No expression file format exists: the two items have no action.
     OpenExpression1 = file->addAction("&Open expression");
+    OpenExpression1->setObjectName("OpenExpression1");
     OpenExpression1->setShortcut(QKeySequence("Ctrl+O"));
     SaveExpression1 = file->addAction("Save Expression");
+    SaveExpression1->setObjectName("SaveExpression1");
     SaveExpression1->setShortcut(QKeySequence("Ctrl+S"));
     file->addSeparator();
     Exit1 = file->addAction("Exit");
+    Exit1->setObjectName("Exit1");
     Exit1->setShortcut(QKeySequence("Alt+F4"));
     connect(Exit1, &QAction::triggered, this, &TMainForm::Exit1Click);
 
     QMenu* settings = menuBar()->addMenu("Settings");
     FoldersforImages1 = settings->addAction("Folders for Images...");
+    FoldersforImages1->setObjectName("FoldersforImages1");
     connect(FoldersforImages1, &QAction::triggered, this, &TMainForm::FoldersforImages1Click);
 
     QMenu* help = menuBar()->addMenu("Help");
     About1 = help->addAction("About");
+    About1->setObjectName("About1");
     connect(About1, &QAction::triggered, this, &TMainForm::About1Click);
 }
 

@@ -25,23 +25,6 @@ class TReClassForm : public QDialog {
 public:
     explicit TReClassForm(QWidget* parent = nullptr);
 
-    QLabel* Label1 = nullptr;
-    QLineEdit* SrcName = nullptr;
-    QLabel* Label2 = nullptr;
-    QLineEdit* MinVal = nullptr;
-    QLabel* Label3 = nullptr;
-    QLineEdit* MaxVal = nullptr;
-    QTabWidget* PageControl1 = nullptr;
-    QWidget* TabSheet1 = nullptr; // "User-defined"
-    QWidget* TabSheet2 = nullptr; // "Equal-interval"
-    TKStringGrid* ValGrid = nullptr;
-    QRadioButton* ClassWidth_RB = nullptr;
-    QLineEdit* ClassWidth = nullptr;
-    QRadioButton* ClassesNumber_RB = nullptr;
-    QLineEdit* ClassesNumber = nullptr;
-    QPushButton* Proceed = nullptr;
-    QPushButton* BClose = nullptr;
-
     // Resets the dialog for one source before it is shown; the active page
     // and the chosen radio button keep their last state.
     void PrepareReclass(const std::string& name, double minValue, double maxValue);
@@ -70,6 +53,25 @@ private:
     bool ReadRow(int row, TReclassRow& values, int& badCol) const;
     void RefuseCell(int col, int row, const QString& caption, const QString& text);
     void RefuseEdit(QLineEdit* edit);
+
+    // Owned by the dialog (Qt parent); reached by tests through their object
+    // names.
+    QLabel* Label1 = nullptr;
+    QLineEdit* SrcName = nullptr;
+    QLabel* Label2 = nullptr;
+    QLineEdit* MinVal = nullptr;
+    QLabel* Label3 = nullptr;
+    QLineEdit* MaxVal = nullptr;
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* TabSheet1 = nullptr; // "User-defined"
+    QWidget* TabSheet2 = nullptr; // "Equal-interval"
+    TKStringGrid* ValGrid = nullptr;
+    QRadioButton* ClassWidth_RB = nullptr;
+    QLineEdit* ClassWidth = nullptr;
+    QRadioButton* ClassesNumber_RB = nullptr;
+    QLineEdit* ClassesNumber = nullptr;
+    QPushButton* Proceed = nullptr;
+    QPushButton* BClose = nullptr;
 
     int Updating = 0; // keeps the two equal-interval edits from re-triggering each other
     std::string SourceName;
