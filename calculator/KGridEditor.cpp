@@ -5,6 +5,7 @@
 
 #include "calculator/KGridPainter.h"
 #include "calculator/kstrgrid.h"
+#include "platform/qt/ErrorReport.h"
 
 TKSGInplaceEdit::TKSGInplaceEdit(TKStringGrid& grid, const QModelIndex& index, QWidget* parent)
     : QPlainTextEdit(parent), Grid(grid), CellIndex(index)
@@ -58,7 +59,7 @@ void TKSGInplaceEdit::PlaceAt(const QRect& cellRect)
 // the grid, which leaves the cell.
 void TKSGInplaceEdit::keyPressEvent(QKeyEvent* event)
 {
-    Grid.Guarded([&] { HandleKey(event); });
+    RunGuarded(&Grid, [&] { HandleKey(event); });
 }
 
 void TKSGInplaceEdit::HandleKey(QKeyEvent* event)
@@ -88,13 +89,13 @@ void TKSGInplaceEdit::HandleKey(QKeyEvent* event)
 void TKSGInplaceEdit::keyReleaseEvent(QKeyEvent* event)
 {
     QPlainTextEdit::keyReleaseEvent(event);
-    Grid.Guarded([this] { CheckSelectionChange(); });
+    RunGuarded(&Grid, [this] { CheckSelectionChange(); });
 }
 
 void TKSGInplaceEdit::mouseMoveEvent(QMouseEvent* event)
 {
     QPlainTextEdit::mouseMoveEvent(event);
-    Grid.Guarded([this] { CheckSelectionChange(); });
+    RunGuarded(&Grid, [this] { CheckSelectionChange(); });
 }
 
 void TKSGInplaceEdit::CheckSelectionChange()

@@ -9,6 +9,7 @@
 #include "calculator/KGridEditor.h"
 #include "calculator/KGridPainter.h"
 #include "calculator/kstrgrid.h"
+#include "platform/qt/ErrorReport.h"
 
 // ---------------------------------------------------------------- model
 
@@ -152,7 +153,7 @@ void TKGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option
     try {
         TKGridPainter(Grid).PaintCell(*painter, option.rect, index, option.state & QStyle::State_Selected);
     } catch (const std::exception& error) {
-        Grid.ReportPaintError(error.what());
+        Grid.ReportPaintError(ErrorText(error));
     }
 }
 
@@ -168,7 +169,7 @@ void TKGridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) co
 
 void TKGridDelegate::setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const
 {
-    Grid.Guarded([&] { Grid.StoreEditText(index.column(), index.row(), static_cast<TKSGInplaceEdit*>(editor)->Text()); });
+    RunGuarded(&Grid, [&] { Grid.StoreEditText(index.column(), index.row(), static_cast<TKSGInplaceEdit*>(editor)->Text()); });
 }
 
 void TKGridDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
@@ -189,7 +190,7 @@ bool TKGridDelegate::eventFilter(QObject* object, QEvent* event)
         bool plain = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
         if (plain && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
             bool forward = key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier);
-            Grid.Guarded([&] { Grid.TabFromEditor(*editor, forward); });
+            RunGuarded(&Grid, [&] { Grid.TabFromEditor(*editor, forward); });
             return true;
         }
         return false;
@@ -202,7 +203,7 @@ bool TKGridDelegate::eventFilter(QObject* object, QEvent* event)
         for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget())
             if (w == editor)
                 return false;
-        Grid.Guarded([&] { Grid.CommitEditor(*editor); });
+        RunGuarded(&Grid, [&] { Grid.CommitEditor(*editor); });
     }
     return false;
 }
@@ -221,6 +222,6 @@ void TKGridHeader::paintSection(QPainter* painter, const QRect& rect, int logica
     try {
         TKGridPainter(Grid).PaintHeader(*painter, rect, logicalIndex);
     } catch (const std::exception& error) {
-        Grid.ReportPaintError(error.what());
+        Grid.ReportPaintError(ErrorText(error));
     }
 }

@@ -23,6 +23,7 @@
 #include "calculator/Settings.h"
 #include "platform/UiHooks.h"
 #include "platform/qt/BusyCursor.h"
+#include "platform/qt/ErrorReport.h"
 #include "platform/qt/UiServices.h"
 #include "resources/rastello.xpm"
 
@@ -385,7 +386,7 @@ void TMainForm::InserImageClick()
         const QString name = ChooseRaster(false);
         if (!name.isEmpty()) InsertAtCaret("[" + name + "]");
     } catch (const std::exception& e) {
-        Ui().MessageBox(this, "Error", QString::fromUtf8(e.what()), TMsgIcon::Error);
+        ShowErrorBox(this, ErrorText(e));
     }
 }
 
@@ -395,7 +396,7 @@ void TMainForm::SetDestClick()
         const QString name = ChooseRaster(true);
         if (!name.isEmpty()) Target->setText(name);
     } catch (const std::exception& e) {
-        Ui().MessageBox(this, "Error", QString::fromUtf8(e.what()), TMsgIcon::Error);
+        ShowErrorBox(this, ErrorText(e));
     }
 }
 
@@ -423,7 +424,7 @@ void TMainForm::ProcessClick()
     } catch (const std::exception& e) {
         // Faults of input/output or arithmetic: shown as the program's own
         // error report shows them, the status bar left as it was.
-        Ui().MessageBox(this, "Error", QString::fromUtf8(e.what()), TMsgIcon::Error);
+        ShowErrorBox(this, ErrorText(e));
     }
 }
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "calculator/Main.h"
+#include "platform/qt/ErrorReport.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ int main(int argc, char** argv)
         std::fputs("Rastello needs a graphical display: neither DISPLAY nor WAYLAND_DISPLAY is set.\n", stderr);
         return 1;
     }
-    QApplication app(argc, argv);
+    TGuardedApplication app(argc, argv);
     QApplication::setOrganizationName("Quillmere");
     QApplication::setApplicationName("Rastello");
     TMainForm mainForm;

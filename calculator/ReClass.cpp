@@ -21,6 +21,7 @@
 #include "calculator/RasterWriter.h"
 #include "calculator/kstrgrid.h"
 #include "geodata/QMMapDecl.h"
+#include "platform/qt/ErrorReport.h"
 #include "platform/qt/UiServices.h"
 
 namespace {
@@ -257,7 +258,7 @@ void TReClassForm::ProceedClick()
         else
             ProceedUserDefined();
     } catch (const std::exception& error) {
-        Ui().MessageBox(this, "Error", QString::fromUtf8(error.what()), TMsgIcon::Error);
+        ShowErrorBox(this, ErrorText(error));
     }
 }
 
@@ -415,18 +416,13 @@ void SelectErrorPosition(QLineEdit& expr, int bytePosition)
 
 namespace {
 
-void ShowError(QWidget* parent, const QString& message)
-{
-    Ui().MessageBox(parent, "Error", message, TMsgIcon::Error);
-}
-
 // The command from the destination on; false when it stopped without a result.
 bool ReclassifyInto(TReClassForm& form, const TReclassWindow& window, TAnalyzer& analyzer, TreeNode& leaf,
                     const TImageFolders& folders)
 {
     TDestination destination = GetDestination(window.Target.toStdString(), folders);
     if (destination.FileName.empty()) {
-        ShowError(window.Window, QString::fromStdString(destination.Refusal));
+        ShowErrorBox(window.Window, QString::fromStdString(destination.Refusal));
         return false;
     }
     const std::string& output = destination.FileName;
@@ -464,10 +460,10 @@ void ReclassifyCommand(TReClassForm& form, const TReclassWindow& window)
             root = OpenReclassSource(analyzer, window.Expr->text().toStdString(), folders);
         } catch (const EExpressionError& e) {
             SelectErrorPosition(*window.Expr, e.Position);
-            ShowError(window.Window, QString::fromUtf8(e.what()));
+            ShowErrorBox(window.Window, QString::fromUtf8(e.what()));
             return;
         } catch (const QMError& e) {
-            ShowError(window.Window, QString::fromUtf8(e.what()));
+            ShowErrorBox(window.Window, QString::fromUtf8(e.what()));
             return;
         }
         try {
@@ -475,11 +471,11 @@ void ReclassifyCommand(TReClassForm& form, const TReclassWindow& window)
         } catch (const QMError& e) {
             const QString message = QString::fromUtf8(e.what());
             if (window.StatusBar) window.StatusBar->showMessage(message);
-            if (!message.isEmpty()) ShowError(window.Window, message);
+            if (!message.isEmpty()) ShowErrorBox(window.Window, message);
         }
     } catch (const std::exception& e) {
         // Faults of input/output or arithmetic, shown as the program's own
         // error report shows them.
-        ShowError(window.Window, QString::fromUtf8(e.what()));
+        ShowErrorBox(window.Window, ErrorText(e));
     }
 }

@@ -9,6 +9,7 @@
 
 #include "calculator/ShBrowseU.h"
 #include "geodata/QMMapDecl.h"
+#include "platform/qt/ErrorReport.h"
 #include "platform/qt/UiServices.h"
 
 namespace {
@@ -17,17 +18,6 @@ constexpr const char* kOrganisation = "Quillmere";
 constexpr const char* kApplication = "Rastello";
 constexpr const char* kFoldersArray = "ImageFolders";
 constexpr const char* kFolderKey = "Folder";
-
-// Shows a failure of a button handler; nothing leaves a Qt event handler.
-template <class Action>
-void Guarded(QWidget* parent, Action action)
-{
-    try {
-        action();
-    } catch (const std::exception& e) {
-        Ui().MessageBox(parent, "Error", QString::fromUtf8(e.what()), TMsgIcon::Error);
-    }
-}
 
 } // namespace
 
@@ -81,12 +71,12 @@ TSettingsForm::TSettingsForm(QWidget* parent) : QDialog(parent)
     BAdd = new QPushButton("Add...", this);
     BAdd->setObjectName("BAdd");
     BAdd->setGeometry(268, 8, 81, 25);
-    connect(BAdd, &QPushButton::clicked, this, [this] { Guarded(this, [this] { BAddClick(); }); });
+    connect(BAdd, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { BAddClick(); }); });
 
     BDel = new QPushButton("Delete", this);
     BDel->setObjectName("BDel");
     BDel->setGeometry(268, 40, 81, 25);
-    connect(BDel, &QPushButton::clicked, this, [this] { Guarded(this, [this] { BDelClick(); }); });
+    connect(BDel, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { BDelClick(); }); });
 
     BOK = new QPushButton("OK", this);
     BOK->setObjectName("BOK");
@@ -98,7 +88,7 @@ TSettingsForm::TSettingsForm(QWidget* parent) : QDialog(parent)
 void TSettingsForm::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    Guarded(this, [this] { FormActivate(); });
+    RunGuarded(this, [this] { FormActivate(); });
 }
 
 void TSettingsForm::FormActivate()

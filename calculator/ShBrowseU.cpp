@@ -73,7 +73,7 @@ void TShBrowseDialog::SelectionChanged(const QString& path)
     // that failed cannot approve the folder.
     try {
         OkAllowed = Browser.OnValidate(Browser, path);
-    } catch (const std::exception&) {
+    } catch (...) {
         OkAllowed = false;
     }
 }

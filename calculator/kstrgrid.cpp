@@ -1,20 +1,16 @@
 #include "calculator/kstrgrid.h"
 
-#include <QApplication>
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QPainter>
 #include <QScrollBar>
-#include <QTextBlock>
 #include <QToolButton>
 
 #include "calculator/KGridEditor.h"
 #include "calculator/KGridModel.h"
 #include "calculator/KGridPainter.h"
 #include "platform/qt/BusyCursor.h"
-#include "platform/qt/QtColors.h"
-#include "platform/qt/UiServices.h"
+#include "platform/qt/ErrorReport.h"
 
 TKStringGrid::TKStringGrid(QWidget* parent)
     : QTableView(parent), OnCompareRows(GridData.OnCompareRows)
@@ -28,7 +24,7 @@ TKStringGrid::TKStringGrid(QWidget* parent)
     EllipsisButton->setFont(QFont(QStringLiteral("Arial"), 10));
     EllipsisButton->setFocusPolicy(Qt::NoFocus);
     EllipsisButton->hide();
-    connect(EllipsisButton, &QToolButton::clicked, this, [this] { Guarded([this] { CellButtonClick(); }); });
+    connect(EllipsisButton, &QToolButton::clicked, this, [this] { RunGuarded(this, [this] { CellButtonClick(); }); });
 
     Header = new TKGridHeader(*this);
     setHorizontalHeader(Header);
@@ -45,7 +41,7 @@ TKStringGrid::TKStringGrid(QWidget* parent)
     setWordWrap(false);
     SetDefaultRowHeight(Properties.DefaultRowHeight);
 
-    connect(Header, &QHeaderView::sectionClicked, this, [this](int col) { Guarded([&] { HeaderClick(col); }); });
+    connect(Header, &QHeaderView::sectionClicked, this, [this](int col) { RunGuarded(this, [&] { HeaderClick(col); }); });
     connect(Header, &QHeaderView::sectionResized, this,
             [this](int col, int, int newWidth) { ColumnResizedByUser(col, newWidth); });
     connect(Header, &QHeaderView::sectionMoved, this,
@@ -218,28 +214,22 @@ void TKStringGrid::TabFromEditor(TKSGInplaceEdit& editor, bool forward)
     focusNextPrevChild(forward);
 }
 
-void TKStringGrid::ReportError(const char* message) noexcept
-{
-    try {
-        Ui().MessageBox(this, QStringLiteral("Error"), QString::fromUtf8(message), TMsgIcon::Error);
-    } catch (...) {
-        // Nothing more can be done for a failure to show a failure.
-    }
-}
-
-void TKStringGrid::ReportPaintError(const char* message) noexcept
+void TKStringGrid::ReportPaintError(const QString& message) noexcept
 {
     if (PaintErrorPending)
         return;
     PaintErrorPending = true;
-    QString text = QString::fromUtf8(message);
-    QMetaObject::invokeMethod(
-        this,
-        [this, text] {
-            ReportError(text.toUtf8().constData());
-            PaintErrorPending = false;
-        },
-        Qt::QueuedConnection);
+    try {
+        QMetaObject::invokeMethod(
+            this,
+            [this, message] {
+                ShowErrorBox(this, message);
+                PaintErrorPending = false;
+            },
+            Qt::QueuedConnection);
+    } catch (...) {
+        PaintErrorPending = false;
+    }
 }
 
 void TKStringGrid::NotifySelChange()
@@ -296,7 +286,7 @@ void TKStringGrid::currentChanged(const QModelIndex& current, const QModelIndex&
         RepaintRow(previous.row());
     if (current.isValid())
         RepaintRow(current.row());
-    Guarded([&] {
+    RunGuarded(this, [&] {
         if (current.isValid() && current.column() < GridData.VisibleCount())
             GridData.SetActiveColumn(GridData.VisibleColumns()[static_cast<std::size_t>(current.column())]);
     });
@@ -308,7 +298,7 @@ QModelIndex TKStringGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModi
     QModelIndex next = QTableView::moveCursor(cursorAction, modifiers);
     bool allowed = true;
     if (next.isValid() && next != currentIndex())
-        Guarded([&] { allowed = false; allowed = SelectCell(next); });
+        RunGuarded(this, [&] { allowed = false; allowed = SelectCell(next); });
     return allowed ? next : currentIndex();
 }
 
@@ -337,7 +327,7 @@ bool TKStringGrid::IsCurrentLocked() const
 
 void TKStringGrid::keyPressEvent(QKeyEvent* event)
 {
-    Guarded([&] { HandleKey(event); });
+    RunGuarded(this, [&] { HandleKey(event); });
 }
 
 void TKStringGrid::HandleKey(QKeyEvent* event)
@@ -380,7 +370,7 @@ bool TKStringGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* e
 
 void TKStringGrid::mousePressEvent(QMouseEvent* event)
 {
-    Guarded([&] { HandleMousePress(event); });
+    RunGuarded(this, [&] { HandleMousePress(event); });
 }
 
 void TKStringGrid::HandleMousePress(QMouseEvent* event)
@@ -426,7 +416,7 @@ void TKStringGrid::mouseReleaseEvent(QMouseEvent* event)
     event->accept();
     const int to = rowAt(event->position().toPoint().y());
     if (to >= 0 && to < GridData.RowCount() && to != from)
-        Guarded([&] { MoveRow(from, to); });
+        RunGuarded(this, [&] { MoveRow(from, to); });
 }
 
 void TKStringGrid::contextMenuEvent(QContextMenuEvent* event)
@@ -437,7 +427,7 @@ void TKStringGrid::contextMenuEvent(QContextMenuEvent* event)
     QPoint at = event->globalPos();
     if (event->reason() == QContextMenuEvent::Keyboard && currentIndex().isValid())
         at = viewport()->mapToGlobal(visualRect(currentIndex()).topLeft());
-    Guarded([&] { OnContextPopup(at.x(), at.y()); });
+    RunGuarded(this, [&] { OnContextPopup(at.x(), at.y()); });
 }
 
 // Under AutoSort a header click sorts by that column alone, ascending first
@@ -636,7 +626,7 @@ void TKStringGrid::ColumnDraggedByUser(int fromVisual, int toVisual)
             Header->moveSection(toVisual, fromVisual);
             ApplyingWidths = false;
             if (fromVisual < GridData.VisibleCount() && toVisual < GridData.VisibleCount())
-                Guarded([&] { MoveColumn(fromVisual, toVisual); });
+                RunGuarded(this, [&] { MoveColumn(fromVisual, toVisual); });
         },
         Qt::QueuedConnection);
 }

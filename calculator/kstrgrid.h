@@ -156,21 +156,11 @@ public:
     void NotifySelChange();
     QToolButton* CellButton() const { return EllipsisButton; }
 
-    // Runs one step of an event handler: a failure (a handler's, most
-    // likely) is shown in an error box instead of leaving through Qt's
-    // event loop.
-    template <class F>
-    void Guarded(F&& action) noexcept
-    {
-        try {
-            action();
-        } catch (const std::exception& error) {
-            ReportError(error.what());
-        }
-    }
-    void ReportError(const char* message) noexcept;
-    // A box cannot be shown while painting: it follows once the paint is over.
-    void ReportPaintError(const char* message) noexcept;
+    // Event handlers run their steps through RunGuarded (ErrorReport.h), so a
+    // failure (a handler's, most likely) is shown in an error box instead of
+    // leaving through Qt's event loop. A box cannot be shown while painting:
+    // it follows once the paint is over.
+    void ReportPaintError(const QString& message) noexcept;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 #include <exception>
 
+#include "platform/qt/ErrorReport.h"
 #include "platform/qt/QtColors.h"
 #include "platform/qt/UiServices.h"
 #include "viewer/StyleSwatch.h"
@@ -149,6 +150,6 @@ void THatchStyleDlg::ColorBtnClick()
         HatchColor = *color;
         for (TStyleSwatch* sample : Samples) sample->SetColor(ColorRefToQColor(HatchColor));
     } catch (const std::exception& error) {
-        Ui().MessageBox(this, QStringLiteral("Error"), QString::fromStdString(error.what()), TMsgIcon::Error);
+        ShowErrorBox(this, ErrorText(error));
     }
 }

@@ -22,6 +22,7 @@
 #include "platform/FileNames.h"
 #include "platform/NumberText.h"
 #include "platform/qt/AppEvents.h"
+#include "platform/qt/ErrorReport.h"
 #include "platform/qt/UiServices.h"
 
 namespace {
@@ -165,7 +166,7 @@ void TLRPropDlg::showEvent(QShowEvent* event)
 
 void TLRPropDlg::ShowError(const std::exception& error)
 {
-    Ui().MessageBox(this, QStringLiteral("Error"), QString::fromStdString(error.what()), TMsgIcon::Error);
+    ShowErrorBox(this, ErrorText(error));
 }
 
 void TLRPropDlg::FormActivate()

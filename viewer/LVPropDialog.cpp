@@ -2,15 +2,16 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -21,9 +22,11 @@
 #include "platform/CheckedMath.h"
 #include "platform/FileNames.h"
 #include "platform/NumberText.h"
+#include "platform/qt/ErrorReport.h"
 #include "platform/qt/QtColors.h"
 #include "platform/qt/UiServices.h"
 #include "viewer/HatchStyleDialog.h"
+#include "viewer/PointSymbol.h"
 #include "viewer/StyleSwatch.h"
 
 namespace {
@@ -57,12 +60,10 @@ QComboBox* StyleList(const char* name, const QStringList& entries)
     return list;
 }
 
-// A symbol font keeps its characters at U+F000 + code, as the map draws them.
-QString SymbolText(const QString& family, int code)
-{
-    const bool symbolEncoded = QFontDatabase::writingSystems(family).contains(QFontDatabase::Symbol);
-    return QString(QChar(symbolEncoded ? 0xF000 + code : code));
-}
+// The grid's symbols are half a cell high, as the map would draw a symbol of
+// that size.
+constexpr int kGridSymbolSize = kSymbolCell / 2 - 3;
+constexpr int kCodeRole = Qt::UserRole;
 
 void SetVisible(std::initializer_list<QWidget*> widgets, bool visible)
 {
@@ -91,6 +92,36 @@ QString IntText(std::int32_t value)
 }
 
 } // namespace
+
+// Draws each cell's code as the map draws a symbol of the edited font and
+// colour, so a character the font lacks shows the map's stand-in circle.
+class TSymbolGridDelegate : public QStyledItemDelegate {
+public:
+    explicit TSymbolGridDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
+
+    void SetFont(std::int32_t fontIndex) { Style.SymbolFont = fontIndex; }
+    void SetColor(TColorRef color) { Style.SymbolColor = color; }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::paint(painter, option, index);
+        TPointStyle style = Style;
+        style.SymbolChar = index.data(kCodeRole).toInt();
+        style.SymbolSize = kGridSymbolSize;
+        painter->save();
+        painter->setClipRect(option.rect);
+        try {
+            Symbols.Draw(*painter, option.rect.center(), style);
+        } catch (...) {
+            // A paint draws what it can; the cell stays empty.
+        }
+        painter->restore();
+    }
+
+private:
+    TPointStyle Style{};
+    mutable TPointSymbols Symbols;
+};
 
 TLVPropDlg::TLVPropDlg(QWidget* owner) : QDialog(owner)
 {
@@ -233,6 +264,8 @@ QWidget* TLVPropDlg::BuildPointSheet()
     Symbols->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Symbols->setSelectionMode(QAbstractItemView::SingleSelection);
     Symbols->setMinimumWidth(kSymbolColumns * kSymbolCell + 24);
+    SymbolCells = new TSymbolGridDelegate(Symbols);
+    Symbols->setItemDelegate(SymbolCells);
     {
         // The grid's current cell starts at the top left, so that focus
         // alone does not move it.
@@ -264,11 +297,7 @@ QWidget* TLVPropDlg::BuildPointSheet()
 
 void TLVPropDlg::Guarded(const std::function<void()>& handler)
 {
-    try {
-        handler();
-    } catch (const std::exception& error) {
-        Ui().MessageBox(this, QStringLiteral("Error"), QString::fromStdString(error.what()), TMsgIcon::Error);
-    }
+    RunGuarded(this, handler);
 }
 
 bool TLVPropDlg::UseCustom() const
@@ -400,7 +429,7 @@ void TLVPropDlg::ShowPointStyle(bool readOnly, const TPointStyle& point)
     SetEnabled({Symbols, SymbolBtn, ColorBtn}, !readOnly);
     QFont font(QString::fromStdString(FontName(point.SymbolFont)));
     font.setPointSizeF(QApplication::font().pointSizeF());
-    WriteSymbolCells(font);
+    WriteSymbolCells(font, point.SymbolFont);
     SetSymbolColor(point.SymbolColor);
 
     const std::int32_t code = point.SymbolChar;
@@ -411,17 +440,18 @@ void TLVPropDlg::ShowPointStyle(bool readOnly, const TPointStyle& point)
     }
 }
 
-void TLVPropDlg::WriteSymbolCells(const QFont& font)
+void TLVPropDlg::WriteSymbolCells(const QFont& font, std::int32_t fontIndex)
 {
     const QSignalBlocker blocker(Symbols);
     Symbols->setFont(font);
+    SymbolCells->SetFont(fontIndex);
     for (int code = kFirstSymbol; code <= kLastSymbol; ++code) {
         const int i = code - kFirstSymbol;
-        auto* item = new QTableWidgetItem(SymbolText(font.family(), code));
-        item->setTextAlignment(Qt::AlignCenter);
-        item->setFont(font);
+        auto* item = new QTableWidgetItem;
+        item->setData(kCodeRole, code);
         Symbols->setItem(i / kSymbolColumns, i % kSymbolColumns, item);
     }
+    Symbols->viewport()->update();
 }
 
 void TLVPropDlg::SetSymbolColor(TColorRef color)
@@ -429,6 +459,8 @@ void TLVPropDlg::SetSymbolColor(TColorRef color)
     QPalette palette = Symbols->palette();
     palette.setColor(QPalette::Text, ColorRefToQColor(color));
     Symbols->setPalette(palette);
+    SymbolCells->SetColor(color);
+    Symbols->viewport()->update();
 }
 
 void TLVPropDlg::BoundaryStyleChange(int entry)
@@ -548,7 +580,7 @@ void TLVPropDlg::SymbolBtnClick()
     if (height <= 0 && chosen->pointSizeF() > 0) height = RoundToInt(chosen->pointSizeF() * ScreenDpi / 72.0);
     if (height > 0) point.SymbolSize = height / 2;
     point.SymbolFont = FontIndex(chosen->family().toStdString());
-    WriteSymbolCells(*chosen);
+    WriteSymbolCells(*chosen, point.SymbolFont);
 }
 
 bool TLVPropDlg::ReadWidth(QLineEdit* field, std::int32_t& width)
@@ -597,7 +629,7 @@ void TLVPropDlg::done(int result)
         try {
             if (!TakeEditedFields()) return;
         } catch (const std::exception& error) {
-            Ui().MessageBox(this, QStringLiteral("Error"), QString::fromStdString(error.what()), TMsgIcon::Error);
+            ShowErrorBox(this, ErrorText(error));
             return;
         }
     }

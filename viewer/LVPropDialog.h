@@ -19,6 +19,7 @@ class QRadioButton;
 class QTabWidget;
 class QTableWidget;
 class TStyleSwatch;
+class TSymbolGridDelegate;
 struct VectorLayer;
 
 // A working copy of one style set of a vector layer.
@@ -73,7 +74,7 @@ private:
     void ColorBtnClick();
     void SymbolBtnClick();
     void PickHatch();
-    void WriteSymbolCells(const QFont& font);
+    void WriteSymbolCells(const QFont& font, std::int32_t fontIndex);
     void SetSymbolColor(TColorRef color);
     bool TakeEditedFields();
     bool ReadWidth(QLineEdit* field, std::int32_t& width);
@@ -106,6 +107,7 @@ private:
     QLabel* LabelLColor = nullptr;
     TStyleSwatch* LineColor = nullptr;
     QTableWidget* Symbols = nullptr;
+    TSymbolGridDelegate* SymbolCells = nullptr; // owned by Symbols
     QPushButton* SymbolBtn = nullptr;
     QPushButton* ColorBtn = nullptr;
 

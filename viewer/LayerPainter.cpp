@@ -1,9 +1,5 @@
 #include "viewer/LayerPainter.h"
 
-#include <QFont>
-#include <QFontDatabase>
-#include <QGlyphRun>
-#include <QRawFont>
 #include <QImage>
 #include <QList>
 #include <QPainter>
@@ -19,15 +15,10 @@
 #include "platform/CheckedMath.h"
 #include "platform/RuntimeErrors.h"
 #include "platform/qt/QtColors.h"
-#include "platform/qt/SymbolFonts.h"
 #include "softedge/Softedge.h"
 #include "viewer/MView.h"
 
 namespace {
-
-// A symbol size from a damaged file must not ask for a font of millions of
-// pixels.
-constexpr int kMaxSymbolPixels = 4096;
 
 Qt::BrushStyle HatchPattern(std::uint32_t hatch)
 {
@@ -231,50 +222,12 @@ void TLayerPainter::DrawVectorLayer(const Layer& layer)
     }
 }
 
-// The glyph of one symbol, made once per font, size and code in a
-// rendering; none when the font is not installed.
-const TLayerPainter::TSymbolGlyph& TLayerPainter::SymbolGlyph(std::int32_t fontIndex, int pixelSize, int code)
-{
-    const std::uint64_t key = (static_cast<std::uint64_t>(static_cast<std::uint32_t>(fontIndex)) << 32) |
-                              (static_cast<std::uint64_t>(pixelSize) << 8) | static_cast<std::uint64_t>(code);
-    auto found = Glyphs.find(key);
-    if (found != Glyphs.end()) return found->second;
-    TSymbolGlyph glyph;
-    const QString family = QString::fromStdString(FontName(fontIndex));
-    if (!family.isEmpty() && FontFamilyInstalled(family)) {
-        QFont font(family);
-        font.setPixelSize(pixelSize);
-        const QRawFont raw = QRawFont::fromFont(font);
-        const bool symbolEncoded = QFontDatabase::writingSystems(family).contains(QFontDatabase::Symbol);
-        const QList<quint32> indexes = raw.glyphIndexesForString(QString(QChar(symbolEncoded ? 0xF000 + code : code)));
-        if (raw.isValid() && indexes.size() == 1) {
-            glyph.Run.setRawFont(raw);
-            glyph.Run.setGlyphIndexes(indexes);
-            glyph.Run.setPositions({QPointF(0, 0)});
-            glyph.Advance = raw.advancesForGlyphIndexes(indexes).value(0).x();
-            glyph.Descent = raw.descent();
-            glyph.Installed = true;
-        }
-    }
-    return Glyphs.emplace(key, std::move(glyph)).first->second;
-}
-
-// One character of the style's font, centred on the point: the character
-// cell is twice the symbol size high and its bottom lies `size` below the
-// point. A symbol font's code c is its glyph U+F000 + c. Without the font a
-// filled circle of the symbol's size stands in, rather than a wrong letter.
+// The symbol routine sets the painter's pen and brush itself.
 void TLayerPainter::DrawSymbol(QPoint at, const TPointStyle& style)
 {
-    const int size = std::clamp(style.SymbolSize, 0, kMaxSymbolPixels / 2);
-    const TSymbolGlyph& glyph = SymbolGlyph(style.SymbolFont, std::max(1, 2 * size), style.SymbolChar & 0xFF);
-    if (!glyph.Installed) {
-        UsePen(TLogPen{PS_NULL, TPoint{}, style.SymbolColor});
-        UseBrush(TLogBrush{BS_SOLID, style.SymbolColor, 0});
-        Painter.drawEllipse(QPointF(at), size / 2.0, size / 2.0);
-        return;
-    }
-    UsePen(TLogPen{PS_SOLID, TPoint{}, style.SymbolColor});
-    Painter.drawGlyphRun(QPointF(at.x() - glyph.Advance / 2, at.y() + size - glyph.Descent), glyph.Run);
+    Symbols.Draw(Painter, at, style);
+    CurrentPen.reset();
+    CurrentBrush.reset();
 }
 
 void TLayerPainter::DrawPointObject(const MapObject& object, const TPointStyle& style,

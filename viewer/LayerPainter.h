@@ -5,7 +5,6 @@
 // the window, the bitmap export and the tests.
 #include <QBrush>
 #include <QColor>
-#include <QGlyphRun>
 #include <QPen>
 #include <QPoint>
 #include <QSize>
@@ -13,12 +12,12 @@
 #include <array>
 #include <cstdint>
 #include <optional>
-#include <unordered_map>
 #include <vector>
 
 #include "geodata/Geometry.h"
 #include "geodata/QMMapDecl.h"
 #include "platform/WinTypes.h"
+#include "viewer/PointSymbol.h"
 
 class QPainter;
 class TMView;
@@ -65,26 +64,17 @@ public:
                         const TAffineTransform& layerToMap);
 
 private:
-    struct TSymbolGlyph {
-        bool Installed = false;
-        QGlyphRun Run;
-        qreal Advance = 0;
-        qreal Descent = 0;
-    };
-
     QPoint ScreenPoint(const TDoublePoint& layerPoint, const TAffineTransform& layerToMap) const;
     bool PartVisible(const MapObject& object, std::size_t part, const TAffineTransform& layerToMap) const;
     void DrawSymbol(QPoint at, const TPointStyle& style);
-    const TSymbolGlyph& SymbolGlyph(std::int32_t fontIndex, int pixelSize, int code);
     void UsePen(const TLogPen& pen);
     void UseBrush(const TLogBrush& brush);
 
     QPainter& Painter;
     const TMView& View;
     TRect Client;
-    // Symbol glyphs by font, size and code, made once per rendering: the
-    // font database is slow to ask and text layout slow to run.
-    std::unordered_map<std::uint64_t, TSymbolGlyph> Glyphs;
+    // Symbol glyphs are made once per rendering.
+    TPointSymbols Symbols;
     std::vector<QPoint> Screen;
     // The pen and brush last handed to the painter: most objects of a layer
     // share their style, and a change of pen is not cheap for the painter.

@@ -4,48 +4,19 @@
 #include <QApplication>
 #include <QLocale>
 #include <QScreen>
-#include <exception>
 
 #include "geodata/FontTable.h"
 #include "geodata/IdrisiRST.h"
 #include "geodata/QMMapDecl.h"
 #include "platform/UiHooks.h"
 #include "platform/qt/BusyCursor.h"
+#include "platform/qt/ErrorReport.h"
 #include "platform/qt/SymbolFonts.h"
 #include "platform/qt/UiServices.h"
 #include "viewer/ABOUT.h"
 #include "viewer/QMVMAIN.h"
 
 namespace {
-
-// Qt cannot carry an exception through its event loop; one that reaches the
-// loop is shown and the program goes on.
-class TLumivarApplication : public QApplication {
-public:
-    using QApplication::QApplication;
-
-    bool notify(QObject* receiver, QEvent* event) override
-    {
-        try {
-            return QApplication::notify(receiver, event);
-        } catch (const std::exception& error) {
-            ShowException(QString::fromStdString(error.what()));
-        } catch (...) {
-            ShowException(QStringLiteral("Unknown error."));
-        }
-        return false;
-    }
-
-private:
-    static void ShowException(const QString& text)
-    {
-        try {
-            Ui().MessageBox(nullptr, QStringLiteral("Error"), text, TMsgIcon::Error);
-        } catch (...) {
-            // Nothing more can be shown.
-        }
-    }
-};
 
 void InitialiseUnits()
 {
@@ -66,7 +37,7 @@ void InitialiseUnits()
 
 int main(int argc, char** argv)
 {
-    TLumivarApplication application(argc, argv);
+    TGuardedApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Quillmere"));
     QApplication::setApplicationName(QStringLiteral("Lumivar"));
     InitialiseUnits();

@@ -4,8 +4,6 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QEvent>
-#include <QFontDatabase>
-#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QListWidget>
@@ -20,17 +18,17 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "geodata/FontTable.h"
 #include "geodata/IdrisiRST.h"
 #include "geodata/QMLayers.h"
 #include "platform/FileNames.h"
 #include "platform/qt/AppEvents.h"
+#include "platform/qt/ErrorReport.h"
 #include "platform/qt/QtColors.h"
 #include "platform/qt/ScreenCursors.h"
-#include "platform/qt/SymbolFonts.h"
 #include "platform/qt/UiServices.h"
 #include "viewer/IniFile.h"
 #include "viewer/LayerPainter.h"
+#include "viewer/PointSymbol.h"
 #include "viewer/QMMapDoc.h"
 #include "viewer/QMMapView.h"
 
@@ -40,7 +38,6 @@ constexpr int kPathRole = Qt::UserRole;
 constexpr int kCellDx = 6;
 constexpr int kCellDy = 2;
 constexpr int kLegendRowHeight = 18;
-constexpr int kMaxLegendSymbol = 512;
 
 const char* const kLayerFilter =
     "Idrisi rastr files(*.rst/rdc)|*.rst|Mapinfo files(*.mid/mif)|*.mif|Idrisi vector files(*.vct/vdc)|*.vct";
@@ -90,7 +87,11 @@ public:
         QStyledItemDelegate::paint(painter, option, index);
         painter->save();
         painter->setClipRect(option.rect);
-        Grid.Draw(*painter, index.column(), index.row(), option.rect);
+        // Qt cannot carry an exception out of a paint: what was drawn stays.
+        try {
+            Grid.Draw(*painter, index.column(), index.row(), option.rect);
+        } catch (...) {
+        }
         painter->restore();
     }
 
@@ -406,11 +407,7 @@ void TQMMapFrame::SetupFrame(QWidget* ownerForm, const LumivarSettings& settings
 
 void TQMMapFrame::Guarded(const std::function<void()>& command)
 {
-    try {
-        command();
-    } catch (const std::exception& error) {
-        Ui().MessageBox(this, QStringLiteral("Error"), QString::fromStdString(error.what()), TMsgIcon::Error);
-    }
+    RunGuarded(this, command);
 }
 
 // ---------------------------------------------------------------------------
@@ -483,13 +480,13 @@ void TQMMapFrame::AddLayerFile(const QString& path)
 {
     const std::string file = ToStd(path);
     const bool wasEmpty = LayersList->count() == 0;
+    PLayer layer;
     try {
         // The whole extension counts, without regard to case: "x.rstx" is
         // no raster, and a dot in a folder name is no extension.
         const std::string ext = ExtractFileExt(file);
         if (ext.empty()) throw QMError("There is no file extension. This is program bug. Sorry.");
         if (Doc->HasLayer(file)) return;
-        PLayer layer;
         if (SameText(ext, ".rst"))
             layer = Doc->Layers().AddRasterLayer(file, SettingsCopy.SymbolFolder + SettingsCopy.DefPalette, true, true,
                                                  1);
@@ -501,15 +498,27 @@ void TQMMapFrame::AddLayerFile(const QString& path)
             throw QMError("Invalid file extension. This is program bug. Sorry.");
         // A row only for a layer that is there: rows mirror the document.
         if (!layer) return;
-        layer->Common = 0;
-        Doc->InvalidateExtent();
-        View->ResetView(wasEmpty);
-        InvalidateView();
     } catch (const QMError& error) {
         Ui().MessageBox(this, QStringLiteral("Error"), QString::fromStdString(error.what()), TMsgIcon::Error);
         return;
     }
-    InsertLayerRow(0, path, true);
+    // A failure from here on (out of memory) takes the layer out again, so
+    // the document never holds a layer without its row.
+    try {
+        layer->Common = 0;
+        Doc->InvalidateExtent();
+        InsertLayerRow(0, path, true);
+        View->ResetView(wasEmpty);
+    } catch (...) {
+        if (LayersList->count() > 0 && RowPath(0) == path) {
+            const QSignalBlocker blocker(LayersList);
+            std::unique_ptr<QListWidgetItem> row(LayersList->takeItem(0));
+        }
+        Doc->RemoveLayer(file);
+        Doc->InvalidateExtent();
+        throw;
+    }
+    InvalidateView();
     SyncLegendRows();
     UpdateActions();
     if (LayersList->count() == 1) FrameCaption = FileBaseName(path);
@@ -770,8 +779,11 @@ void TQMMapFrame::PageControl1Change()
     TIdrisiRST& raster = *layer->Raster->Image;
     const QString path = FromStd(layer->FileName);
     if (path == LegendLayerName && !raster.GetLegendChanged()) return;
+    // The rows first: a legend that could not be built (out of memory) is
+    // not remembered as built.
+    TColorValueArray rows = raster.GetLegend();
+    LegendRows = std::move(rows);
     LegendLayerName = path;
-    LegendRows = raster.GetLegend();
     raster.ClearLegendChanged();
     RSTR_legend->SetRowCount(static_cast<int>(std::min<std::size_t>(LegendRows.size(), INT32_MAX)));
     RSTR_legend->viewport()->update();
@@ -803,7 +815,7 @@ void TQMMapFrame::GR_legendDrawCell(QPainter& painter, int column, int row, cons
     const QPoint textAt(edges.Left + kCellDx, edges.Mid() + 4);
     LegendObject legend;
     painter.setPen(QPen(Qt::black));
-    if (!Doc || !Doc->GetLegendInfo(ToStd(RowPath(row)), legend)) {
+    if (!LegendInfoOf(row, legend)) {
         if (column == 0) {
             painter.drawLine(edges.Left + kCellDx, edges.Top + kCellDy, edges.Right - kCellDx, edges.Bottom - kCellDy);
             painter.drawLine(edges.Right - kCellDx, edges.Top + kCellDy, edges.Left + kCellDx, edges.Bottom - kCellDy);
@@ -820,28 +832,25 @@ void TQMMapFrame::GR_legendDrawCell(QPainter& painter, int column, int row, cons
     DrawLegendStyle(painter, legend, cell);
 }
 
+// A row whose legend cannot be built (a layer that breaks the document's
+// rules, a failed allocation) draws as a row without a common style.
+bool TQMMapFrame::LegendInfoOf(int row, LegendObject& legend) const
+{
+    try {
+        return Doc && Doc->GetLegendInfo(ToStd(RowPath(row)), legend);
+    } catch (...) {
+        return false;
+    }
+}
+
 void TQMMapFrame::DrawLegendStyle(QPainter& painter, const LegendObject& legend, const QRect& cell)
 {
     const TCellEdges edges(cell);
     const int mid = edges.Mid();
     switch (legend.StyleKind) {
     case 1: {
-        const TPointStyle style = legend.Style.As<TPointStyle>();
-        const int size = std::clamp(style.SymbolSize, 0, kMaxLegendSymbol);
-        const QString family = FromStd(FontName(style.SymbolFont));
-        QFont font(family);
-        font.setPixelSize(std::max(1, 2 * size));
-        // Symbol fonts keep their glyphs at U+F000 + code.
-        const bool symbolEncoded = FontFamilyInstalled(family) &&
-                                   QFontDatabase::writingSystems(family).contains(QFontDatabase::Symbol);
-        const int code = style.SymbolChar & 0xFF;
-        const QString text(QChar(symbolEncoded ? 0xF000 + code : code));
-        const QFontMetrics metrics(font);
-        painter.setFont(font);
-        painter.setPen(ColorRefToQColor(style.SymbolColor));
-        // Centred, the bottom of the character cell `size` below the middle.
-        const int x = (edges.Left + edges.Right) / 2 - metrics.horizontalAdvance(text) / 2;
-        painter.drawText(QPoint(x, mid + size - metrics.descent()), text);
+        TPointSymbols symbols;
+        symbols.Draw(painter, QPoint((edges.Left + edges.Right) / 2, mid), legend.Style.As<TPointStyle>());
         break;
     }
     case 2:

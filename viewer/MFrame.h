@@ -144,6 +144,7 @@ private:
     void LayersListClick();
     void GR_legendClick();
     void InvalidateView();
+    bool LegendInfoOf(int row, LegendObject& legend) const;
     void DrawLegendStyle(QPainter& painter, const LegendObject& legend, const QRect& cell);
 
     std::unique_ptr<TQMMapDoc> Doc;

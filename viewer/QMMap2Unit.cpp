@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 
+#include "platform/qt/ErrorReport.h"
 #include "platform/qt/UiServices.h"
 #include "viewer/MFrame.h"
 
@@ -30,7 +31,7 @@ void TQMMap2::closeEvent(QCloseEvent* event)
     try {
         TQMMapFrame1->ClearMap();
     } catch (const std::exception& error) {
-        Ui().MessageBox(this, QStringLiteral("Error"), QString::fromStdString(error.what()), TMsgIcon::Error);
+        ShowErrorBox(this, ErrorText(error));
     }
     if (OnClosing) OnClosing(*this);
     QMdiSubWindow::closeEvent(event);

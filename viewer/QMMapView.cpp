@@ -8,6 +8,7 @@
 #include <QSaveFile>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <algorithm>
 #include <typeinfo>
 
 #include "geodata/IdrisiRST.h"
@@ -15,6 +16,7 @@
 #include "geodata/QMMapDecl.h"
 #include "platform/CheckedMath.h"
 #include "platform/NumberText.h"
+#include "platform/qt/ErrorReport.h"
 #include "platform/qt/UiServices.h"
 #include "viewer/LayerPainter.h"
 #include "viewer/QMMapDoc.h"
@@ -24,15 +26,11 @@ namespace {
 constexpr int kPanelWidths[4] = {400, 120, 120, 50};
 constexpr int kHintHeight = 18;
 constexpr int kHintCharWidth = 8;
+constexpr int kHintMargin = 2;
 
 TPoint ToTPoint(QPoint p)
 {
     return TPoint{p.x(), p.y()};
-}
-
-QString ErrorText(const std::exception& error)
-{
-    return QString::fromStdString(error.what());
 }
 
 } // namespace
@@ -386,8 +384,14 @@ void TQMMapView::ShowHint(QPoint p)
     Hint->setBackgroundRole(QPalette::ToolTipBase);
     Hint->setForegroundRole(QPalette::ToolTipText);
     Hint->setAutoFillBackground(true);
+    Hint->setIndent(kHintMargin);
     Hint->setText(text);
-    Hint->setGeometry(at.x(), at.y() - kHintHeight, kHintCharWidth * static_cast<int>(text.size()), kHintHeight);
+    // Eight pixels a character is too narrow for this platform's fonts: the
+    // text as the hint's own font measures it, with the frame and margins,
+    // sets the least width.
+    const int measured = Hint->fontMetrics().horizontalAdvance(text) + 2 * (Hint->frameWidth() + kHintMargin);
+    const int width = std::max(kHintCharWidth * static_cast<int>(text.size()), measured);
+    Hint->setGeometry(at.x(), at.y() - kHintHeight, width, kHintHeight);
     Hint->show();
 }
 

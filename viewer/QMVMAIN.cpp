@@ -17,6 +17,7 @@
 
 #include "platform/FileNames.h"
 #include "platform/qt/AppEvents.h"
+#include "platform/qt/ErrorReport.h"
 #include "platform/qt/ScreenCursors.h"
 #include "platform/qt/UiServices.h"
 #include "viewer/ABOUT.h"
@@ -244,11 +245,7 @@ void TQMVForm::UpdateActions()
 
 void TQMVForm::Guarded(const std::function<void()>& command)
 {
-    try {
-        command();
-    } catch (const std::exception& error) {
-        Ui().MessageBox(this, QStringLiteral("Error"), QString::fromStdString(error.what()), TMsgIcon::Error);
-    }
+    RunGuarded(this, command);
 }
 
 // ---------------------------------------------------------------------------
@@ -293,7 +290,7 @@ TQMMap2* TQMVForm::OpenInNewChild(const std::function<void(TQMMapFrame&)>& open)
     } catch (const std::exception& error) {
         // The window stays, empty or partly filled. A failure of the file
         // system is shown the same way as the system's own messages.
-        Ui().MessageBox(this, QStringLiteral("Error"), QString::fromStdString(error.what()), TMsgIcon::Error);
+        ShowErrorBox(this, ErrorText(error));
     }
     return child;
 }

@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <new>
 
 #include "QtPrinters.h"
 #include "RecordingUi.h"
@@ -113,6 +114,25 @@ TEST(ShBrowse, ValidationFollowsTheSelectionAndVetoesAccepting)
     dialog->setDirectory(good);
     dialog->accept();
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
+}
+
+TEST(ShBrowse, AFailingValidationVetoesAndStaysInside)
+{
+    QTemporaryDir root;
+    const QString good = root.path() + "/good";
+    TShBrowse browser;
+    browser.OnValidate = [](TShBrowse&, const QString& path) -> bool {
+        if (path.endsWith("/good")) return true;
+        if (path.endsWith("/a")) throw std::bad_alloc();
+        throw 1; // not even a standard exception leaves the dialog's signal
+    };
+    auto dialog = browser.CreateDialog();
+    for (const QString& failing : {root.path() + "/a", root.path() + "/b"}) {
+        emit dialog->currentChanged(good);
+        ASSERT_TRUE(dialog->OkEnabled());
+        emit dialog->currentChanged(failing);
+        EXPECT_FALSE(dialog->OkEnabled()) << failing.toStdString();
+    }
 }
 
 TEST(ShBrowse, WithoutValidationTheSelectionLeavesPathAlone)

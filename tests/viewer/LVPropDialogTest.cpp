@@ -12,6 +12,7 @@
 #include "RecordingUi.h"
 #include "geodata/FontTable.h"
 #include "geodata/QMLayers.h"
+#include "platform/qt/SymbolFonts.h"
 #include "viewer/HatchStyleDialog.h"
 #include "viewer/StyleSwatch.h"
 
@@ -488,6 +489,35 @@ TEST_F(StyleDialogTest, PickedCellBecomesTheSymbol)
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(2, 3)).center());
     PressOk();
     EXPECT_EQ(Dialog->GetCustomSet().Point.SymbolChar, 32 + 2 * 8 + 3);
+}
+
+TEST_F(StyleDialogTest, SymbolCellsDrawAsTheMapDoes)
+{
+    RegisterSymbolFonts();
+    if (!FontFamilyInstalled("Wingdings")) GTEST_SKIP() << "fonts-wine is not installed";
+    PointLayer(65);
+    Vector.CustomPoint.SymbolFont = FontIndex("Wingdings");
+    Open();
+    auto* grid = W<QTableWidget>("Symbols");
+    const QRgb blue = qRgb(0, 0, 255);
+    auto blueBounds = [&](int code) {
+        const QModelIndex index = grid->model()->index((code - 32) / 8, (code - 32) % 8);
+        grid->scrollTo(index);
+        const QImage shown = grid->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QRect cell = grid->visualRect(index);
+        QRect bounds;
+        for (int y = cell.top(); y <= cell.bottom(); ++y)
+            for (int x = cell.left(); x <= cell.right(); ++x)
+                if (shown.pixel(x, y) == blue) bounds |= QRect(x, y, 1, 1);
+        return std::pair(cell, bounds);
+    };
+    // Debian's Wingdings lacks 74: the map's stand-in circle, not a box.
+    const auto [missingCell, missing] = blueBounds(74);
+    EXPECT_TRUE(missing.contains(missingCell.center()));
+    EXPECT_LE(std::max(missing.width(), missing.height()), missingCell.height() / 2);
+    // 108 is its filled circle, drawn from the font a size larger.
+    const auto [presentCell, present] = blueBounds(108);
+    EXPECT_GT(present.width(), missing.width());
 }
 
 TEST_F(StyleDialogTest, SymbolCodeWithoutCellIsKept)

@@ -14,7 +14,10 @@
 #include "geodata/IdrisiRST.h"
 #include "geodata/QMLayers.h"
 #include "platform/FileNames.h"
+#include "platform/qt/SymbolFonts.h"
+#include "viewer/LayerPainter.h"
 #include "viewer/MFrame.h"
+#include "viewer/MView.h"
 #include "viewer/QMMapDoc.h"
 #include "viewer/QMMapView.h"
 
@@ -331,6 +334,112 @@ TEST_F(MapFrame, LegendCellsShowTheLayersStyle)
     // Rows past the layers draw nothing.
     const QImage none = PaintCell(*Frame, true, 0, 3);
     EXPECT_EQ(CountColour(none, qRgb(255, 255, 255)), 80 * 18);
+
+    // A raster that claims a legend style breaks the document's rule: its
+    // row still paints, as a row without a common style.
+    Frame->Document().Layers().Items(2)->HasLegendStyle = 1;
+    const QImage broken = PaintCell(*Frame, true, 0, 2);
+    EXPECT_EQ(broken, crossed);
+}
+
+namespace {
+
+// The symbols of a MapInfo file written by OGR: no font name means the
+// "Symbol" font. Debian's Wingdings has 108 but not 74.
+struct TSymbolRow {
+    const char* Clause;
+    QRgb Colour;
+    bool Glyph; // false: the filled circle of a missing character
+};
+const TSymbolRow kSymbolRows[] = {
+    {"Symbol (35,16711680,12)", qRgb(255, 0, 0), true},
+    {"Symbol (33,0,8)", qRgb(0, 0, 0), true},
+    {"Symbol (74,255,12,\"Wingdings\",0,0)", qRgb(0, 0, 255), false},
+    {"Symbol (108,255,12,\"Wingdings\",0,0)", qRgb(0, 0, 255), true},
+};
+
+std::string PointAt(double x, double y, const char* symbol)
+{
+    return "Point " + std::to_string(x) + " " + std::to_string(y) + "\r\n    " + symbol + "\r\n";
+}
+
+// Pixels of `image` inside `area` that are not white.
+QRect PaintedBounds(const QImage& image, const QRect& area)
+{
+    QRect bounds;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (image.pixel(x, y) != qRgb(255, 255, 255)) bounds |= QRect(x, y, 1, 1);
+    return bounds;
+}
+
+QSet<QRgb> PaintedColours(const QImage& image, const QRect& area)
+{
+    QSet<QRgb> colours;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (image.pixel(x, y) != qRgb(255, 255, 255)) colours.insert(image.pixel(x, y));
+    return colours;
+}
+
+// A missing-glyph box: a painted outline around an unpainted middle.
+bool IsHollowBox(const QImage& image, const QRect& b)
+{
+    if (b.width() < 4 || b.height() < 4) return false;
+    auto painted = [&](int x, int y) { return image.pixel(x, y) != qRgb(255, 255, 255); };
+    int edge = 0;
+    for (int x = b.left(); x <= b.right(); ++x) edge += painted(x, b.top()) + painted(x, b.bottom());
+    for (int y = b.top(); y <= b.bottom(); ++y) edge += painted(b.left(), y) + painted(b.right(), y);
+    return edge >= 0.8 * 2 * (b.width() + b.height()) && !painted(b.center().x(), b.center().y());
+}
+
+} // namespace
+
+TEST_F(MapFrame, PointSymbolsDrawTheirCharactersOrACircleOnTheMapAndInTheLegend)
+{
+    RegisterSymbolFonts();
+    if (!FontFamilyInstalled("Symbol") || !FontFamilyInstalled("Wingdings")) GTEST_SKIP() << "fonts-wine is missing";
+    // One layer with every symbol, 100 m apart, drawn at one pixel a metre.
+    std::string objects;
+    for (int i = 0; i < 4; ++i) objects += PointAt(kWest + 50 + 100 * i, kSouth + 25, kSymbolRows[i].Clause);
+    TLayerList all;
+    const PLayer layer = all.AddMifLayer(Files.WriteMif("all", objects), 1, true);
+    ASSERT_TRUE(layer && layer->Vector && layer->Vector->Objects.size() == 4);
+    TMView view;
+    view.SetClientSize(400, 50);
+    view.ResetView(TDoubleRect{kWest, kSouth + 50, kWest + 400, kSouth}, true);
+    view.SetViewHeight(50);
+    QImage map(400, 50, QImage::Format_RGB32);
+    {
+        QPainter painter(&map);
+        RenderLayers(painter, map.size(), view, all, Qt::white);
+    }
+    // One layer a symbol, each with its legend row.
+    for (int i = 3; i >= 0; --i)
+        Frame->AddLayerFile(QString::fromStdString(
+            Files.WriteMif("one" + std::to_string(i), PointAt(kWest, kSouth, kSymbolRows[i].Clause))));
+
+    for (int i = 0; i < 4; ++i) {
+        const TSymbolRow& row = kSymbolRows[i];
+        SCOPED_TRACE(row.Clause);
+        const int size = layer->Vector->Objects[static_cast<std::size_t>(i)].Style.As<TPointStyle>().SymbolSize;
+        const QPoint at(50 + 100 * i, 25);
+        const QRect bounds = PaintedBounds(map, QRect(at - QPoint(40, 24), QSize(80, 48)));
+        ASSERT_FALSE(bounds.isEmpty());
+        EXPECT_FALSE(IsHollowBox(map, bounds));
+        EXPECT_EQ(PaintedColours(map, bounds), QSet<QRgb>{row.Colour});
+        if (row.Glyph) {
+            // A character of a font twice the symbol size high outgrows the
+            // circle of the symbol's size.
+            EXPECT_GT(std::max(bounds.width(), bounds.height()), size + 1);
+        } else {
+            EXPECT_EQ(map.pixel(at), row.Colour);
+            EXPECT_LE(std::max(bounds.width(), bounds.height()), size + 1);
+        }
+        // The legend cell draws the same symbol around its middle point.
+        const QImage cell = PaintCell(*Frame, true, 0, i);
+        EXPECT_EQ(cell, map.copy(QRect(at - QPoint(cell.width() / 2, cell.height() / 2), cell.size())));
+    }
 }
 
 TEST_F(MapFrame, RasterValueCellsShowTheirColour)

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -324,7 +325,7 @@ TEST_F(MapViewTest, PaintFailureIsReportedOnce)
 
 namespace {
 
-// A document with an integer raster (cells 7 and 3, code 7 named Forest),
+// A document with an integer raster (cells 2 and 42, code 2 named Forest),
 // a real raster (cells 2.5 and 0.25) and a vector layer on top.
 class MapViewHintTest : public MapViewTest {
 protected:
@@ -332,9 +333,9 @@ protected:
     {
         MapViewTest::SetUp();
         const std::string palette = Folder.GreyPalette();
-        IntegerFile = Folder.WriteRaster<std::int16_t>("landuse", "integer", {7, 3},
-                                                       "min. value : 3\nmax. value : 7\ndisplay min : 3\ndisplay max : 7\n"
-                                                       "legend cats : 1\ncode 7 : Forest;Лес\n");
+        IntegerFile = Folder.WriteRaster<std::int16_t>("landuse", "integer", {2, 42},
+                                                       "min. value : 2\nmax. value : 42\ndisplay min : 2\ndisplay max : 42\n"
+                                                       "legend cats : 1\ncode 2 : Forest;Лес\n");
         RealFile = Folder.WriteRaster<float>("depth", "real", {2.5f, 0.25f});
         Document.Layers().AddRasterLayer(RealFile, palette, true, false, 1);
         Document.Layers().AddRasterLayer(IntegerFile, palette, true, false, 1);
@@ -365,9 +366,9 @@ TEST_F(MapViewHintTest, TextsOfTheCellUnderThePointer)
         QPoint at;
         QString expected;
     } rows[] = {
-        {"category cell", &IntegerFile, {50, 100}, "7:Forest"},
-        {"right half of cell 0", &IntegerFile, {190, 100}, "7:Forest"},
-        {"cell without a category", &IntegerFile, {250, 100}, "3"},
+        {"category cell", &IntegerFile, {50, 100}, "2:Forest"},
+        {"right half of cell 0", &IntegerFile, {190, 100}, "2:Forest"},
+        {"cell without a category", &IntegerFile, {250, 100}, "42"},
         {"real cell", &RealFile, {100, 100}, "2" + decimal + "50"},
         {"vector selected: the lowest visible raster", &VectorFile, {100, 100}, "2" + decimal + "50"},
         {"nothing selected", &None, {100, 100}, ""},
@@ -385,25 +386,64 @@ TEST_F(MapViewHintTest, HiddenSelectedRasterStillAnswers)
     EXPECT_EQ(View.GetHintText(QPoint(100, 100)), "2" + QString(QLocale().decimalPoint()) + "50");
     // With the vector layer selected the hidden raster is passed over.
     Selected = VectorFile;
-    EXPECT_EQ(View.GetHintText(QPoint(100, 100)), "7:Forest");
+    EXPECT_EQ(View.GetHintText(QPoint(100, 100)), "2:Forest");
 }
+
+namespace {
+
+// Pixels that are not the background of the hint.
+int TextPixels(const QImage& image, QRgb background)
+{
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) n += image.pixel(x, y) != background;
+    return n;
+}
+
+// Whether the hint shows its whole text: its text pixels, frame aside, are
+// those of the text drawn in the hint's font with room to spare.
+bool ShowsWholeText(QLabel& hint)
+{
+    const QImage shown = hint.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRgb background = hint.palette().color(QPalette::ToolTipBase).rgb();
+    const int frame = hint.frameWidth();
+    const QImage inside = shown.copy(shown.rect().adjusted(frame, frame, -frame, -frame));
+    QImage free(400, inside.height(), QImage::Format_RGB32);
+    free.fill(background);
+    {
+        QPainter painter(&free);
+        painter.setFont(hint.font());
+        painter.setPen(hint.palette().color(QPalette::ToolTipText));
+        painter.drawText(free.rect().adjusted(10, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, hint.text());
+    }
+    const int expected = TextPixels(free, background);
+    return expected > 0 && std::abs(TextPixels(inside, background) - expected) <= expected / 10;
+}
+
+} // namespace
 
 TEST_F(MapViewHintTest, HintWindowShowsAndHides)
 {
     Selected = IntegerFile;
     View.SetHintMode(true);
+    // Bottom-left corner at the press point, 18 high, wide enough for the text.
     Press(QPoint(250, 100));
     ASSERT_NE(View.HintWindow(), nullptr);
-    EXPECT_EQ(View.HintWindow()->text(), "3 ");
+    EXPECT_EQ(View.HintWindow()->text(), "42");
     const QPoint at = View.viewport()->mapToGlobal(QPoint(250, 100));
-    EXPECT_EQ(View.HintWindow()->geometry(), QRect(at.x(), at.y() - 18, 16, 18));
+    const QRect shown = View.HintWindow()->geometry();
+    EXPECT_EQ(shown.topLeft(), QPoint(at.x(), at.y() - 18));
+    EXPECT_EQ(shown.height(), 18);
+    EXPECT_GE(shown.width(), 16);
+    EXPECT_TRUE(ShowsWholeText(*View.HintWindow()));
     Press(QPoint(250, 100), Qt::RightButton);
     EXPECT_EQ(View.HintWindow(), nullptr);
 
     Press(QPoint(50, 100));
     ASSERT_NE(View.HintWindow(), nullptr);
-    EXPECT_EQ(View.HintWindow()->text(), "7:Forest");
-    EXPECT_EQ(View.HintWindow()->width(), 64);
+    EXPECT_EQ(View.HintWindow()->text(), "2:Forest");
+    EXPECT_GE(View.HintWindow()->width(), 64);
+    EXPECT_TRUE(ShowsWholeText(*View.HintWindow()));
     View.SetHintMode(false);
     EXPECT_EQ(View.HintWindow(), nullptr);
 
@@ -419,7 +459,7 @@ TEST_F(MapViewHintTest, RasterIsDrawnWithItsPalette)
     // The vector square on top hides the rasters: hide it.
     Document.Layers().Items(0)->Visible = 0;
     const QImage image = View.RenderImage();
-    // Cells 7 and 3 of the integer raster, stretched over its range 3..7.
-    EXPECT_EQ(image.pixel(100, 100), Rgb(255, 255, 255));
-    EXPECT_EQ(image.pixel(300, 100), Rgb(0, 0, 0));
+    // Cells 2 and 42 of the integer raster, stretched over its range 2..42.
+    EXPECT_EQ(image.pixel(100, 100), Rgb(0, 0, 0));
+    EXPECT_EQ(image.pixel(300, 100), Rgb(255, 255, 255));
 }
