@@ -7,6 +7,31 @@
 #include "calculator/kstrgrid.h"
 #include "platform/qt/ErrorReport.h"
 
+std::string EditText(const TKStringGrid& grid, int col, int row)
+{
+    const TKGridData& data = grid.Data();
+    if (data.Empty() || data.VisibleCount() == 0)
+        return {};
+    std::string value = data.Cells(col, row);
+    if (grid.OnGetEditText)
+        grid.OnGetEditText(col, row, value);
+    return value;
+}
+
+void StoreEditText(TKStringGrid& grid, int col, int row, const std::string& value)
+{
+    TKGridData& data = grid.Data();
+    auto exists = [&] {
+        return !data.Empty() && col >= 0 && col < data.VisibleCount() && row >= 0 && row < data.RowCount();
+    };
+    if (!exists())
+        return;
+    if (grid.OnSetEditText)
+        grid.OnSetEditText(col, row, value);
+    if (exists())
+        data.SetCells(col, row, value);
+}
+
 TKSGInplaceEdit::TKSGInplaceEdit(TKStringGrid& grid, const QModelIndex& index, QWidget* parent)
     : QPlainTextEdit(parent), Grid(grid), CellIndex(index)
 {
@@ -104,7 +129,8 @@ void TKSGInplaceEdit::CheckSelectionChange()
     if (length == SelectionLength)
         return;
     SelectionLength = length;
-    Grid.NotifySelChange();
+    if (Grid.OnSelChange)
+        Grid.OnSelChange();
 }
 
 // ---------------------------------------------------------------- grid

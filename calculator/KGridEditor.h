@@ -8,6 +8,13 @@
 
 class TKStringGrid;
 
+// The text an editor of a data cell starts with: the cell's text as
+// OnGetEditText hands it over; empty without rows or columns.
+std::string EditText(const TKStringGrid& grid, int col, int row);
+// Stores an edited text through OnSetEditText. The handler may move the
+// current cell or add rows; the cell is written only when it still exists.
+void StoreEditText(TKStringGrid& grid, int col, int row, const std::string& value);
+
 // The in-place editor: one line, or several with a scroll bar in a
 // multi-line cell.
 class TKSGInplaceEdit : public QPlainTextEdit {

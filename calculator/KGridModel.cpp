@@ -38,7 +38,7 @@ QVariant TKGridModel::data(const QModelIndex& index, int role) const
     if (role == Qt::DisplayRole)
         return QString::fromStdString(Data.Cells(index.column(), index.row()));
     if (role == Qt::EditRole)
-        return QString::fromStdString(Grid.EditText(index.column(), index.row()));
+        return QString::fromStdString(EditText(Grid, index.column(), index.row()));
     return {};
 }
 
@@ -46,7 +46,7 @@ bool TKGridModel::setData(const QModelIndex& index, const QVariant& value, int r
 {
     if (!index.isValid() || role != Qt::EditRole)
         return false;
-    Grid.StoreEditText(index.column(), index.row(), value.toString().toStdString());
+    StoreEditText(Grid, index.column(), index.row(), value.toString().toStdString());
     return true;
 }
 
@@ -164,12 +164,12 @@ QWidget* TKGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewIte
 
 void TKGridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const
 {
-    static_cast<TKSGInplaceEdit*>(editor)->SetText(Grid.EditText(index.column(), index.row()));
+    static_cast<TKSGInplaceEdit*>(editor)->SetText(EditText(Grid, index.column(), index.row()));
 }
 
 void TKGridDelegate::setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const
 {
-    RunGuarded(&Grid, [&] { Grid.StoreEditText(index.column(), index.row(), static_cast<TKSGInplaceEdit*>(editor)->Text()); });
+    RunGuarded(&Grid, [&] { StoreEditText(Grid, index.column(), index.row(), static_cast<TKSGInplaceEdit*>(editor)->Text()); });
 }
 
 void TKGridDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,

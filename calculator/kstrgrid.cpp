@@ -155,31 +155,6 @@ bool TKStringGrid::CanEditShow(int col, int row) const
     return !(GridData.CellFlags(col, row) & (cfButton | cfLocked));
 }
 
-std::string TKStringGrid::EditText(int col, int row) const
-{
-    if (GridData.Empty() || GridData.VisibleCount() == 0)
-        return {};
-    std::string value = GridData.Cells(col, row);
-    if (OnGetEditText)
-        OnGetEditText(col, row, value);
-    return value;
-}
-
-// The handler may move the current cell or add rows; the cell is written
-// only when it still exists.
-void TKStringGrid::StoreEditText(int col, int row, const std::string& value)
-{
-    auto exists = [&] {
-        return !GridData.Empty() && col >= 0 && col < GridData.VisibleCount() && row >= 0 && row < GridData.RowCount();
-    };
-    if (!exists())
-        return;
-    if (OnSetEditText)
-        OnSetEditText(col, row, value);
-    if (exists())
-        GridData.SetCells(col, row, value);
-}
-
 // The editor closes first, then the text is stored: the handler of
 // OnSetEditText then finds the grid out of editing and may move freely.
 void TKStringGrid::CommitEditor(TKSGInplaceEdit& editor)
@@ -188,7 +163,7 @@ void TKStringGrid::CommitEditor(TKSGInplaceEdit& editor)
     std::string text = editor.Text();
     closeEditor(&editor, QAbstractItemDelegate::NoHint);
     if (index.isValid())
-        StoreEditText(index.column(), index.row(), text);
+        StoreEditText(*this, index.column(), index.row(), text);
 }
 
 void TKStringGrid::CancelEditor(TKSGInplaceEdit& editor)
@@ -230,12 +205,6 @@ void TKStringGrid::ReportPaintError(const QString& message) noexcept
     } catch (...) {
         PaintErrorPending = false;
     }
-}
-
-void TKStringGrid::NotifySelChange()
-{
-    if (OnSelChange)
-        OnSelChange();
 }
 
 // ---------------------------------------------------------------- repainting

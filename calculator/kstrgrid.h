@@ -146,14 +146,11 @@ public:
 
     // For the model, the delegate and the editor.
     bool CanEditShow(int col, int row) const;
-    std::string EditText(int col, int row) const;
-    void StoreEditText(int col, int row, const std::string& value);
     void CommitEditor(TKSGInplaceEdit& editor);
     void CancelEditor(TKSGInplaceEdit& editor);
     void LeaveEditor(TKSGInplaceEdit& editor, QKeyEvent& key);
     void TabFromEditor(TKSGInplaceEdit& editor, bool forward);
     void HeaderClick(int col);
-    void NotifySelChange();
     QToolButton* CellButton() const { return EllipsisButton; }
 
     // Event handlers run their steps through RunGuarded (ErrorReport.h), so a
@@ -209,10 +206,10 @@ private:
     bool IsCurrentLocked() const;
 
     TKGridData GridData;
-    TKGridModel* Model = nullptr;        // owned by this widget (Qt parent)
-    TKGridDelegate* Delegate = nullptr;  // owned by this widget (Qt parent)
-    TKGridHeader* Header = nullptr;      // owned by this widget (Qt parent)
-    QToolButton* EllipsisButton = nullptr;  // owned by the viewport (Qt parent)
+    TKGridModel* Model = nullptr;          // owned by this widget (Qt parent)
+    TKGridDelegate* Delegate = nullptr;    // owned by this widget (Qt parent)
+    TKGridHeader* Header = nullptr;        // owned by this widget (Qt parent)
+    QToolButton* EllipsisButton = nullptr; // owned by the viewport (Qt parent)
 
     // The look and behaviour behind the getters and setters above.
     struct TProperties {
