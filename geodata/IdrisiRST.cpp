@@ -33,9 +33,6 @@ constexpr std::int64_t kReadBlockBytes = std::int64_t(1) << 22;
 
 // ---- hooks -------------------------------------------------------------
 
-// The hourglass of long reads is the shared one of platform/UiHooks.
-using TWaitCursor = THourglass;
-
 std::string ProgramFolder()
 {
     std::string folder = IdrisiRSTHooks.ProgramFolder ? IdrisiRSTHooks.ProgramFolder() : ExecutableFolder();
@@ -443,7 +440,7 @@ struct TIdrisiRST::TBuild {
 
 bool TIdrisiRST::Open(const std::string& fileName, const std::string& paletteSpec, bool autoscale)
 {
-    TWaitCursor wait;
+    THourglass wait;
     Loaded = false;
     ::ReadRdc(Header, fileName);
     if (!autoscale && (Header.DataType == dtByte || Header.DataType == dtInteger) && Header.DisplayMin >= 0 &&
@@ -456,7 +453,7 @@ bool TIdrisiRST::Open(const std::string& fileName, const std::string& paletteSpe
 
 bool TIdrisiRST::OpenHeader(const std::string& fileName)
 {
-    TWaitCursor wait;
+    THourglass wait;
     ::ReadRdc(Header, fileName);
     return true;
 }
