@@ -27,6 +27,13 @@ public:
     // Copies the next n bytes to `out`.
     void ReadBytes(void* out, std::size_t n);
 
+    // The length the file had when it was opened.
+    std::uint64_t Size() const { return FileSize; }
+    // Copies the n bytes at `offset` to `out`, leaving the position alone.
+    // Several threads may read disjoint parts of one file at once. Bytes
+    // beyond Size() raise EReadPastEnd.
+    void ReadAt(std::uint64_t offset, void* out, std::size_t n) const;
+
 private:
     template <class T>
     T ReadLE()
@@ -40,6 +47,8 @@ private:
     bool Fill();
     // Reads into `out` straight from the file; the count actually read.
     std::size_t ReadFile(char* out, std::size_t n);
+    // A read failure raises EInOutError naming the file.
+    [[noreturn]] void RaiseReadError() const;
 
     std::string Path;
     TFileDescriptor File;

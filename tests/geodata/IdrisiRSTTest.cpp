@@ -563,6 +563,37 @@ TEST(RstOtherSoftware, CategoriesNameTheLegend)
     IdrisiRSTHooks = TIdrisiRSTHooks{};
 }
 
+// The legend texts of a stretched raster over the display range 0..100 with
+// the ramp palette, found the slow way: each value goes to the first bin with
+// Lo <= v < Hi; bin k is palette index k.
+std::vector<std::string> PlainScanLegend(const std::vector<float>& cells)
+{
+    const double a = 255.0 / 100.0;
+    std::vector<double> lo(256, 1.7e308), hi(256, -1.7e308);
+    for (float cell : cells) {
+        if (!(cell >= 0 && cell < 256 / a)) continue;
+        for (int k = 0; k < 256; ++k)
+            if (k / a <= cell && cell < (k + 1) / a) {
+                lo[k] = std::min(lo[k], double(cell));
+                hi[k] = std::max(hi[k], double(cell));
+                break;
+            }
+    }
+    std::vector<std::string> expected;
+    for (int k = 0; k < 256; ++k) {
+        if (lo[k] > hi[k]) continue;
+        expected.push_back(lo[k] == hi[k] ? FormatFixed(lo[k], 0) : FormatFixed(lo[k], 2) + " - " + FormatFixed(hi[k], 2));
+    }
+    return expected;
+}
+
+std::vector<std::string> LegendTexts(const TIdrisiRST& r)
+{
+    std::vector<std::string> texts;
+    for (const TColorValue& row : r.GetLegend()) texts.push_back(row.Text);
+    return texts;
+}
+
 TEST_F(RstTest, LegendMatchesAPlainScanOfTheBins)
 {
     // Values on and beside bin edges, runs of equal bins, and values outside.
@@ -577,22 +608,59 @@ TEST_F(RstTest, LegendMatchesAPlainScanOfTheBins)
     r.Open(WriteRaster("scan", "real", 1, int(cells.size()), bytes, "display min : 0\ndisplay max : 100\n"),
            Path("ramp.qmp"), true);
 
-    // Each value goes to the first bin with Lo <= v < Hi; bin k is palette index k.
-    const double a = 255.0 / 100.0, b = 0 - 0 * a;
-    std::vector<double> lo(256, 1.7e308), hi(256, -1.7e308);
-    for (float cell : cells)
-        for (int k = 0; k < 256; ++k)
-            if ((k - b) / a <= cell && cell < (k + 1 - b) / a) {
-                lo[k] = std::min(lo[k], double(cell));
-                hi[k] = std::max(hi[k], double(cell));
-                break;
+    EXPECT_EQ(LegendTexts(r), PlainScanLegend(cells));
+}
+
+// Large rasters are read by all cores at once, a range of rows each: the
+// image, the values and the legend must be those of one pass in file order.
+TEST_F(RstTest, RastersReadByAllCoresMatchOnePass)
+{
+    Write("ramp.qmp", RampPalette());
+    struct TCase {
+        const char* Type;
+        int Rows;
+        int Columns;
+    };
+    for (const TCase& c : {TCase{"real", 700, 500}, TCase{"integer", 600, 1000}, TCase{"byte", 1100, 1000}}) {
+        SCOPED_TRACE(c.Type);
+        std::vector<float> cells;
+        std::string bytes;
+        for (int i = 0; i < c.Rows * c.Columns; ++i) {
+            // Each range of rows holds values of its own, so every range
+            // counts in the legend; ranges meet inside bins.
+            int fileRow = i / c.Columns, column = i % c.Columns;
+            if (std::string(c.Type) == "real") {
+                float v = i % 1001 == 0 ? float(kNaN)
+                          : i % 3 == 0  ? (i % 2 ? -0.f : 0.f)
+                                        : float(fileRow * 110.0 / c.Rows - 5 + (column % 7) * 0.013);
+                cells.push_back(v);
+                bytes.append(reinterpret_cast<const char*>(&v), 4);
+            } else if (std::string(c.Type) == "integer") {
+                auto v = static_cast<std::int16_t>(fileRow * 120 / c.Rows - 10 + column % 3);
+                cells.push_back(v);
+                bytes.append(reinterpret_cast<const char*>(&v), 2);
+            } else {
+                auto v = static_cast<std::uint8_t>(fileRow * 110 / c.Rows + column % 2);
+                cells.push_back(v);
+                bytes.push_back(static_cast<char>(v));
             }
-    std::vector<std::string> expected;
-    for (int k = 0; k < 256; ++k) {
-        if (lo[k] > hi[k]) continue;
-        expected.push_back(lo[k] == hi[k] ? FormatFixed(lo[k], 0) : FormatFixed(lo[k], 2) + " - " + FormatFixed(hi[k], 2));
+        }
+        TIdrisiRST r;
+        r.Open(WriteRaster(std::string("big") + c.Type, c.Type, c.Rows, c.Columns, bytes,
+                           "display min : 0\ndisplay max : 100\n"),
+               Path("ramp.qmp"), true);
+        EXPECT_EQ(LegendTexts(r), PlainScanLegend(cells));
+        // Pixels and values, rows from the south: file row i is row Rows-1-i.
+        const std::uint8_t* bits = r.GetBits();
+        const std::int64_t stride = DibRowBytes(c.Columns);
+        for (int i = 0; i < c.Rows * c.Columns; i += 997) {
+            const int fileRow = i / c.Columns, column = i % c.Columns;
+            std::string name;
+            double value = 0;
+            ASSERT_TRUE(r.GetValueAt(column, c.Rows - 1 - fileRow, false, name, value));
+            EXPECT_TRUE(value == cells[i] || (std::isnan(value) && std::isnan(cells[i]))) << i;
+            double index = std::isnan(cells[i]) ? 0 : std::clamp(std::nearbyint(cells[i] * 2.55), 0.0, 255.0);
+            EXPECT_EQ(bits[(c.Rows - 1 - fileRow) * stride + column], index) << i;
+        }
     }
-    std::vector<std::string> texts;
-    for (const TColorValue& row : r.GetLegend()) texts.push_back(row.Text);
-    EXPECT_EQ(texts, expected);
 }
