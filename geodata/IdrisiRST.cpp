@@ -32,9 +32,6 @@ constexpr std::int64_t kParallelFromBytes = std::int64_t(1) << 20;
 
 // ---- environment -------------------------------------------------------
 
-// The hourglass of long reads is the program's one (platform/Environment).
-using TWaitCursor = THourglass;
-
 std::string ProgramFolder()
 {
     const std::string& folder = Environment().ProgramFolder;
@@ -456,7 +453,7 @@ struct TIdrisiRST::TBuild {
 
 bool TIdrisiRST::Open(const std::string& fileName, const std::string& paletteSpec, bool autoscale)
 {
-    TWaitCursor wait;
+    THourglass wait;
     Loaded = false;
     ::ReadRdc(Header, fileName);
     if (!autoscale && (Header.DataType == dtByte || Header.DataType == dtInteger) && Header.DisplayMin >= 0 &&
@@ -469,7 +466,7 @@ bool TIdrisiRST::Open(const std::string& fileName, const std::string& paletteSpe
 
 bool TIdrisiRST::OpenHeader(const std::string& fileName)
 {
-    TWaitCursor wait;
+    THourglass wait;
     ::ReadRdc(Header, fileName);
     return true;
 }

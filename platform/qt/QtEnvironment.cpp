@@ -1,19 +1,11 @@
 #include "platform/qt/QtEnvironment.h"
 
-#include <QApplication>
 #include <QLocale>
 
+#include "platform/qt/BusyCursor.h"
 #include "platform/qt/SymbolFonts.h"
 
 namespace {
-
-void ShowHourglass(bool busy)
-{
-    if (busy)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-        QApplication::restoreOverrideCursor();
-}
 
 // Numbers shown to the user take the locale's separator; one that is not a
 // single ASCII character cannot go into the byte strings of the libraries.
@@ -28,7 +20,7 @@ char LocaleDecimalSeparator()
 TEnvironment QtEnvironment()
 {
     TEnvironment environment;
-    environment.Hourglass = ShowHourglass;
+    environment.Hourglass = TBusyCursor::Show;
     environment.FontInstalled = [](const std::string& family) {
         return FontFamilyInstalled(QString::fromStdString(family));
     };
