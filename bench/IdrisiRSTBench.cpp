@@ -5,14 +5,15 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "bench/GdalPython.h"
 #include "geodata/IdrisiRST.h"
+#include "platform/FileByteReader.h"
 #include "tests/support/TempFolder.h"
 
 
@@ -35,7 +36,7 @@ public:
             float v = static_cast<float>(1000 * std::sin(r * 0.001) * std::cos(c * 0.0013) + 0.25 * c);
             std::memcpy(out, &v, 4);
         });
-        Byte = Write("byte20000", "byte", 20000, 20000, [](std::int64_t r, std::int64_t c, char* out) {
+        Byte = Write("byte20000", "byte", 10000, 20000, [](std::int64_t r, std::int64_t c, char* out) {
             *out = static_cast<char>((r / 97 + c / 89) % 250);
         });
     }
@@ -50,8 +51,15 @@ private:
                        CellFn cell)
     {
         std::int64_t size = type == "real" ? 4 : 1;
-        std::ofstream(Dir / (name + ".rdc")) << "data type : " << type << "\nfile type : binary\ncolumns : " << columns
-                                             << "\nrows : " << rows << "\nmin. value : 0\nmax. value : 1000\n";
+        // A complete header, so that GDAL's IDRISI driver reads the file too.
+        std::ofstream(Dir / (name + ".rdc"))
+            << "file format : IDRISI Raster A.1\nfile title  : bench\ndata type   : " << type
+            << "\nfile type   : binary\ncolumns     : " << columns << "\nrows        : " << rows
+            << "\nref. system : plane\nref. units  : m\nunit dist.  : 1\nmin. X      : 0\nmax. X      : " << columns
+            << "\nmin. Y      : 0\nmax. Y      : " << rows
+            << "\npos'n error : unknown\nresolution  : 1\nmin. value  : 0\nmax. value  : 1000\ndisplay min : 0"
+               "\ndisplay max : 1000\nvalue units : unspecified\nvalue error : unknown\nflag value  : none"
+               "\nflag def'n  : none\nlegend cats : 0\n";
         std::ofstream rst(Dir / (name + ".rst"), std::ios::binary);
         std::vector<char> row(static_cast<std::size_t>(columns * size));
         for (std::int64_t r = 0; r < rows; ++r) {
@@ -94,11 +102,13 @@ void ReadBytes(benchmark::State& state, const TBenchRaster& raster)
 {
     std::vector<char> buffer(std::size_t(1) << 22);
     for (auto _ : state) {
-        std::FILE* file = std::fopen(raster.Rst.c_str(), "rb");
-        std::setvbuf(file, nullptr, _IONBF, 0);
-        std::size_t total = 0, got = 0;
-        while ((got = std::fread(buffer.data(), 1, buffer.size(), file)) > 0) total += got;
-        std::fclose(file);
+        TFileByteReader file(raster.Rst);
+        std::uint64_t total = 0;
+        while (file.Remaining() > 0) {
+            std::size_t part = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), file.Remaining()));
+            file.ReadBytes(buffer.data(), part);
+            total += part;
+        }
         benchmark::DoNotOptimize(total);
     }
     state.SetItemsProcessed(state.iterations() * raster.Cells);
@@ -149,13 +159,24 @@ void FreshMemory(benchmark::State& state, const TBenchRaster& raster)
     state.SetItemsProcessed(state.iterations() * raster.Cells);
 }
 
+// GDAL's Open and ReadAsArray of the same file into a NumPy array.
+void ReadAsArray(benchmark::State& state, const TBenchRaster& raster)
+{
+    RunTimedGdalPython(state, "gdal",
+                       "ds = gdal.Open('" + raster.Rst + "'); a = ds.GetRasterBand(1).ReadAsArray()",
+                       "GDAL could not read the raster");
+    state.SetItemsProcessed(state.iterations() * raster.Cells);
+}
+
 void BM_FreshMemory_Real8000(benchmark::State& s) { FreshMemory(s, Folder().Real); }
 void BM_FreshMemory_Byte20000(benchmark::State& s) { FreshMemory(s, Folder().Byte); }
 void BM_ReadRstBytes_Real8000(benchmark::State& s) { ReadBytes(s, Folder().Real); }
 void BM_Open_Real8000(benchmark::State& s) { Open(s, Folder().Real); }
+void BM_ReadAsArray_Real8000(benchmark::State& s) { ReadAsArray(s, Folder().Real); }
 void BM_ImageBuild_Real8000(benchmark::State& s) { ImageBuild(s, Folder().Real); }
 void BM_ReadRstBytes_Byte20000(benchmark::State& s) { ReadBytes(s, Folder().Byte); }
 void BM_Open_Byte20000(benchmark::State& s) { Open(s, Folder().Byte); }
+void BM_ReadAsArray_Byte20000(benchmark::State& s) { ReadAsArray(s, Folder().Byte); }
 void BM_ImageBuild_Byte20000(benchmark::State& s) { ImageBuild(s, Folder().Byte); }
 
 } // namespace
@@ -163,8 +184,10 @@ void BM_ImageBuild_Byte20000(benchmark::State& s) { ImageBuild(s, Folder().Byte)
 BENCHMARK(BM_FreshMemory_Real8000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_FreshMemory_Byte20000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ReadRstBytes_Real8000)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Open_Real8000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Open_Real8000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5);
+BENCHMARK(BM_ReadAsArray_Real8000)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(3);
 BENCHMARK(BM_ImageBuild_Real8000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ReadRstBytes_Byte20000)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Open_Byte20000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Open_Byte20000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5);
+BENCHMARK(BM_ReadAsArray_Byte20000)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(3);
 BENCHMARK(BM_ImageBuild_Byte20000)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -12,9 +12,10 @@
 #include "calculator/CellMath.h"
 #include "calculator/RasterWriter.h"
 #include "geodata/QMMapDecl.h"
-#include "platform/FileDescriptor.h"
+#include "platform/FileByteReader.h"
 #include "platform/FileNames.h"
 #include "platform/NumberText.h"
+#include "platform/ParallelFor.h"
 #include "platform/RuntimeErrors.h"
 
 namespace {
@@ -24,6 +25,8 @@ constexpr std::size_t kMaxLevelStack = 20;
 // Parentheses (and function arguments) nest at most this deep, so that a
 // pasted expression cannot exhaust the stack.
 constexpr int kMaxNesting = 64;
+// A window is read in slices of at least this many bytes, a few per core.
+constexpr std::size_t kReadGranule = std::size_t(1) << 18;
 
 struct TWordEntry {
     std::string_view Word;
@@ -524,14 +527,10 @@ bool TAnalyzer::LoadCellWindow(RastrFile& raster, const std::string& rstName)
 
     std::string onDisk = ResolveFileCase(rstName);
     // A FIFO, a device or a folder is refused before any read.
-    TOpenedFile opened = OpenRegularFile(onDisk);
-    std::FILE* file = ::fdopen(opened.Descriptor.Get(), "rb");
-    if (!file) throw EInOutError("Cannot open file " + onDisk);
-    opened.Descriptor.Release();
-    std::uint64_t length = opened.Size;
+    TFileByteReader file(onDisk);
+    std::uint64_t length = file.Size();
     std::uint64_t offset = first * cellSize;
     if (offset >= length) {
-        std::fclose(file);
         raster.Cells.clear();
         raster.RawCells.clear();
         raster.FirstCell = 0;
@@ -540,18 +539,24 @@ bool TAnalyzer::LoadCellWindow(RastrFile& raster, const std::string& rstName)
     }
     std::uint64_t cells = std::min(count, (length - offset) / cellSize);
     std::uint64_t bytes = cells * cellSize;
-    void* target = nullptr;
+    char* target = nullptr;
     if (raster.Header.DataType == dtReal) {
         raster.Cells.resize(cells);
-        target = raster.Cells.data();
+        target = reinterpret_cast<char*>(raster.Cells.data());
     } else {
         raster.RawCells.resize(bytes);
-        target = raster.RawCells.data();
+        target = reinterpret_cast<char*>(raster.RawCells.data());
     }
-    bool read = std::fseek(file, static_cast<long>(offset), SEEK_SET) == 0 &&
-                (bytes == 0 || std::fread(target, 1, bytes, file) == bytes);
-    std::fclose(file);
-    if (!read) throw EInOutError("Cannot read file " + onDisk);
+    // The cores copy a slice each out of the page cache.
+    try {
+        ParallelSlices(bytes, kReadGranule, kReadGranule, [&](std::size_t begin, std::size_t end) {
+            file.ReadAt(offset + begin, target + begin, end - begin);
+        });
+    } catch (const EReadPastEnd&) {
+        throw EInOutError("Cannot read file " + onDisk);
+    } catch (const EInOutError&) {
+        throw EInOutError("Cannot read file " + onDisk);
+    }
     raster.FirstCell = static_cast<std::int64_t>(first);
     raster.CellCount = static_cast<std::int64_t>(cells);
     return true;

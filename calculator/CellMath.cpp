@@ -8,6 +8,7 @@
 
 #include "geodata/IdrisiRDC.h"
 #include "geodata/QMMapDecl.h"
+#include "platform/ParallelFor.h"
 
 static_assert(std::endian::native == std::endian::little, "cell files are little-endian like the machine");
 static_assert(std::numeric_limits<float>::is_iec559 && std::numeric_limits<double>::is_iec559);
@@ -107,24 +108,75 @@ void WidenExtremes(const double* results, std::size_t n, double& min, double& ma
     }
 }
 
+// The extremes of a run of blocks, widened block by block from a minimum
+// that is NaN or a number as the running minimum is when the run starts:
+// the path WidenExtremes takes in a block depends on that and on nothing
+// else outside the block.
+struct TRunExtremes {
+    double Min = std::numeric_limits<double>::infinity();
+    double Max = -std::numeric_limits<double>::infinity();
+    bool SawNaN = false;
+    bool Empty = true;
+};
+
+// Folds a run's extremes into the running ones, giving exactly what widening
+// them block by block over the run would have given. A run that starts from
+// a NaN minimum, or meets a NaN, leaves a minimum that does not depend on the
+// one it started from; otherwise the strict comparisons keep the first of
+// equal values (the sign of a zero) as a walk in order does.
+void FoldRunExtremes(const TRunExtremes& run, double& min, double& max)
+{
+    if (run.Empty) return;
+    if (std::isnan(min) || run.SawNaN || run.Min < min) min = run.Min;
+    if (run.Max > max) max = run.Max;
+}
+
+// Windows below this many cells are transformed on the calling thread alone.
+constexpr std::size_t kParallelFrom = std::size_t(1) << 15;
+
 // One loop per operator: `compute(i)` gives the double result of cell i,
 // `onFault(i, r)` checks a result whose 32-bit form is not finite (before
-// cell i is overwritten), and `out` receives the narrowed results.
+// cell i is overwritten), and `out` receives the narrowed results. The
+// window is cut into runs of whole blocks that the cores transform at once;
+// each run's extremes are folded in order, so the result is the same as one
+// walk from the first cell to the last.
 template <class Compute, class OnFault>
 void TransformCells(float* out, std::size_t count, TExtremes extremes, Compute compute, OnFault onFault)
 {
-    double results[kBlock];
-    for (std::size_t start = 0; start < count; start += kBlock) {
-        const std::size_t n = std::min(kBlock, count - start);
-        for (std::size_t j = 0; j < n; ++j) results[j] = compute(start + j);
-        for (std::size_t j = 0; j < n; ++j) {
-            float stored = static_cast<float>(results[j]);
-            if (!std::isfinite(stored)) [[unlikely]]
-                onFault(start + j, results[j]);
-            out[start + j] = stored;
+    auto transformRun = [&](std::size_t begin, std::size_t end, TRunExtremes& run) {
+        double results[kBlock];
+        for (std::size_t start = begin; start < end; start += kBlock) {
+            const std::size_t n = std::min(kBlock, end - start);
+            bool sawNaN = false;
+            for (std::size_t j = 0; j < n; ++j) results[j] = compute(start + j);
+            for (std::size_t j = 0; j < n; ++j) {
+                sawNaN |= results[j] != results[j];
+                float stored = static_cast<float>(results[j]);
+                if (!std::isfinite(stored)) [[unlikely]]
+                    onFault(start + j, results[j]);
+                out[start + j] = stored;
+            }
+            WidenExtremes(results, n, run.Min, run.Max);
+            run.SawNaN |= sawNaN;
+            run.Empty = false;
         }
-        WidenExtremes(results, n, extremes.Min, extremes.Max);
+    };
+    const std::size_t width = count < kParallelFrom ? 1 : ParallelParts();
+    const std::size_t length = ((count + width - 1) / width + kBlock - 1) / kBlock * kBlock;
+    std::vector<TRunExtremes> runs(width);
+    // The running minimum is NaN when a run starts exactly when the result
+    // of the cell before it is NaN (or, for the first run, when it already
+    // is). Those results are taken before any cell is overwritten.
+    for (std::size_t k = 0; k < width; ++k) {
+        std::size_t begin = k * length;
+        bool fromNaN = k == 0 ? std::isnan(extremes.Min) : begin < count && std::isnan(compute(begin - 1));
+        if (fromNaN) runs[k].Min = kNaN;
     }
+    ParallelFor(width, [&](std::size_t k) {
+        std::size_t begin = std::min(count, k * length);
+        transformRun(begin, std::min(count, begin + length), runs[k]);
+    });
+    for (const TRunExtremes& run : runs) FoldRunExtremes(run, extremes.Min, extremes.Max);
 }
 
 template <class Visit>
@@ -346,50 +398,91 @@ void ConvertCells(std::uint8_t sourceType, const std::vector<float>& sourceReals
                   const std::vector<std::uint8_t>& sourceRaw, std::uint8_t targetType,
                   std::vector<float>& targetReals, std::vector<std::uint8_t>& targetRaw, std::size_t count)
 {
+    if (targetType == dtReal)
+        targetReals.resize(count);
+    else
+        targetRaw.resize(count * CellSize(targetType));
     WithSourceReader(sourceType, sourceReals, sourceRaw, [&](auto read) {
-        if (targetType == dtByte) {
-            targetRaw.resize(count);
-            for (std::size_t i = 0; i < count; ++i) targetRaw[i] = CellToByte(read(i));
-        } else if (targetType == dtInteger) {
-            targetRaw.resize(count * 2);
-            for (std::size_t i = 0; i < count; ++i) WriteRaw(targetRaw, i, CellToInteger(read(i)));
-        } else {
-            targetReals.resize(count);
-            for (std::size_t i = 0; i < count; ++i) {
-                double v = read(i);
-                float stored = static_cast<float>(v);
-                if (std::isinf(stored) && std::isfinite(v)) Raise(kOverflowMessage);
-                targetReals[i] = stored;
+        // Every cell is converted on its own: the cores take a slice each.
+        ParallelSlices(count, kBlock, kParallelFrom, [&](std::size_t begin, std::size_t end) {
+            if (targetType == dtByte) {
+                for (std::size_t i = begin; i < end; ++i) targetRaw[i] = CellToByte(read(i));
+            } else if (targetType == dtInteger) {
+                for (std::size_t i = begin; i < end; ++i) WriteRaw(targetRaw, i, CellToInteger(read(i)));
+            } else {
+                for (std::size_t i = begin; i < end; ++i) {
+                    double v = read(i);
+                    float stored = static_cast<float>(v);
+                    if (std::isinf(stored) && std::isfinite(v)) Raise(kOverflowMessage);
+                    targetReals[i] = stored;
+                }
             }
-        }
+        });
     });
 }
+
+namespace {
+
+// The per-lane extremes of a slice of cells: lane k holds the cells whose
+// index is k modulo kLanes, and the cells of an incomplete last group go to
+// lane 0.
+struct TLaneExtremes {
+    double Lo[kLanes];
+    double Hi[kLanes];
+};
+
+template <class Read>
+TLaneExtremes SliceLaneExtremes(Read read, std::size_t begin, std::size_t end)
+{
+    // Independent lanes: a NaN cell fails both tests and is skipped.
+    TLaneExtremes lanes;
+    for (std::size_t k = 0; k < kLanes; ++k) {
+        lanes.Lo[k] = kCellHigh;
+        lanes.Hi[k] = kCellLow;
+    }
+    std::size_t i = begin;
+    for (; i + kLanes <= end; i += kLanes)
+        for (std::size_t k = 0; k < kLanes; ++k) {
+            double v = read(i + k);
+            lanes.Lo[k] = v < lanes.Lo[k] ? v : lanes.Lo[k];
+            lanes.Hi[k] = v > lanes.Hi[k] ? v : lanes.Hi[k];
+        }
+    for (; i < end; ++i) {
+        double v = read(i);
+        lanes.Lo[0] = v < lanes.Lo[0] ? v : lanes.Lo[0];
+        lanes.Hi[0] = v > lanes.Hi[0] ? v : lanes.Hi[0];
+    }
+    return lanes;
+}
+
+} // namespace
 
 void CellMinMax(std::uint8_t dataType, const std::vector<float>& reals, const std::vector<std::uint8_t>& raw,
                 double& min, double& max)
 {
     const std::size_t count = dataType == dtReal ? reals.size() : raw.size() / CellSize(dataType);
-    // Independent lanes: a NaN cell fails both tests and is skipped.
+    // Slices start at multiples of a block, so every cell keeps its lane;
+    // folding the slices in order keeps the first of equal values per lane,
+    // as one pass over the window does.
+    const std::size_t width = count < kParallelFrom ? 1 : ParallelParts();
+    const std::size_t length = ((count + width - 1) / width + kBlock - 1) / kBlock * kBlock;
+    std::vector<TLaneExtremes> slices(width);
+    WithSourceReader(dataType, reals, raw, [&](auto read) {
+        ParallelFor(width, [&](std::size_t s) {
+            std::size_t begin = std::min(count, s * length);
+            slices[s] = SliceLaneExtremes(read, begin, std::min(count, begin + length));
+        });
+    });
     double lo[kLanes];
     double hi[kLanes];
     for (std::size_t k = 0; k < kLanes; ++k) {
         lo[k] = kCellHigh;
         hi[k] = kCellLow;
-    }
-    WithSourceReader(dataType, reals, raw, [&](auto read) {
-        std::size_t i = 0;
-        for (; i + kLanes <= count; i += kLanes)
-            for (std::size_t k = 0; k < kLanes; ++k) {
-                double v = read(i + k);
-                lo[k] = v < lo[k] ? v : lo[k];
-                hi[k] = v > hi[k] ? v : hi[k];
-            }
-        for (; i < count; ++i) {
-            double v = read(i);
-            lo[0] = v < lo[0] ? v : lo[0];
-            hi[0] = v > hi[0] ? v : hi[0];
+        for (const TLaneExtremes& slice : slices) {
+            if (slice.Lo[k] < lo[k]) lo[k] = slice.Lo[k];
+            if (slice.Hi[k] > hi[k]) hi[k] = slice.Hi[k];
         }
-    });
+    }
     min = kCellHigh;
     max = kCellLow;
     for (std::size_t k = 0; k < kLanes; ++k) {

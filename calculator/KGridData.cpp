@@ -125,122 +125,108 @@ TKGridColumn::TKGridColumn(TKGridColumns& collection, int rowCount)
     : Collection(collection), CellList(static_cast<std::size_t>(rowCount))
 {
     const TKGridData& grid = collection.GetOwner();
-    FFont = grid.Font();
-    FHeaderFont = grid.HeaderFont();
-    FWidth = grid.DefaultColWidth();
+    Properties.Font = grid.Font();
+    Properties.HeaderFont = grid.HeaderFont();
+    Properties.Width = grid.DefaultColWidth();
 }
 
 void TKGridColumn::Assign(const TKGridColumn& source)
 {
-    FCaption = source.FCaption;
-    FColor = source.FColor;
-    FFont = source.FFont;
-    FHeaderFont = source.FHeaderFont;
-    FParentFont = source.FParentFont;
-    FParentHeaderFont = source.FParentHeaderFont;
-    FHeaderColor = source.FHeaderColor;
-    FName = source.FName;
-    FReadOnly = source.FReadOnly;
-    FSortOrder = source.FSortOrder;
-    FVisible = source.FVisible;
-    FWidth = source.FWidth;
-    FAlignment = source.FAlignment;
-    FImeName = source.FImeName;
-    FImeMode = source.FImeMode;
+    Properties = source.Properties;
 }
 
 TKGridData& TKGridColumn::Grid() const { return Collection.Owner; }
 
 void TKGridColumn::SetCaption(std::string value)
 {
-    FCaption = std::move(value);
+    Properties.Caption = std::move(value);
     Grid().ColumnLookChanged(*this);
 }
 
 void TKGridColumn::SetColor(TColor value)
 {
-    FColor = value;
+    Properties.Color = value;
     Grid().ColumnLookChanged(*this);
 }
 
 void TKGridColumn::SetFont(const TKFont& value)
 {
-    FFont = value;
-    FParentFont = false;
+    Properties.Font = value;
+    Properties.ParentFont = false;
     Grid().ColumnLookChanged(*this);
 }
 
 void TKGridColumn::SetHeaderFont(const TKFont& value)
 {
-    FHeaderFont = value;
-    FParentHeaderFont = false;
+    Properties.HeaderFont = value;
+    Properties.ParentHeaderFont = false;
     Grid().ColumnLookChanged(*this);
 }
 
 void TKGridColumn::SetParentFont(bool value)
 {
-    FParentFont = value;
+    Properties.ParentFont = value;
     if (value) {
-        FFont = Grid().Font();
+        Properties.Font = Grid().Font();
         Grid().ColumnLookChanged(*this);
     }
 }
 
 void TKGridColumn::SetParentHeaderFont(bool value)
 {
-    FParentHeaderFont = value;
+    Properties.ParentHeaderFont = value;
     if (value) {
-        FHeaderFont = Grid().HeaderFont();
+        Properties.HeaderFont = Grid().HeaderFont();
         Grid().ColumnLookChanged(*this);
     }
 }
 
 void TKGridColumn::SetHeaderColor(TColor value)
 {
-    FHeaderColor = value;
+    Properties.HeaderColor = value;
     Grid().ColumnLookChanged(*this);
 }
 
 // Every column may be nameless; a name that is given must be unique.
 void TKGridColumn::SetName(std::string value)
 {
-    if (value == FName)
+    if (value == Properties.Name)
         return;
     if (!value.empty()) {
         const TKGridColumn* other = Collection.FindByName(value);
         if (other && other != this)
             throw EKGridColumnsError(FormatText(kColumnNameExists, value.c_str()));
     }
-    FName = std::move(value);
+    Properties.Name = std::move(value);
 }
 
 void TKGridColumn::SetSortOrder(TColumnSorting value)
 {
-    if (value == FSortOrder)
+    if (value == Properties.SortOrder)
         return;
-    FSortOrder = value;
+    Properties.SortOrder = value;
     Grid().ColumnSortOrderChanged(*this);
 }
 
 void TKGridColumn::SetVisible(bool value)
 {
-    if (value == FVisible)
+    if (value == Properties.Visible)
         return;
-    FVisible = value;
+    Properties.Visible = value;
     Grid().RebuildVisibleColumns();
 }
 
 void TKGridColumn::SetWidth(int value)
 {
-    if (value == FWidth)
+    if (value == Properties.Width)
         return;
-    FWidth = value;
+    Properties.Width = value;
     Grid().ColumnWidthChanged(*this);
 }
 
 void TKGridColumn::SetAlignment(TAlignment value)
 {
-    FAlignment = value;
+    Properties.Alignment = value;
     Grid().ColumnLookChanged(*this);
 }
 
@@ -338,9 +324,9 @@ TKGridColumn* TKGridColumns::FindByName(std::string_view name) const
 
 // ---------------------------------------------------------------- grid data
 
-TKGridData::TKGridData() : FColumns(*this)
+TKGridData::TKGridData() : AllColumns(*this)
 {
-    FHeaderFont.Bold = true;
+    GridHeaderFont.Bold = true;
 }
 
 TKGridData::~TKGridData()
@@ -351,10 +337,10 @@ TKGridData::~TKGridData()
 
 void TKGridData::SetActiveColumn(TKGridColumn* column)
 {
-    if (column == FActiveColumn)
+    if (column == CurrentColumn)
         return;
-    TKGridColumn* old = FActiveColumn;
-    FActiveColumn = column;
+    TKGridColumn* old = CurrentColumn;
+    CurrentColumn = column;
     if (Observer)
         Observer->ActiveColumnChanged(old, column);
 }
@@ -381,8 +367,8 @@ void TKGridData::InsertRow(int index)
         throw EKGridError(kWrongRowIndex);
     if (Observer)
         Observer->RowsAboutToBeInserted(index, 1);
-    for (int c = 0; c < FColumns.Count(); ++c) {
-        auto& cells = FColumns[c].CellList;
+    for (int c = 0; c < AllColumns.Count(); ++c) {
+        auto& cells = AllColumns[c].CellList;
         cells.insert(cells.begin() + index, TKGridColumn::TCell{});
     }
     RowObjects.insert(RowObjects.begin() + index, nullptr);
@@ -401,8 +387,8 @@ void TKGridData::DeleteRows(int from, int to)
     int count = to - from + 1;
     if (Observer)
         Observer->RowsAboutToBeRemoved(from, count);
-    for (int c = 0; c < FColumns.Count(); ++c) {
-        auto& cells = FColumns[c].CellList;
+    for (int c = 0; c < AllColumns.Count(); ++c) {
+        auto& cells = AllColumns[c].CellList;
         cells.erase(cells.begin() + from, cells.begin() + to + 1);
     }
     RowObjects.erase(RowObjects.begin() + from, RowObjects.begin() + to + 1);
@@ -428,7 +414,7 @@ TKGridColumn& TKGridData::CheckedCell(int col, int row) const
     if (col < 0 || col >= VisibleCount())
         throw EKGridError(kWrongColumnIndex);
     CheckRow(row);
-    return *FVisibleColumns[static_cast<std::size_t>(col)];
+    return *ShownColumns[static_cast<std::size_t>(col)];
 }
 
 std::string TKGridData::Cells(int col, int row) const
@@ -453,7 +439,7 @@ void TKGridData::SetCells(int col, int row, std::string_view value)
 
 std::uint32_t TKGridData::CellFlags(int col, int row) const
 {
-    if (Empty() || FVisibleColumns.empty())
+    if (Empty() || ShownColumns.empty())
         return 0;
     return CheckedCell(col, row).CellList[static_cast<std::size_t>(row)].Flags & kCellFlagMask;
 }
@@ -503,8 +489,8 @@ void TKGridData::MoveRow(int from, int to)
     CheckRow(to);
     if (from == to)
         return;
-    for (int c = 0; c < FColumns.Count(); ++c)
-        MoveItem(FColumns[c].CellList, from, to);
+    for (int c = 0; c < AllColumns.Count(); ++c)
+        MoveItem(AllColumns[c].CellList, from, to);
     MoveItem(RowObjects, from, to);
     if (Observer)
         Observer->RowsChanged();
@@ -518,7 +504,7 @@ void TKGridData::MoveColumn(int from, int to)
         return;
     if (Observer)
         Observer->ColumnsAboutToChange();
-    MoveItem(FVisibleColumns, from, to);
+    MoveItem(ShownColumns, from, to);
     Renumber();
     if (Observer)
         Observer->ColumnsChanged();
@@ -540,26 +526,26 @@ void TKGridData::SetFixedCols(int value)
 
 void TKGridData::SetFont(const TKFont& value)
 {
-    FFont = value;
-    for (int c = 0; c < FColumns.Count(); ++c)
-        if (FColumns[c].ParentFont())
-            FColumns[c].SetParentFont(true);
+    GridFont = value;
+    for (int c = 0; c < AllColumns.Count(); ++c)
+        if (AllColumns[c].ParentFont())
+            AllColumns[c].SetParentFont(true);
 }
 
 void TKGridData::SetHeaderFont(const TKFont& value)
 {
-    FHeaderFont = value;
-    for (int c = 0; c < FColumns.Count(); ++c)
-        if (FColumns[c].ParentHeaderFont())
-            FColumns[c].SetParentHeaderFont(true);
+    GridHeaderFont = value;
+    for (int c = 0; c < AllColumns.Count(); ++c)
+        if (AllColumns[c].ParentHeaderFont())
+            AllColumns[c].SetParentHeaderFont(true);
 }
 
 // ---------------------------------------------------------------- columns
 
 void TKGridData::Renumber()
 {
-    for (std::size_t i = 0; i < FVisibleColumns.size(); ++i)
-        FVisibleColumns[i]->FDisplayIndex = static_cast<int>(i);
+    for (std::size_t i = 0; i < ShownColumns.size(); ++i)
+        ShownColumns[i]->DisplayPlace = static_cast<int>(i);
 }
 
 // Visible columns by display index; columns never placed (-1) go last, and
@@ -585,14 +571,14 @@ void TKGridData::NotifyColumnsChanged()
 
 void TKGridData::PlaceVisibleColumns()
 {
-    FVisibleColumns.clear();
-    for (int c = 0; c < FColumns.Count(); ++c)
-        if (FColumns[c].Visible())
-            FVisibleColumns.push_back(&FColumns[c]);
+    ShownColumns.clear();
+    for (int c = 0; c < AllColumns.Count(); ++c)
+        if (AllColumns[c].Visible())
+            ShownColumns.push_back(&AllColumns[c]);
     auto key = [](const TKGridColumn* column) {
         return column->DisplayIndex() < 0 ? std::numeric_limits<int>::max() : column->DisplayIndex();
     };
-    std::stable_sort(FVisibleColumns.begin(), FVisibleColumns.end(),
+    std::stable_sort(ShownColumns.begin(), ShownColumns.end(),
                      [&](const TKGridColumn* a, const TKGridColumn* b) { return key(a) < key(b); });
     Renumber();
 }
@@ -601,29 +587,29 @@ void TKGridData::ColumnAdded(TKGridColumn& column)
 {
     if (Observer)
         Observer->ColumnsAboutToChange();
-    FVisibleColumns.push_back(&column);
+    ShownColumns.push_back(&column);
     Renumber();
     if (Observer)
         Observer->ColumnsChanged();
-    if (FVisibleColumns.size() == 1)
+    if (ShownColumns.size() == 1)
         SetActiveColumn(&column);
 }
 
 void TKGridData::ColumnRemoving(TKGridColumn& column)
 {
-    if (FActiveColumn == &column)
-        FActiveColumn = nullptr;
-    std::erase(FVisibleColumns, &column);
+    if (CurrentColumn == &column)
+        CurrentColumn = nullptr;
+    std::erase(ShownColumns, &column);
 }
 
 void TKGridData::ColumnDisplayIndexChanged(TKGridColumn& column, int value)
 {
-    auto it = std::find(FVisibleColumns.begin(), FVisibleColumns.end(), &column);
-    if (it == FVisibleColumns.end()) {
-        column.FDisplayIndex = value;
+    auto it = std::find(ShownColumns.begin(), ShownColumns.end(), &column);
+    if (it == ShownColumns.end()) {
+        column.DisplayPlace = value;
         return;
     }
-    int from = static_cast<int>(it - FVisibleColumns.begin());
+    int from = static_cast<int>(it - ShownColumns.begin());
     MoveColumn(from, std::min(value, VisibleCount() - 1));
 }
 
@@ -650,7 +636,7 @@ void TKGridData::ColumnSortOrderChanged(TKGridColumn& column)
 void TKGridData::Sort()
 {
     TKGridColumnList sorted;
-    for (TKGridColumn* column : FVisibleColumns)
+    for (TKGridColumn* column : ShownColumns)
         if (column->SortOrder() != csNone)
             sorted.push_back(column);
     QuickSort(sorted, 0, Rows - 1);
@@ -678,8 +664,8 @@ int TKGridData::CompareRows(const TKGridColumnList& sorted, int a, int b) const
 // Hidden columns' cells and the row objects move with their rows.
 void TKGridData::ExchangeRows(int a, int b)
 {
-    for (int c = 0; c < FColumns.Count(); ++c) {
-        auto& cells = FColumns[c].CellList;
+    for (int c = 0; c < AllColumns.Count(); ++c) {
+        auto& cells = AllColumns[c].CellList;
         std::swap(cells[static_cast<std::size_t>(a)], cells[static_cast<std::size_t>(b)]);
     }
     std::swap(RowObjects[static_cast<std::size_t>(a)], RowObjects[static_cast<std::size_t>(b)]);

@@ -85,44 +85,44 @@ public:
     // Copies the properties (not the cells) of another column.
     void Assign(const TKGridColumn& source);
 
-    const std::string& Caption() const { return FCaption; }
+    const std::string& Caption() const { return Properties.Caption; }
     void SetCaption(std::string value);
-    TColor Color() const { return FColor; }
+    TColor Color() const { return Properties.Color; }
     void SetColor(TColor value);
-    const TKFont& Font() const { return FFont; }
+    const TKFont& Font() const { return Properties.Font; }
     void SetFont(const TKFont& value); // clears ParentFont
-    const TKFont& HeaderFont() const { return FHeaderFont; }
+    const TKFont& HeaderFont() const { return Properties.HeaderFont; }
     void SetHeaderFont(const TKFont& value); // clears ParentHeaderFont
-    bool ParentFont() const { return FParentFont; }
+    bool ParentFont() const { return Properties.ParentFont; }
     void SetParentFont(bool value);
-    bool ParentHeaderFont() const { return FParentHeaderFont; }
+    bool ParentHeaderFont() const { return Properties.ParentHeaderFont; }
     void SetParentHeaderFont(bool value);
-    TColor HeaderColor() const { return FHeaderColor; }
+    TColor HeaderColor() const { return Properties.HeaderColor; }
     void SetHeaderColor(TColor value);
-    const std::string& Name() const { return FName; }
+    const std::string& Name() const { return Properties.Name; }
     void SetName(std::string value);
-    bool ReadOnly() const { return FReadOnly; }
-    void SetReadOnly(bool value) { FReadOnly = value; }
-    TColumnSorting SortOrder() const { return FSortOrder; }
+    bool ReadOnly() const { return Properties.ReadOnly; }
+    void SetReadOnly(bool value) { Properties.ReadOnly = value; }
+    TColumnSorting SortOrder() const { return Properties.SortOrder; }
     void SetSortOrder(TColumnSorting value);
-    bool Visible() const { return FVisible; }
+    bool Visible() const { return Properties.Visible; }
     void SetVisible(bool value);
-    int Width() const { return FWidth; }
+    int Width() const { return Properties.Width; }
     void SetWidth(int value);
-    TAlignment Alignment() const { return FAlignment; }
+    TAlignment Alignment() const { return Properties.Alignment; }
     void SetAlignment(TAlignment value);
-    const std::string& ImeName() const { return FImeName; }
-    void SetImeName(std::string value) { FImeName = std::move(value); }
-    TImeMode ImeMode() const { return FImeMode; }
-    void SetImeMode(TImeMode value) { FImeMode = value; }
+    const std::string& ImeName() const { return Properties.ImeName; }
+    void SetImeName(std::string value) { Properties.ImeName = std::move(value); }
+    TImeMode ImeMode() const { return Properties.ImeMode; }
+    void SetImeMode(TImeMode value) { Properties.ImeMode = value; }
 
     // The caption when there is one, else the name.
-    const std::string& DisplayName() const { return FCaption.empty() ? FName : FCaption; }
+    const std::string& DisplayName() const { return Properties.Caption.empty() ? Properties.Name : Properties.Caption; }
     // Position in the collection; setting it also sets the display index.
     int Index() const;
     void SetIndex(int value);
     // Position among the visible columns (-1 until placed).
-    int DisplayIndex() const { return FDisplayIndex; }
+    int DisplayIndex() const { return DisplayPlace; }
     void SetDisplayIndex(int value);
 
     TKGridData& Grid() const;
@@ -136,22 +136,26 @@ private:
 
     TKGridColumns& Collection;
     std::vector<TCell> CellList;
-    std::string FCaption;
-    TColor FColor = clNone;
-    TKFont FFont;
-    TKFont FHeaderFont;
-    bool FParentFont = true;
-    bool FParentHeaderFont = true;
-    TColor FHeaderColor = clNone;
-    std::string FName;
-    bool FReadOnly = false;
-    TColumnSorting FSortOrder = csNone;
-    bool FVisible = true;
-    int FWidth = 64;
-    TAlignment FAlignment = taLeftJustify;
-    std::string FImeName;
-    TImeMode FImeMode = imDontCare;
-    int FDisplayIndex = -1;
+    // What Assign copies: everything but the cells and the display place.
+    struct TProperties {
+        std::string Caption;
+        TColor Color = clNone;
+        TKFont Font;
+        TKFont HeaderFont;
+        bool ParentFont = true;
+        bool ParentHeaderFont = true;
+        TColor HeaderColor = clNone;
+        std::string Name;
+        bool ReadOnly = false;
+        TColumnSorting SortOrder = csNone;
+        bool Visible = true;
+        int Width = 64;
+        TAlignment Alignment = taLeftJustify;
+        std::string ImeName;
+        TImeMode ImeMode = imDontCare;
+    };
+    TProperties Properties;
+    int DisplayPlace = -1;
 };
 
 using TKGridColumnList = std::vector<TKGridColumn*>;
@@ -205,13 +209,13 @@ public:
 
     void SetObserver(TKGridObserver* observer) { Observer = observer; }
 
-    TKGridColumns& Columns() { return FColumns; }
-    const TKGridColumns& Columns() const { return FColumns; }
+    TKGridColumns& Columns() { return AllColumns; }
+    const TKGridColumns& Columns() const { return AllColumns; }
     // The visible columns in display order: grid column i shows entry i.
-    const TKGridColumnList& VisibleColumns() const { return FVisibleColumns; }
-    int VisibleCount() const { return static_cast<int>(FVisibleColumns.size()); }
+    const TKGridColumnList& VisibleColumns() const { return ShownColumns; }
+    int VisibleCount() const { return static_cast<int>(ShownColumns.size()); }
     // The column of the current cell, or none.
-    TKGridColumn* ActiveColumn() const { return FActiveColumn; }
+    TKGridColumn* ActiveColumn() const { return CurrentColumn; }
     void SetActiveColumn(TKGridColumn* column);
 
     // Data rows; the header is not counted.
@@ -249,12 +253,12 @@ public:
     int FixedCols() const;
     void SetFixedCols(int value);
 
-    int DefaultColWidth() const { return FDefaultColWidth; }
-    void SetDefaultColWidth(int value) { FDefaultColWidth = value; }
+    int DefaultColWidth() const { return DefaultWidth; }
+    void SetDefaultColWidth(int value) { DefaultWidth = value; }
     // Templates for the columns' fonts while their Parent* flags are set.
-    const TKFont& Font() const { return FFont; }
+    const TKFont& Font() const { return GridFont; }
     void SetFont(const TKFont& value);
-    const TKFont& HeaderFont() const { return FHeaderFont; }
+    const TKFont& HeaderFont() const { return GridHeaderFont; }
     void SetHeaderFont(const TKFont& value);
 
 private:
@@ -280,13 +284,13 @@ private:
     void QuickSort(const TKGridColumnList& sorted, int left, int right);
 
     TKGridObserver* Observer = nullptr;
-    TKGridColumns FColumns;
-    TKGridColumnList FVisibleColumns;
-    TKGridColumn* FActiveColumn = nullptr;
+    TKGridColumns AllColumns;
+    TKGridColumnList ShownColumns;
+    TKGridColumn* CurrentColumn = nullptr;
     std::vector<void*> RowObjects;
     int Rows = 0;
     int WantedFixedCols = 0;
-    int FDefaultColWidth = 64;
-    TKFont FFont;
-    TKFont FHeaderFont;
+    int DefaultWidth = 64;
+    TKFont GridFont;
+    TKFont GridHeaderFont;
 };

@@ -6,7 +6,10 @@
 #include <QPainter>
 
 #include "calculator/KGridData.h"
+#include "calculator/KGridEditor.h"
+#include "calculator/KGridPainter.h"
 #include "calculator/kstrgrid.h"
+#include "platform/qt/ErrorReport.h"
 
 // ---------------------------------------------------------------- model
 
@@ -35,7 +38,7 @@ QVariant TKGridModel::data(const QModelIndex& index, int role) const
     if (role == Qt::DisplayRole)
         return QString::fromStdString(Data.Cells(index.column(), index.row()));
     if (role == Qt::EditRole)
-        return QString::fromStdString(Grid.EditText(index.column(), index.row()));
+        return QString::fromStdString(EditText(Grid, index.column(), index.row()));
     return {};
 }
 
@@ -43,7 +46,7 @@ bool TKGridModel::setData(const QModelIndex& index, const QVariant& value, int r
 {
     if (!index.isValid() || role != Qt::EditRole)
         return false;
-    Grid.StoreEditText(index.column(), index.row(), value.toString().toStdString());
+    StoreEditText(Grid, index.column(), index.row(), value.toString().toStdString());
     return true;
 }
 
@@ -148,7 +151,7 @@ TKGridDelegate::TKGridDelegate(TKStringGrid& grid) : QStyledItemDelegate(&grid),
 void TKGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     try {
-        Grid.PaintCell(*painter, option.rect, index, option.state & QStyle::State_Selected);
+        TKGridPainter(Grid).PaintCell(*painter, option.rect, index, option.state & QStyle::State_Selected);
     } catch (const std::exception& error) {
         Grid.ReportPaintError(ErrorText(error));
     }
@@ -161,12 +164,12 @@ QWidget* TKGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewIte
 
 void TKGridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const
 {
-    static_cast<TKSGInplaceEdit*>(editor)->SetText(Grid.EditText(index.column(), index.row()));
+    static_cast<TKSGInplaceEdit*>(editor)->SetText(EditText(Grid, index.column(), index.row()));
 }
 
 void TKGridDelegate::setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const
 {
-    Grid.Guarded([&] { Grid.StoreEditText(index.column(), index.row(), static_cast<TKSGInplaceEdit*>(editor)->Text()); });
+    RunGuarded(&Grid, [&] { StoreEditText(Grid, index.column(), index.row(), static_cast<TKSGInplaceEdit*>(editor)->Text()); });
 }
 
 void TKGridDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
@@ -187,7 +190,7 @@ bool TKGridDelegate::eventFilter(QObject* object, QEvent* event)
         bool plain = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
         if (plain && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
             bool forward = key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier);
-            Grid.Guarded([&] { Grid.TabFromEditor(*editor, forward); });
+            RunGuarded(&Grid, [&] { Grid.TabFromEditor(*editor, forward); });
             return true;
         }
         return false;
@@ -200,7 +203,7 @@ bool TKGridDelegate::eventFilter(QObject* object, QEvent* event)
         for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget())
             if (w == editor)
                 return false;
-        Grid.Guarded([&] { Grid.CommitEditor(*editor); });
+        RunGuarded(&Grid, [&] { Grid.CommitEditor(*editor); });
     }
     return false;
 }
@@ -217,7 +220,7 @@ TKGridHeader::TKGridHeader(TKStringGrid& grid) : QHeaderView(Qt::Horizontal, &gr
 void TKGridHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const
 {
     try {
-        Grid.PaintHeader(*painter, rect, logicalIndex);
+        TKGridPainter(Grid).PaintHeader(*painter, rect, logicalIndex);
     } catch (const std::exception& error) {
         Grid.ReportPaintError(ErrorText(error));
     }

@@ -21,7 +21,6 @@
 #include "calculator/Processing.h"
 #include "calculator/ReClass.h"
 #include "calculator/Settings.h"
-#include "platform/UiHooks.h"
 #include "platform/qt/ErrorReport.h"
 #include "platform/qt/UiServices.h"
 #include "resources/rastello.xpm"
@@ -170,14 +169,6 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     setWindowIcon(QIcon(RastelloIcon()));
     setFont(QFont("Arial", 9));
 
-    // The raster reader shows the hourglass while it reads a header.
-    SetHourglassHook([](bool busy) {
-        if (busy)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-        else
-            QApplication::restoreOverrideCursor();
-    });
-
     StatusBar = statusBar();
     StatusBar->setObjectName("StatusBar");
     StatusBar->setSizeGripEnabled(false);
@@ -192,8 +183,10 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     setFixedSize(sizeHint());
 
     SettingsForm = new TSettingsForm(this);
+    SettingsForm->setObjectName("SettingsForm");
     ReClassForm = new TReClassForm(this);
     AboutBox = new TAboutBox(this);
+    AboutBox->setObjectName("AboutBox");
 }
 
 void TMainForm::CreateFields(QWidget* client)
@@ -272,20 +265,25 @@ void TMainForm::CreateMenus()
     QMenu* file = menuBar()->addMenu("File");
     // No expression file format exists: the two items have no action.
     OpenExpression1 = file->addAction("&Open expression");
+    OpenExpression1->setObjectName("OpenExpression1");
     OpenExpression1->setShortcut(QKeySequence("Ctrl+O"));
     SaveExpression1 = file->addAction("Save Expression");
+    SaveExpression1->setObjectName("SaveExpression1");
     SaveExpression1->setShortcut(QKeySequence("Ctrl+S"));
     file->addSeparator();
     Exit1 = file->addAction("Exit");
+    Exit1->setObjectName("Exit1");
     Exit1->setShortcut(QKeySequence("Alt+F4"));
     connect(Exit1, &QAction::triggered, this, &TMainForm::Exit1Click);
 
     QMenu* settings = menuBar()->addMenu("Settings");
     FoldersforImages1 = settings->addAction("Folders for Images...");
+    FoldersforImages1->setObjectName("FoldersforImages1");
     connect(FoldersforImages1, &QAction::triggered, this, &TMainForm::FoldersforImages1Click);
 
     QMenu* help = menuBar()->addMenu("Help");
     About1 = help->addAction("About");
+    About1->setObjectName("About1");
     connect(About1, &QAction::triggered, this, &TMainForm::About1Click);
 }
 
@@ -414,7 +412,7 @@ void TMainForm::ProcessClick()
     try {
         RunProcess();
     } catch (const EExpressionError& e) {
-        SelectErrorPosition(e.Position);
+        SelectErrorPosition(*Expr, e.Position);
         ShowFailure(QString::fromUtf8(e.what()));
     } catch (const QMError& e) {
         ShowFailure(QString::fromUtf8(e.what()));
@@ -460,18 +458,6 @@ void TMainForm::RunProcess()
         if (!message.isEmpty()) Ui().MessageBox(this, "Error", message, TMsgIcon::Error);
         break;
     }
-}
-
-// Selects the two characters that end with the first character of the
-// offending token. The engine counts bytes of the UTF-8 text; the edit
-// counts characters.
-void TMainForm::SelectErrorPosition(int bytePosition)
-{
-    const QByteArray utf8 = Expr->text().toUtf8();
-    const int bytesBefore = std::clamp(bytePosition - 1, 0, static_cast<int>(utf8.size()));
-    const int tokenStart = static_cast<int>(QString::fromUtf8(utf8.left(bytesBefore)).size());
-    Expr->setFocus();
-    Expr->setSelection(std::max(tokenStart - 1, 0), 2);
 }
 
 void TMainForm::ShowFailure(const QString& message)

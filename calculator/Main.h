@@ -38,6 +38,8 @@ class TAboutBox : public QDialog {
     Q_OBJECT
 public:
     explicit TAboutBox(QWidget* parent = nullptr);
+
+private:
     QPushButton* OKButton = nullptr;
 };
 
@@ -45,32 +47,6 @@ class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
     explicit TMainForm(QWidget* parent = nullptr);
-
-    QLabel* Label1 = nullptr;
-    QLineEdit* Target = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLineEdit* Expr = nullptr;
-    QPushButton* Process = nullptr;
-    QComboBox* DestType = nullptr;
-    QPushButton* SetDest = nullptr;
-    QPushButton* InserImage = nullptr;
-    QPushButton* Clear = nullptr;
-    QPushButton* ReClass = nullptr;
-    QPushButton* BClose = nullptr;
-    QPushButton* SaveExp = nullptr;
-    QPushButton* OpenExp = nullptr;
-    QStatusBar* StatusBar = nullptr;
-
-    QAction* OpenExpression1 = nullptr;
-    QAction* SaveExpression1 = nullptr;
-    QAction* Exit1 = nullptr;
-    QAction* FoldersforImages1 = nullptr;
-    QAction* About1 = nullptr;
-
-    TSettingsForm* SettingsForm = nullptr;
-    TReClassForm* ReClassForm = nullptr;
-    TAboutBox* AboutBox = nullptr;
 
     // Inserts at the caret (a selection is collapsed to its start, not
     // replaced) and leaves the caret after the inserted text.
@@ -100,7 +76,34 @@ private:
     void CreateMenus();
     void KeyClick(const TKeypadKey& key);
     void RunProcess();
-    void SelectErrorPosition(int bytePosition);
     void ShowFailure(const QString& message);
     QString ChooseRaster(bool forOutput);
+
+    // Owned by the form (Qt parent); reached by tests through their object
+    // names.
+    QLabel* Label1 = nullptr;
+    QLineEdit* Target = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLineEdit* Expr = nullptr;
+    QPushButton* Process = nullptr;
+    QComboBox* DestType = nullptr;
+    QPushButton* SetDest = nullptr;
+    QPushButton* InserImage = nullptr;
+    QPushButton* Clear = nullptr;
+    QPushButton* ReClass = nullptr;
+    QPushButton* BClose = nullptr;
+    QPushButton* SaveExp = nullptr;
+    QPushButton* OpenExp = nullptr;
+    QStatusBar* StatusBar = nullptr;
+
+    QAction* OpenExpression1 = nullptr;
+    QAction* SaveExpression1 = nullptr;
+    QAction* Exit1 = nullptr;
+    QAction* FoldersforImages1 = nullptr;
+    QAction* About1 = nullptr;
+
+    TSettingsForm* SettingsForm = nullptr;
+    TReClassForm* ReClassForm = nullptr;
+    TAboutBox* AboutBox = nullptr;
 };

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <limits>
 #include <memory>
 #include <system_error>
@@ -66,6 +67,38 @@ void HeaderPass(TAnalyzer& analyzer, TreeNode& root)
     CheckWritableHeader(root.Rastr.Header);
 }
 
+// Appends each window's cells to the output while the next window is
+// computed; the windows reach the file in order.
+class TWindowAppender {
+public:
+    explicit TWindowAppender(TRasterOutput& output) : Output(output) {}
+    ~TWindowAppender()
+    {
+        if (Pending.valid()) Pending.wait();
+    }
+
+    // Takes the window's cells (the window gets the storage just written)
+    // and starts appending them once the window before is on disk.
+    void Append(RastrFile& window)
+    {
+        Finish();
+        Cells.Header.DataType = window.Header.DataType;
+        std::swap(Cells.Cells, window.Cells);
+        std::swap(Cells.RawCells, window.RawCells);
+        Pending = std::async(std::launch::async, [this] { Output.AppendRst(CellBytes(Cells)); });
+    }
+    // Waits for the last append; raises its failure.
+    void Finish()
+    {
+        if (Pending.valid()) Pending.get();
+    }
+
+private:
+    TRasterOutput& Output;
+    RastrFile Cells;
+    std::future<void> Pending;
+};
+
 } // namespace
 
 bool ResolveFileLeaf(TreeNode& node, const TImageFolders& folders)
@@ -127,16 +160,18 @@ std::uint8_t OutputDataType(int destTypeIndex)
     return destTypeIndex == 0 ? dtByte : destTypeIndex == 1 ? dtInteger : dtReal;
 }
 
-TWindowExtremes WriteWindows(TAnalyzer& analyzer, RastrFile& window, std::int64_t cells, std::uint8_t outputType,
-                             TRasterOutput& output, const std::function<void()>& fill,
-                             const std::function<void()>& release)
+namespace {
+
+TWindowExtremes FillWindows(TAnalyzer& analyzer, RastrFile& window, std::int64_t cells, std::uint8_t outputType,
+                            TWindowAppender& appender, const std::function<void()>& fill,
+                            const std::function<void()>& release)
 {
     TWindowExtremes extremes{kCellHigh, kCellLow};
     RastrFile converted; // reused by every window
     for (std::int64_t start = 0; start < cells; start += kWindowCells) {
         analyzer.SetCellWindow(start, kWindowCells);
         fill();
-        const RastrFile* cellsToWrite = &window;
+        RastrFile* cellsToWrite = &window;
         if (outputType != window.Header.DataType) {
             converted.Header = window.Header;
             converted.Header.DataType = outputType;
@@ -150,10 +185,28 @@ TWindowExtremes WriteWindows(TAnalyzer& analyzer, RastrFile& window, std::int64_
         if (!analyzer.RasterMinMax(*cellsToWrite, min, max)) throw QMError(analyzer.LastAnalyzerError());
         if (max > extremes.Max) extremes.Max = max;
         if (min < extremes.Min) extremes.Min = min;
-        output.AppendRst(CellBytes(*cellsToWrite));
+        appender.Append(*cellsToWrite);
         release();
     }
+    appender.Finish();
     return extremes;
+}
+
+} // namespace
+
+TWindowExtremes WriteWindows(TAnalyzer& analyzer, RastrFile& window, std::int64_t cells, std::uint8_t outputType,
+                             TRasterOutput& output, const std::function<void()>& fill,
+                             const std::function<void()>& release)
+{
+    TWindowAppender appender(output);
+    try {
+        return FillWindows(analyzer, window, cells, outputType, appender, fill, release);
+    } catch (...) {
+        // A window fails while the one before is still being written: a
+        // failed write of that one came first and is the failure to report.
+        appender.Finish();
+        throw;
+    }
 }
 
 void WriteHeaderAndReplace(TRasterOutput& output, const TIdrisiRDC& header)

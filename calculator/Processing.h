@@ -64,8 +64,8 @@ struct TProcessRequest {
 
 struct TProcessCallbacks {
     TAskYesNo AskYesNo;  // the "Question" box: "File %s exists. Overwrite?"
-    // The hourglass while a header is read comes from the shared
-    // hourglass hook (platform/UiHooks), which the window sets once.
+    // The hourglass while a header is read comes from the environment
+    // (platform/Environment), which the program sets once at start.
 };
 
 enum class TProcessOutcome {

@@ -6,6 +6,7 @@
 
 #include "calculator/Main.h"
 #include "platform/qt/ErrorReport.h"
+#include "platform/qt/QtEnvironment.h"
 
 namespace {
 
@@ -30,6 +31,8 @@ int main(int argc, char** argv)
     TGuardedApplication app(argc, argv);
     QApplication::setOrganizationName("Quillmere");
     QApplication::setApplicationName("Rastello");
+    // The raster reader shows the hourglass while it reads a header.
+    SetEnvironment(QtEnvironment());
     TMainForm mainForm;
     mainForm.show();
     mainForm.CentreOnScreen();

@@ -18,7 +18,7 @@
 using TAskYesNo = std::function<bool(const std::string& question)>;
 
 // Reads the ".rdc" header beside `fileName` through the raster object, which
-// shows the hourglass meanwhile (platform/UiHooks); the reader's QMError
+// shows the hourglass meanwhile (platform/Environment); the reader's QMError
 // ("There is only .rst file, no .rdc.") passes through. No cell is read.
 void ReadRasterHeader(const std::string& fileName, TIdrisiRDC& header);
 

@@ -216,8 +216,8 @@ void TReClassForm::PrepareReclass(const std::string& name, double minValue, doub
     ValGrid->AddRow();
     ClassWidth->clear();
     ClassesNumber->clear();
-    FConfirmed = false;
-    FTable.clear();
+    TableMade = false;
+    Ranges.clear();
     Updating = 0;
 }
 
@@ -252,7 +252,7 @@ void TReClassForm::ClassWidthChange()
 void TReClassForm::ProceedClick()
 {
     try {
-        FTable.clear();
+        Ranges.clear();
         if (PageControl1->currentIndex() != 0)
             ProceedEqualInterval();
         else
@@ -274,8 +274,8 @@ void TReClassForm::ProceedEqualInterval()
             return RefuseEdit(ClassesNumber);
         width = (MaxValue - MinValue) / static_cast<double>(count);
     }
-    FTable = EqualIntervalTable(MinValue, MaxValue, width, count);
-    FConfirmed = true;
+    Ranges = EqualIntervalTable(MinValue, MaxValue, width, count);
+    TableMade = true;
     accept();
 }
 
@@ -305,9 +305,9 @@ void TReClassForm::ProceedUserDefined()
         TReclassRow values;
         int badCol = 0;
         ReadRow(row, values, badCol);
-        FTable.push_back(values);
+        Ranges.push_back(values);
     }
-    FConfirmed = true;
+    TableMade = true;
     accept();
 }
 
@@ -404,11 +404,7 @@ void TReClassForm::ValGridCompareRows(const TKGridColumnList& /*sortedColumns*/,
 
 // ---------------------------------------------------------------- the command
 
-namespace {
-
-// Selects the two characters that end with the first character of the
-// offending token. The engine counts bytes of the UTF-8 text; the edit
-// counts characters.
+// The engine counts bytes of the UTF-8 text; the edit counts characters.
 void SelectErrorPosition(QLineEdit& expr, int bytePosition)
 {
     const QByteArray utf8 = expr.text().toUtf8();
@@ -417,6 +413,8 @@ void SelectErrorPosition(QLineEdit& expr, int bytePosition)
     expr.setFocus();
     expr.setSelection(std::max(tokenStart - 1, 0), 2);
 }
+
+namespace {
 
 // The command from the destination on; false when it stopped without a result.
 bool ReclassifyInto(TReClassForm& form, const TReclassWindow& window, TAnalyzer& analyzer, TreeNode& leaf,

@@ -25,29 +25,12 @@ class TReClassForm : public QDialog {
 public:
     explicit TReClassForm(QWidget* parent = nullptr);
 
-    QLabel* Label1 = nullptr;
-    QLineEdit* SrcName = nullptr;
-    QLabel* Label2 = nullptr;
-    QLineEdit* MinVal = nullptr;
-    QLabel* Label3 = nullptr;
-    QLineEdit* MaxVal = nullptr;
-    QTabWidget* PageControl1 = nullptr;
-    QWidget* TabSheet1 = nullptr; // "User-defined"
-    QWidget* TabSheet2 = nullptr; // "Equal-interval"
-    TKStringGrid* ValGrid = nullptr;
-    QRadioButton* ClassWidth_RB = nullptr;
-    QLineEdit* ClassWidth = nullptr;
-    QRadioButton* ClassesNumber_RB = nullptr;
-    QLineEdit* ClassesNumber = nullptr;
-    QPushButton* Proceed = nullptr;
-    QPushButton* BClose = nullptr;
-
     // Resets the dialog for one source before it is shown; the active page
     // and the chosen radio button keep their last state.
     void PrepareReclass(const std::string& name, double minValue, double maxValue);
     // True once Proceed produced a table.
-    bool Confirmed() const { return FConfirmed; }
-    const Double3Array& Table() const { return FTable; }
+    bool Confirmed() const { return TableMade; }
+    const Double3Array& Table() const { return Ranges; }
 
     void ProceedClick();
     void ValGridSetEditText(int col, int row, const std::string& value);
@@ -71,12 +54,31 @@ private:
     void RefuseCell(int col, int row, const QString& caption, const QString& text);
     void RefuseEdit(QLineEdit* edit);
 
+    // Owned by the dialog (Qt parent); reached by tests through their object
+    // names.
+    QLabel* Label1 = nullptr;
+    QLineEdit* SrcName = nullptr;
+    QLabel* Label2 = nullptr;
+    QLineEdit* MinVal = nullptr;
+    QLabel* Label3 = nullptr;
+    QLineEdit* MaxVal = nullptr;
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* TabSheet1 = nullptr; // "User-defined"
+    QWidget* TabSheet2 = nullptr; // "Equal-interval"
+    TKStringGrid* ValGrid = nullptr;
+    QRadioButton* ClassWidth_RB = nullptr;
+    QLineEdit* ClassWidth = nullptr;
+    QRadioButton* ClassesNumber_RB = nullptr;
+    QLineEdit* ClassesNumber = nullptr;
+    QPushButton* Proceed = nullptr;
+    QPushButton* BClose = nullptr;
+
     int Updating = 0; // keeps the two equal-interval edits from re-triggering each other
     std::string SourceName;
     double MinValue = 0;
     double MaxValue = 0;
-    bool FConfirmed = false;
-    Double3Array FTable;
+    bool TableMade = false;
+    Double3Array Ranges;
 };
 
 // What the command reads from the calculator window and shows on it.
@@ -88,6 +90,11 @@ struct TReclassWindow {
     TImageFolders ImageFolders;
     QStatusBar* StatusBar = nullptr;
 };
+
+// After a parse error: focuses the expression field and selects the two
+// characters that end with the first character of the offending token, whose
+// position the engine gives in bytes from 1.
+void SelectErrorPosition(QLineEdit& expr, int bytePosition);
 
 // The command behind the "ReClassification" button: locates the source,
 // checks the destination, lets the user build the table in `form` and writes

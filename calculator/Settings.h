@@ -23,11 +23,6 @@ class TSettingsForm : public QDialog {
 public:
     explicit TSettingsForm(QWidget* parent = nullptr);
 
-    QListWidget* ListBox1 = nullptr;
-    QPushButton* BAdd = nullptr;
-    QPushButton* BDel = nullptr;
-    QPushButton* BOK = nullptr;
-
     // Refills the list from the stored folders.
     void FormActivate();
     // Picks a folder and appends it unless it is listed already.
@@ -41,4 +36,11 @@ protected:
 
 private:
     QString StartFolder() const;
+
+    // Owned by the form (Qt parent); reached by tests through their object
+    // names.
+    QListWidget* ListBox1 = nullptr;
+    QPushButton* BAdd = nullptr;
+    QPushButton* BDel = nullptr;
+    QPushButton* BOK = nullptr;
 };

@@ -4,8 +4,6 @@
 // column, header-click sorting, per-cell flags (multi-line, button, locked)
 // and its own in-place editor. The view's header stands for grid row 0; every
 // row index below is a data row.
-#include <QPlainTextEdit>
-#include <QPersistentModelIndex>
 #include <QTableView>
 
 #include <cstdint>
@@ -13,9 +11,9 @@
 #include <string>
 
 #include "calculator/KGridData.h"
-#include "platform/qt/ErrorReport.h"
 
 class QToolButton;
+class TKSGInplaceEdit;
 class TKGridModel;
 class TKGridDelegate;
 class TKGridHeader;
@@ -45,62 +43,33 @@ struct TKCellProperties {
     TAlignment Alignment = taLeftJustify;
 };
 
-class TKStringGrid;
-
-// The in-place editor: one line, or several with a scroll bar in a
-// multi-line cell.
-class TKSGInplaceEdit : public QPlainTextEdit {
-    Q_OBJECT
-public:
-    TKSGInplaceEdit(TKStringGrid& grid, const QModelIndex& index, QWidget* parent);
-
-    bool MultiLine() const { return FMultiLine; }
-    const QPersistentModelIndex& Index() const { return FIndex; }
-    void SetText(const std::string& text);
-    std::string Text() const;
-    void PlaceAt(const QRect& cellRect);
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void keyReleaseEvent(QKeyEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-
-private:
-    void HandleKey(QKeyEvent* event);
-    void CheckSelectionChange();
-
-    TKStringGrid& Grid;
-    QPersistentModelIndex FIndex;
-    bool FMultiLine = false;
-    int SelectionLength = 0;
-};
-
 class TKStringGrid : public QTableView, private TKGridObserver {
     Q_OBJECT
 public:
     explicit TKStringGrid(QWidget* parent = nullptr);
     ~TKStringGrid() override;
 
-    TKGridData& Data() { return FData; }
-    TKGridColumns& Columns() { return FData.Columns(); }
-    const TKGridColumnList& VisibleColumns() const { return FData.VisibleColumns(); }
+    TKGridData& Data() { return GridData; }
+    const TKGridData& Data() const { return GridData; }
+    TKGridColumns& Columns() { return GridData.Columns(); }
+    const TKGridColumnList& VisibleColumns() const { return GridData.VisibleColumns(); }
 
-    std::string Cells(int col, int row) const { return FData.Cells(col, row); }
-    void SetCells(int col, int row, std::string_view value) { FData.SetCells(col, row, value); }
-    std::uint32_t CellFlags(int col, int row) const { return FData.CellFlags(col, row); }
-    void SetCellFlags(int col, int row, std::uint32_t flags) { FData.SetCellFlags(col, row, flags); }
-    int RowCount() const { return FData.RowCount(); }
-    void SetRowCount(int value) { FData.SetRowCount(value); }
-    bool Empty() const { return FData.Empty(); }
-    void AddRow() { FData.AddRow(); }
-    void AddRows(int count) { FData.AddRows(count); }
-    void InsertRow(int index) { FData.InsertRow(index); }
-    void DeleteRows(int from, int to) { FData.DeleteRows(from, to); }
-    void DeleteRow(int row) { FData.DeleteRow(row); }
-    void Clear() { FData.Clear(); }
+    std::string Cells(int col, int row) const { return GridData.Cells(col, row); }
+    void SetCells(int col, int row, std::string_view value) { GridData.SetCells(col, row, value); }
+    std::uint32_t CellFlags(int col, int row) const { return GridData.CellFlags(col, row); }
+    void SetCellFlags(int col, int row, std::uint32_t flags) { GridData.SetCellFlags(col, row, flags); }
+    int RowCount() const { return GridData.RowCount(); }
+    void SetRowCount(int value) { GridData.SetRowCount(value); }
+    bool Empty() const { return GridData.Empty(); }
+    void AddRow() { GridData.AddRow(); }
+    void AddRows(int count) { GridData.AddRows(count); }
+    void InsertRow(int index) { GridData.InsertRow(index); }
+    void DeleteRows(int from, int to) { GridData.DeleteRows(from, to); }
+    void DeleteRow(int row) { GridData.DeleteRow(row); }
+    void Clear() { GridData.Clear(); }
     void Sort();
-    void* RowObject(int row) const { return FData.RowObject(row); }
-    void SetRowObject(int row, void* object) { FData.SetRowObject(row, object); }
+    void* RowObject(int row) const { return GridData.RowObject(row); }
+    void SetRowObject(int row, void* object) { GridData.SetRowObject(row, object); }
     void MoveRow(int from, int to);
     void MoveColumn(int from, int to);
 
@@ -110,56 +79,52 @@ public:
     void SetActiveCol(int col);
     int ActiveRow() const;
     void SetActiveRow(int row);
-    TKGridColumn* ActiveColumn() const { return FData.ActiveColumn(); }
+    TKGridColumn* ActiveColumn() const { return GridData.ActiveColumn(); }
 
-    int FixedCols() const { return FData.FixedCols(); }
-    void SetFixedCols(int value) { FData.SetFixedCols(value); }
-    bool AutoSort() const { return FAutoSort; }
+    int FixedCols() const { return GridData.FixedCols(); }
+    void SetFixedCols(int value) { GridData.SetFixedCols(value); }
+    bool AutoSort() const { return Properties.AutoSort; }
     void SetAutoSort(bool value);
-    TGridOptions Options() const { return FOptions; }
+    TGridOptions Options() const { return Properties.Options; }
     void SetOptions(TGridOptions value);
-    int DefaultRowHeight() const { return FDefaultRowHeight; }
+    int DefaultRowHeight() const { return Properties.DefaultRowHeight; }
     void SetDefaultRowHeight(int value);
-    int DefaultColWidth() const { return FData.DefaultColWidth(); }
-    void SetDefaultColWidth(int value) { FData.SetDefaultColWidth(value); }
+    int DefaultColWidth() const { return GridData.DefaultColWidth(); }
+    void SetDefaultColWidth(int value) { GridData.SetDefaultColWidth(value); }
 
     // Colours (TColor values) and fonts of the grid.
-    TColor Color() const { return FColor; }
-    void SetColor(TColor value) { FColor = value; Repaint(); }
-    TColor ActiveHeaderColor() const { return FActiveHeaderColor; }
-    void SetActiveHeaderColor(TColor value) { FActiveHeaderColor = value; Repaint(); }
-    TColor ActiveColColor() const { return FActiveColColor; }
-    void SetActiveColColor(TColor value) { FActiveColColor = value; Repaint(); }
-    TColor ActiveRowColor() const { return FActiveRowColor; }
-    void SetActiveRowColor(TColor value) { FActiveRowColor = value; Repaint(); }
-    TColor ActiveRowFontColor() const { return FActiveRowFontColor; }
-    void SetActiveRowFontColor(TColor value) { FActiveRowFontColor = value; Repaint(); }
-    TColor ActiveFixedColor() const { return FActiveFixedColor; }
-    void SetActiveFixedColor(TColor value) { FActiveFixedColor = value; Repaint(); }
-    TColor FixedColor() const { return FFixedColor; }
-    void SetFixedColor(TColor value) { FFixedColor = value; Repaint(); }
-    TColor HeaderColor() const { return FHeaderColor; }
-    void SetHeaderColor(TColor value) { FHeaderColor = value; Repaint(); }
-    TColor SelectedColor() const { return FSelectedColor; }
-    void SetSelectedColor(TColor value) { FSelectedColor = value; Repaint(); }
-    TColor SelectedFontColor() const { return FSelectedFontColor; }
-    void SetSelectedFontColor(TColor value) { FSelectedFontColor = value; Repaint(); }
-    bool DefaultLook() const { return FDefaultLook; }
-    void SetDefaultLook(bool value) { FDefaultLook = value; Repaint(); }
-    const TKFont& Font() const { return FData.Font(); }
-    void SetFont(const TKFont& value) { FData.SetFont(value); Repaint(); }
-    const TKFont& HeaderFont() const { return FData.HeaderFont(); }
-    void SetHeaderFont(const TKFont& value) { FData.SetHeaderFont(value); Repaint(); }
-    const TKFont& FixedFont() const { return FFixedFont; }
-    void SetFixedFont(const TKFont& value) { FFixedFont = value; Repaint(); }
-    const TKFont& ActiveHeaderFont() const { return FActiveHeaderFont; }
-    void SetActiveHeaderFont(const TKFont& value) { FActiveHeaderFont = value; Repaint(); }
-    const TKFont& ActiveFixedFont() const { return FActiveFixedFont; }
-    void SetActiveFixedFont(const TKFont& value) { FActiveFixedFont = value; Repaint(); }
-
-    // A toolkit colour for a TColor: system colours come from the palette.
-    QColor ToQColor(TColor color) const;
-    static QFont ToQFont(const TKFont& font);
+    TColor Color() const { return Properties.Color; }
+    void SetColor(TColor value) { Properties.Color = value; Repaint(); }
+    TColor ActiveHeaderColor() const { return Properties.ActiveHeaderColor; }
+    void SetActiveHeaderColor(TColor value) { Properties.ActiveHeaderColor = value; Repaint(); }
+    TColor ActiveColColor() const { return Properties.ActiveColColor; }
+    void SetActiveColColor(TColor value) { Properties.ActiveColColor = value; Repaint(); }
+    TColor ActiveRowColor() const { return Properties.ActiveRowColor; }
+    void SetActiveRowColor(TColor value) { Properties.ActiveRowColor = value; Repaint(); }
+    TColor ActiveRowFontColor() const { return Properties.ActiveRowFontColor; }
+    void SetActiveRowFontColor(TColor value) { Properties.ActiveRowFontColor = value; Repaint(); }
+    TColor ActiveFixedColor() const { return Properties.ActiveFixedColor; }
+    void SetActiveFixedColor(TColor value) { Properties.ActiveFixedColor = value; Repaint(); }
+    TColor FixedColor() const { return Properties.FixedColor; }
+    void SetFixedColor(TColor value) { Properties.FixedColor = value; Repaint(); }
+    TColor HeaderColor() const { return Properties.HeaderColor; }
+    void SetHeaderColor(TColor value) { Properties.HeaderColor = value; Repaint(); }
+    TColor SelectedColor() const { return Properties.SelectedColor; }
+    void SetSelectedColor(TColor value) { Properties.SelectedColor = value; Repaint(); }
+    TColor SelectedFontColor() const { return Properties.SelectedFontColor; }
+    void SetSelectedFontColor(TColor value) { Properties.SelectedFontColor = value; Repaint(); }
+    bool DefaultLook() const { return Properties.DefaultLook; }
+    void SetDefaultLook(bool value) { Properties.DefaultLook = value; Repaint(); }
+    const TKFont& Font() const { return GridData.Font(); }
+    void SetFont(const TKFont& value) { GridData.SetFont(value); Repaint(); }
+    const TKFont& HeaderFont() const { return GridData.HeaderFont(); }
+    void SetHeaderFont(const TKFont& value) { GridData.SetHeaderFont(value); Repaint(); }
+    const TKFont& FixedFont() const { return Properties.FixedFont; }
+    void SetFixedFont(const TKFont& value) { Properties.FixedFont = value; Repaint(); }
+    const TKFont& ActiveHeaderFont() const { return Properties.ActiveHeaderFont; }
+    void SetActiveHeaderFont(const TKFont& value) { Properties.ActiveHeaderFont = value; Repaint(); }
+    const TKFont& ActiveFixedFont() const { return Properties.ActiveFixedFont; }
+    void SetActiveFixedFont(const TKFont& value) { Properties.ActiveFixedFont = value; Repaint(); }
 
     // Events; every row index is a data row.
     std::function<void(int col, int row, const std::string& value)> OnCancelEdit;
@@ -179,34 +144,19 @@ public:
     // Sorting's row comparison, kept by the data.
     decltype(TKGridData::OnCompareRows)& OnCompareRows;
 
-    // For the model, the delegate, the header and the editor.
+    // For the model, the delegate and the editor.
     bool CanEditShow(int col, int row) const;
-    std::string EditText(int col, int row) const;
-    void StoreEditText(int col, int row, const std::string& value);
     void CommitEditor(TKSGInplaceEdit& editor);
     void CancelEditor(TKSGInplaceEdit& editor);
     void LeaveEditor(TKSGInplaceEdit& editor, QKeyEvent& key);
     void TabFromEditor(TKSGInplaceEdit& editor, bool forward);
-    void PaintCell(QPainter& painter, const QRect& rect, const QModelIndex& index, bool selected) const;
-    void PaintHeader(QPainter& painter, const QRect& rect, int col) const;
     void HeaderClick(int col);
-    void NotifySelChange();
-    QToolButton* CellButton() const { return FCellButton; }
+    QToolButton* CellButton() const { return EllipsisButton; }
 
-    // Runs one step of an event handler: a failure (a handler's, most
-    // likely) is shown in an error box instead of leaving through Qt's
-    // event loop.
-    template <class F>
-    void Guarded(F&& action) noexcept
-    {
-        try {
-            action();
-        } catch (const std::exception& error) {
-            ReportError(ErrorText(error));
-        }
-    }
-    void ReportError(const QString& message) noexcept;
-    // A box cannot be shown while painting: it follows once the paint is over.
+    // Event handlers run their steps through RunGuarded (ErrorReport.h), so a
+    // failure (a handler's, most likely) is shown in an error box instead of
+    // leaving through Qt's event loop. A box cannot be shown while painting:
+    // it follows once the paint is over.
     void ReportPaintError(const QString& message) noexcept;
 
 protected:
@@ -255,29 +205,33 @@ private:
     void RepaintColumn(const TKGridColumn* column);
     bool IsCurrentLocked() const;
 
-    TKGridData FData;
-    TKGridModel* Model = nullptr;        // owned by this widget (Qt parent)
-    TKGridDelegate* Delegate = nullptr;  // owned by this widget (Qt parent)
-    TKGridHeader* Header = nullptr;      // owned by this widget (Qt parent)
-    QToolButton* FCellButton = nullptr;  // owned by the viewport (Qt parent)
+    TKGridData GridData;
+    TKGridModel* Model = nullptr;          // owned by this widget (Qt parent)
+    TKGridDelegate* Delegate = nullptr;    // owned by this widget (Qt parent)
+    TKGridHeader* Header = nullptr;        // owned by this widget (Qt parent)
+    QToolButton* EllipsisButton = nullptr; // owned by the viewport (Qt parent)
 
-    bool FAutoSort = true;
-    bool FDefaultLook = false;
-    TGridOptions FOptions = goFixedLines | goVertLine | goHorzLine;
-    int FDefaultRowHeight = 18;
-    TColor FColor = clWindow;
-    TColor FActiveHeaderColor = clGray;
-    TColor FActiveColColor = clNone;
-    TColor FActiveRowColor = clInfoBk;
-    TColor FActiveRowFontColor = clNone;
-    TColor FActiveFixedColor = clGray;
-    TColor FFixedColor = clBtnFace;
-    TColor FHeaderColor = clBtnFace;
-    TColor FSelectedColor = clHighlight;
-    TColor FSelectedFontColor = clHighlightText;
-    TKFont FFixedFont;
-    TKFont FActiveHeaderFont;
-    TKFont FActiveFixedFont;
+    // The look and behaviour behind the getters and setters above.
+    struct TProperties {
+        bool AutoSort = true;
+        bool DefaultLook = false;
+        TGridOptions Options = goFixedLines | goVertLine | goHorzLine;
+        int DefaultRowHeight = 18;
+        TColor Color = clWindow;
+        TColor ActiveHeaderColor = clGray;
+        TColor ActiveColColor = clNone;
+        TColor ActiveRowColor = clInfoBk;
+        TColor ActiveRowFontColor = clNone;
+        TColor ActiveFixedColor = clGray;
+        TColor FixedColor = clBtnFace;
+        TColor HeaderColor = clBtnFace;
+        TColor SelectedColor = clHighlight;
+        TColor SelectedFontColor = clHighlightText;
+        TKFont FixedFont;
+        TKFont ActiveHeaderFont;
+        TKFont ActiveFixedFont;
+    };
+    TProperties Properties;
 
     bool ApplyingWidths = false;
     int CurrentRowBeforeReset = -1;

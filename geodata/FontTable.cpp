@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "platform/Environment.h"
 #include "platform/FileNames.h"
 
 namespace {
@@ -10,7 +11,6 @@ constexpr std::string_view kCartographicFont = "MapInfo Cartographic";
 
 struct TFontTable {
     std::vector<std::string> Names{"Symbol"};
-    TInstalledFontProbe Probe;
     std::optional<bool> CartographicInstalled;
 };
 
@@ -46,15 +46,11 @@ std::string FontName(std::int32_t index)
 bool CartographicFontInstalled()
 {
     TFontTable& table = Table();
-    if (!table.CartographicInstalled)
-        table.CartographicInstalled = table.Probe && table.Probe(std::string(kCartographicFont));
+    if (!table.CartographicInstalled) {
+        const auto& installed = Environment().FontInstalled;
+        table.CartographicInstalled = installed && installed(std::string(kCartographicFont));
+    }
     return *table.CartographicInstalled;
-}
-
-void SetInstalledFontProbe(TInstalledFontProbe probe)
-{
-    Table().Probe = std::move(probe);
-    Table().CartographicInstalled.reset();
 }
 
 void ResetFontTable()

@@ -3,7 +3,6 @@
 // Entry 0 is "Symbol"; entries are only ever appended, so an index handed out
 // stays valid for the life of the process.
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,16 +17,10 @@ std::int32_t FontIndex(std::string_view name);
 std::string FontName(std::int32_t index);
 
 // Whether the screen font "MapInfo Cartographic" is installed. Asked of the
-// probe once and remembered.
+// environment's FontInstalled once and remembered.
 bool CartographicFontInstalled();
 
-// Tells whether a font family is installed, the name compared without regard
-// to case. The viewer sets one that asks the toolkit's font database; without
-// it no font counts as installed.
-using TInstalledFontProbe = std::function<bool(const std::string& family)>;
-// Installs the probe and forgets the remembered answer.
-void SetInstalledFontProbe(TInstalledFontProbe probe);
-
-// Back to the table of a fresh process: only "Symbol", nothing remembered.
+// Back to the table of a fresh process: only "Symbol", nothing remembered
+// (the next CartographicFontInstalled asks the environment again).
 // For tests only: indices handed out before no longer hold.
 void ResetFontTable();

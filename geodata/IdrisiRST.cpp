@@ -1,24 +1,21 @@
 #include "geodata/IdrisiRST.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <limits>
-#include <memory>
+#include <mutex>
+#include <optional>
 
 #include "geodata/LangUnit.h"
-#include "platform/UiHooks.h"
 #include "platform/CheckedMath.h"
-#include "platform/FileDescriptor.h"
+#include "platform/Environment.h"
+#include "platform/FileByteReader.h"
 #include "platform/FileNames.h"
 #include "platform/NumberText.h"
+#include "platform/ParallelFor.h"
 #include "platform/RuntimeErrors.h"
 #include "platform/TextFile.h"
-
-TIdrisiRSTHooks IdrisiRSTHooks;
 
 namespace {
 
@@ -30,76 +27,56 @@ constexpr std::size_t kMaxRangeTextLength = 1000;
 // Rows are read in blocks of about this size: fewer system calls than one
 // read per row, with the same cells.
 constexpr std::int64_t kReadBlockBytes = std::int64_t(1) << 22;
+// Cell files below this size are read by one core.
+constexpr std::int64_t kParallelFromBytes = std::int64_t(1) << 20;
 
-// ---- hooks -------------------------------------------------------------
-
-// The hourglass of long reads is the shared one of platform/UiHooks.
-using TWaitCursor = THourglass;
+// ---- environment -------------------------------------------------------
 
 std::string ProgramFolder()
 {
-    std::string folder = IdrisiRSTHooks.ProgramFolder ? IdrisiRSTHooks.ProgramFolder() : ExecutableFolder();
-    return IncludeTrailingPathDelimiter(folder);
-}
-
-char DecimalSeparator()
-{
-    return IdrisiRSTHooks.DecimalSeparator ? IdrisiRSTHooks.DecimalSeparator() : '.';
+    const std::string& folder = Environment().ProgramFolder;
+    return IncludeTrailingPathDelimiter(folder.empty() ? ExecutableFolder() : folder);
 }
 
 std::uint8_t Language()
 {
-    return IdrisiRSTHooks.Language ? IdrisiRSTHooks.Language() : GetLanguage(ExecutablePath());
+    return Environment().Language != 0 ? Environment().Language : GetLanguage(ExecutablePath());
 }
 
 // ---- files -------------------------------------------------------------
 
-struct TFileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using TFileHandle = std::unique_ptr<std::FILE, TFileCloser>;
-
-// Opens a regular file (OpenRegularFile: a FIFO, a device or a folder raises
-// EInOutError before any read).
-TFileHandle OpenUnbuffered(const std::string& path, std::uint64_t maxBytes = kAnyFileSize)
-{
-    TOpenedFile opened = OpenRegularFile(path, maxBytes);
-    TFileHandle file(::fdopen(opened.Descriptor.Get(), "rb"));
-    if (!file) throw EInOutError("Cannot open file " + path + ": " + std::strerror(errno));
-    opened.Descriptor.Release();
-    // The reads are large; the stream's own buffer would only add a copy.
-    std::setvbuf(file.get(), nullptr, _IONBF, 0);
-    return file;
-}
-
-// The cell file of a raster, read in whole rows.
+// The cell file of a raster, read in whole rows, by several threads at once.
 class TCellFile {
 public:
     TCellFile(const std::string& rstName, std::int64_t rowBytes, std::int32_t rows) : RowBytes(rowBytes)
     {
-        std::string resolved = ResolveFileCase(rstName);
+        // A FIFO, a device or a folder is refused like a missing file.
         try {
-            File = OpenUnbuffered(resolved);
+            File.emplace(rstName);
         } catch (const EInOutError&) {
             throw QMError("File '%s' not opened (not exists?).", rstName.c_str());
         }
         // Checked before anything is allocated, so a header that declares
         // more cells than the file holds costs nothing.
-        std::error_code error;
-        std::uintmax_t size = std::filesystem::file_size(resolved, error);
-        if (error || size / static_cast<std::uintmax_t>(rowBytes) < static_cast<std::uintmax_t>(rows))
+        if (File->Size() / static_cast<std::uint64_t>(rowBytes) < static_cast<std::uint64_t>(rows))
             throw QMError(std::string("Error on ReadFile"));
     }
 
-    // Reads `count` rows into `buffer`.
-    void ReadRows(std::int64_t count, std::vector<char>& buffer)
+    // Reads `count` rows from file row `first` into `buffer`.
+    void ReadRows(std::int64_t first, std::int64_t count, std::vector<char>& buffer) const
     {
-        std::size_t bytes = static_cast<std::size_t>(count * RowBytes);
-        if (std::fread(buffer.data(), 1, bytes, File.get()) != bytes) throw QMError(std::string("Error on ReadFile"));
+        try {
+            File->ReadAt(static_cast<std::uint64_t>(first * RowBytes), buffer.data(),
+                         static_cast<std::size_t>(count * RowBytes));
+        } catch (const EReadPastEnd&) {
+            throw QMError(std::string("Error on ReadFile"));
+        } catch (const EInOutError&) {
+            throw QMError(std::string("Error on ReadFile"));
+        }
     }
 
 private:
-    TFileHandle File;
+    std::optional<TFileByteReader> File;
     std::int64_t RowBytes;
 };
 
@@ -113,21 +90,39 @@ std::int64_t CellBytes(std::uint8_t dataType)
     }
 }
 
-// Calls `rowFn(fileRow, rowBytes)` for every row of the cell file, northern
-// row first.
+// The number of row ranges a raster is read in: a few per core, or one for a
+// raster small enough that the cores would only wait for each other.
+std::size_t RowRangeCount(const TIdrisiRDC& header)
+{
+    std::int64_t bytes = CellBytes(header.DataType) * header.Columns * std::int64_t(header.Rows);
+    return bytes < kParallelFromBytes ? 1 : ParallelParts();
+}
+
+// Calls `rowFn(range, fileRow, cells)` for every row of the cell file. The
+// rows fall into `ranges` consecutive ranges, numbered in file order (the
+// northern row first), which the cores read and convert at once; inside a
+// range the rows come in order. So the memory a row is converted into is
+// first touched by the core that fills it.
 template <class RowFn>
-void ForEachCellRow(const TIdrisiRDC& header, RowFn&& rowFn)
+void ForEachCellRow(const TIdrisiRDC& header, std::size_t ranges, RowFn&& rowFn)
 {
     std::int64_t rowBytes = CellBytes(header.DataType) * header.Columns;
     TCellFile file(RstFileName(header.HeaderFile), rowBytes, header.Rows);
-    std::int64_t blockRows = std::clamp<std::int64_t>(kReadBlockBytes / rowBytes, 1, header.Rows);
-    std::vector<char> buffer(static_cast<std::size_t>(blockRows * rowBytes));
-    for (std::int64_t first = 0; first < header.Rows; first += blockRows) {
-        std::int64_t count = std::min<std::int64_t>(blockRows, header.Rows - first);
-        file.ReadRows(count, buffer);
-        for (std::int64_t i = 0; i < count; ++i)
-            rowFn(static_cast<std::int32_t>(first + i), buffer.data() + i * rowBytes);
-    }
+    const std::int64_t rows = header.Rows;
+    const std::int64_t rangeRows = (rows + std::int64_t(ranges) - 1) / std::int64_t(ranges);
+    const std::int64_t blockRows = std::clamp<std::int64_t>(kReadBlockBytes / rowBytes, 1, rangeRows);
+    ParallelFor(ranges, [&](std::size_t range) {
+        const std::int64_t begin = std::min(rows, std::int64_t(range) * rangeRows);
+        const std::int64_t end = std::min(rows, begin + rangeRows);
+        if (begin >= end) return;
+        std::vector<char> buffer(static_cast<std::size_t>(std::min(blockRows, end - begin) * rowBytes));
+        for (std::int64_t first = begin; first < end; first += blockRows) {
+            std::int64_t count = std::min<std::int64_t>(blockRows, end - first);
+            file.ReadRows(first, count, buffer);
+            for (std::int64_t i = 0; i < count; ++i)
+                rowFn(range, static_cast<std::int32_t>(first + i), buffer.data() + i * rowBytes);
+        }
+    });
 }
 
 template <class Cell>
@@ -230,6 +225,13 @@ public:
         bin.ActualMin = std::min(bin.ActualMin, min);
         bin.ActualMax = std::max(bin.ActualMax, max);
     }
+    // Takes in the counts of the same bins over later cells.
+    void Merge(const THistogramCounter& later)
+    {
+        for (std::size_t k = 0; k < Bins.size(); ++k)
+            if (later.Counts[k] > 0) AddRun(static_cast<std::ptrdiff_t>(k), later.Counts[k], later.Bins[k].ActualMin,
+                                            later.Bins[k].ActualMax);
+    }
     void Add(double v, std::int64_t count)
     {
         std::ptrdiff_t k = Find(v);
@@ -311,6 +313,14 @@ public:
             ConvertWholeRow<std::int16_t>(cells, columns, pixels, values);
         else
             ConvertRealRow(cells, columns, pixels, values);
+    }
+
+    // Takes in what another converter of the same mapping counted over
+    // later rows.
+    void Merge(const TCellConverter& later)
+    {
+        for (std::size_t i = 0; i < ValueCounts.size(); ++i) ValueCounts[i] += later.ValueCounts[i];
+        Counter.Merge(later.Counter);
     }
 
     ZHistogrammArray Histogram()
@@ -421,7 +431,7 @@ TPaletteChoice ResolvePaletteSpec(const std::string& spec)
 std::string FormatLegendNumber(double value)
 {
     std::string text = FormatFixed(value, 2);
-    std::replace(text.begin(), text.end(), '.', DecimalSeparator());
+    std::replace(text.begin(), text.end(), '.', Environment().DecimalSeparator);
     return text;
 }
 
@@ -443,7 +453,7 @@ struct TIdrisiRST::TBuild {
 
 bool TIdrisiRST::Open(const std::string& fileName, const std::string& paletteSpec, bool autoscale)
 {
-    TWaitCursor wait;
+    THourglass wait;
     Loaded = false;
     ::ReadRdc(Header, fileName);
     if (!autoscale && (Header.DataType == dtByte || Header.DataType == dtInteger) && Header.DisplayMin >= 0 &&
@@ -456,7 +466,7 @@ bool TIdrisiRST::Open(const std::string& fileName, const std::string& paletteSpe
 
 bool TIdrisiRST::OpenHeader(const std::string& fileName)
 {
-    TWaitCursor wait;
+    THourglass wait;
     ::ReadRdc(Header, fileName);
     return true;
 }
@@ -498,11 +508,15 @@ void TIdrisiRST::FillBitmapHeader()
 
 void TIdrisiRST::LoadPalette(const std::string& paletteFileName)
 {
-    std::string resolved = ResolveFileCase(paletteFileName);
-    TFileHandle file = OpenUnbuffered(resolved, kMaxTextFileBytes);
+    TFileByteReader file(ResolveFileCase(paletteFileName), kMaxTextFileBytes);
+    // A short file is read as far as it goes.
     std::array<unsigned char, kPaletteBytes> bytes{};
-    std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file.get());
-    if (std::ferror(file.get())) throw EInOutError("Cannot read file " + paletteFileName + ": " + std::strerror(errno));
+    const std::size_t got = static_cast<std::size_t>(std::min<std::uint64_t>(bytes.size(), file.Size()));
+    try {
+        file.ReadAt(0, bytes.data(), got);
+    } catch (const EReadPastEnd&) {
+        throw EInOutError("Cannot read file " + paletteFileName + ": it shrank while it was read");
+    }
 
     // Entries that a short file does not reach are black.
     std::array<std::uint32_t, 256> colors{};
@@ -519,21 +533,28 @@ TIdrisiRST::TBuild TIdrisiRST::BuildImage(bool stretch, double displayMin, doubl
     CellBytes(Header.DataType); // "Unknown data type" before anything else
     TBuild build;
     build.Mapping = MakeIndexMapping(stretch, displayMin, displayMax, IndexMin, IndexMax);
-    TCellConverter converter(Header.DataType, build.Mapping, PaletteBins(BitmapInfo.bmiColors, build.Mapping));
+    const std::size_t ranges = RowRangeCount(Header);
+    // One converter per range of rows; their counts are merged in file order.
+    std::vector<TCellConverter> converters(
+        ranges, TCellConverter(Header.DataType, build.Mapping, PaletteBins(BitmapInfo.bmiColors, build.Mapping)));
 
     const std::int32_t rows = Header.Rows;
     const std::int32_t columns = Header.Columns;
     const std::int64_t stride = DibRowBytes(columns);
-    ForEachCellRow(Header, [&](std::int32_t fileRow, const char* cells) {
-        if (build.Bits.empty()) {
-            // Allocated only once the file has proved to hold every row.
+    std::once_flag allocated;
+    ForEachCellRow(Header, ranges, [&](std::size_t range, std::int32_t fileRow, const char* cells) {
+        // Allocated only once the file has proved to hold every row; the
+        // pages are first touched by the cores that fill them.
+        std::call_once(allocated, [&] {
             build.Bits.resize(static_cast<std::size_t>(stride * rows));
             if (withValues) build.Values.resize(static_cast<std::size_t>(std::int64_t(rows) * columns));
-        }
+        });
         std::int64_t row = rows - 1 - fileRow;
         float* values = withValues ? build.Values.data() + row * columns : nullptr;
-        converter.ConvertRow(cells, columns, build.Bits.data() + row * stride, values);
+        converters[range].ConvertRow(cells, columns, build.Bits.data() + row * stride, values);
     });
+    TCellConverter& converter = converters.front();
+    for (std::size_t k = 1; k < converters.size(); ++k) converter.Merge(converters[k]);
     build.Histogram = converter.Histogram();
     BuildLegend(build);
     return build;
@@ -594,8 +615,9 @@ void TIdrisiRST::LoadValues()
     if (rows <= 0 || columns <= 0 || std::int64_t(rows) * columns > std::numeric_limits<std::int32_t>::max()) return;
     std::uint8_t dataType = Header.DataType;
     TBulkVector<float> values;
-    ForEachCellRow(Header, [&](std::int32_t fileRow, const char* cells) {
-        if (values.empty()) values.resize(static_cast<std::size_t>(std::int64_t(rows) * columns));
+    std::once_flag allocated;
+    ForEachCellRow(Header, RowRangeCount(Header), [&](std::size_t, std::int32_t fileRow, const char* cells) {
+        std::call_once(allocated, [&] { values.resize(static_cast<std::size_t>(std::int64_t(rows) * columns)); });
         float* out = values.data() + std::int64_t(rows - 1 - fileRow) * columns;
         for (std::int32_t c = 0; c < columns; ++c) {
             if (dataType == dtByte) out[c] = DecodeCell<std::uint8_t>(cells, c);

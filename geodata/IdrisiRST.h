@@ -4,7 +4,6 @@
 // cell values as floats, and the histogram and legend of the last build.
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,20 +12,6 @@
 #include "geodata/QMMapDecl.h"
 #include "platform/BulkMemory.h"
 #include "platform/WinTypes.h"
-
-// What the raster object needs from the program around it. Each hook left
-// empty has a headless default, so the library works without a window; the
-// viewer sets them at start. The hourglass is platform/UiHooks' THourglass.
-struct TIdrisiRSTHooks {
-    std::function<char()> DecimalSeparator; // default: '.'
-    // The folder of the program files with a trailing separator; default:
-    // the folder of the running executable.
-    std::function<std::string()> ProgramFolder;
-    // The interface language (1 English, 2 Russian); default: GetLanguage of
-    // the running executable.
-    std::function<std::uint8_t()> Language;
-};
-extern TIdrisiRSTHooks IdrisiRSTHooks;
 
 // The default palette, looked for in the program folder.
 inline constexpr const char* kDefaultPaletteName = "Quillmere.qmp";

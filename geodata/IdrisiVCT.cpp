@@ -4,12 +4,12 @@
 #include <type_traits>
 
 #include "geodata/IdrisiRDC.h"
+#include "platform/Environment.h"
 #include "platform/FileByteReader.h"
 #include "platform/FileNames.h"
 #include "platform/NumberText.h"
 #include "platform/RuntimeErrors.h"
 #include "platform/TextFile.h"
-#include "platform/UiHooks.h"
 
 namespace {
 

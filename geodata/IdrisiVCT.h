@@ -11,8 +11,8 @@
 class TIdrisiVCT {
 public:
     // Reads the ".vdc" and then the ".vct" beside `fileName`. A QMError is
-    // kept in LastError, shown through the error box hook and gives false;
-    // objects read before it stay. A missing ".vdc" raises EInOutError.
+    // kept in LastError, shown through the environment's error box and gives
+    // false; objects read before it stay. A missing ".vdc" raises EInOutError.
     bool Open(const std::string& fileName);
 
     std::uint8_t GetRefSystem() const { return RefSystem; }

@@ -1,5 +1,6 @@
 #include "geodata/MapInfoMIF.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <type_traits>
@@ -8,10 +9,10 @@
 #include "geodata/FontTable.h"
 #include "geodata/IdrisiRDC.h"
 #include "platform/CheckedMath.h"
+#include "platform/Environment.h"
 #include "platform/FileNames.h"
 #include "platform/NumberText.h"
 #include "platform/RuntimeErrors.h"
-#include "platform/UiHooks.h"
 
 namespace {
 
@@ -120,7 +121,7 @@ void TMapinfoMIF::ReadMifHeader()
 {
     // A file that ends before "Data" is refused here rather than read on.
     for (;;) {
-        std::string token = Tokens.NeedToken();
+        std::string_view token = Tokens.NeedToken();
         if (SameText(token, "Data")) return;
         if (SameText(token, "Version") || SameText(token, "Charset") || SameText(token, "Unique") ||
             SameText(token, "Index"))
@@ -146,7 +147,7 @@ void TMapinfoMIF::ReadCoordSys()
                       Tokens.TokenLineNo());
     std::int32_t datum = NeedInt();
 
-    std::string units = "\"deg\"";
+    std::string_view units = "\"deg\"";
     std::vector<double> parameters;
     if (tokenCount > 1) {
         units = Tokens.NeedToken();
@@ -154,10 +155,10 @@ void TMapinfoMIF::ReadCoordSys()
         // Lambert conformal conic one parameter fewer than the table counts;
         // a word ends the parameters so that "Bounds" is not swallowed.
         for (int i = 0; i < tokenCount - 1; ++i) {
-            std::string token = Tokens.NeedToken();
+            std::string_view token = Tokens.NeedToken();
             double value = 0;
             if (!TryStrToFloat(token, value)) {
-                Tokens.UngetToken(std::move(token));
+                Tokens.UngetToken(token);
                 break;
             }
             parameters.push_back(value);
@@ -187,7 +188,7 @@ void TMapinfoMIF::ReadCoordSys()
         RefSystemName = "Unknown";
     }
 
-    std::string token = Tokens.GetToken();
+    std::string_view token = Tokens.GetToken();
     if (SameText(token, "Affine")) {
         for (int i = 0; i < 8; ++i) Tokens.NeedToken();
         token = Tokens.GetToken();
@@ -200,7 +201,7 @@ void TMapinfoMIF::ReadCoordSys()
         return;
     }
     // The end of the file goes back too, so the header reports it.
-    Tokens.UngetToken(std::move(token));
+    Tokens.UngetToken(token);
     if (RefUnits == ruDegrees) {
         MinX = -180;
         MaxX = 180;
@@ -212,7 +213,7 @@ void TMapinfoMIF::ReadCoordSys()
 void TMapinfoMIF::ReadMifObjects()
 {
     for (;;) {
-        std::string token = Tokens.GetToken();
+        std::string_view token = Tokens.GetToken();
         if (token.empty()) break;
         if (SameText(token, "Line")) {
             ReadLineObject();
@@ -224,8 +225,8 @@ void TMapinfoMIF::ReadMifObjects()
             ReadPointObject();
         } else if (SameText(token, "Label")) {
             // A Text object's "Label Line simple x y" is no Line object.
-            std::string next = Tokens.GetToken();
-            if (!SameText(next, "Line")) Tokens.UngetToken(std::move(next));
+            std::string_view next = Tokens.GetToken();
+            if (!SameText(next, "Line")) Tokens.UngetToken(next);
         }
     }
     Objects.shrink_to_fit();
@@ -257,9 +258,9 @@ void TMapinfoMIF::ReadPLineObject()
 {
     Current.ObjType = otLine;
     std::int32_t sections = 1;
-    std::string token = Tokens.NeedToken();
+    std::string_view token = Tokens.NeedToken();
     if (SameText(token, "Multiple")) sections = NeedCount();
-    else Tokens.UngetToken(std::move(token));
+    else Tokens.UngetToken(token);
     for (std::int32_t i = 0; i < sections; ++i) ReadPart();
     ReadPen();
     AppendObject();
@@ -284,20 +285,23 @@ void TMapinfoMIF::ReadPointObject()
     AppendObject();
 }
 
-// A point count and its points. Nothing is reserved from the count: a
-// hostile count runs into the end of the file instead of an allocation.
+// A point count and its points. The room reserved is bounded by the bytes
+// left, of which every point takes at least four ("0 0" and a separator), so
+// a hostile count runs into the end of the file instead of an allocation.
 void TMapinfoMIF::ReadPart()
 {
     std::int32_t count = NeedCount();
+    std::size_t bound = Tokens.RemainingBytes() / 4 + Current.Points.size() + 1;
+    Current.Points.reserve(Current.Points.size() + std::min<std::size_t>(static_cast<std::size_t>(count), bound));
     for (std::int32_t i = 0; i < count; ++i) NeedPoint();
     Current.PartCounts.push_back(count);
 }
 
 void TMapinfoMIF::ReadPen()
 {
-    std::string token = Tokens.GetToken();
+    std::string_view token = Tokens.GetToken();
     if (!SameText(token, "Pen")) {
-        Tokens.UngetToken(std::move(token));
+        Tokens.UngetToken(token);
         return;
     }
     std::int32_t width = NeedInt();
@@ -313,9 +317,9 @@ void TMapinfoMIF::ReadPen()
 
 void TMapinfoMIF::ReadBrush()
 {
-    std::string token = Tokens.GetToken();
+    std::string_view token = Tokens.GetToken();
     if (!SameText(token, "Brush")) {
-        Tokens.UngetToken(std::move(token));
+        Tokens.UngetToken(token);
         return;
     }
     QM_ASSERT("MapInfoMIF", Current.ObjType == otPolygon);
@@ -330,7 +334,7 @@ void TMapinfoMIF::ReadBrush()
     } else {
         area.BackColor = 0;
         area.BackMode = TRANSPARENT;
-        if (token.empty()) Tokens.UngetToken(std::move(token));
+        if (token.empty()) Tokens.UngetToken(token);
     }
     area.Brush = BrushOfPattern(pattern, CheckedMifColor(foreColor));
     SetStylePrefix(Current.Style, area);
@@ -338,9 +342,9 @@ void TMapinfoMIF::ReadBrush()
 
 void TMapinfoMIF::ReadSymbol()
 {
-    std::string token = Tokens.GetToken();
+    std::string_view token = Tokens.GetToken();
     if (!SameText(token, "Symbol")) {
-        Tokens.UngetToken(std::move(token));
+        Tokens.UngetToken(token);
         return;
     }
     TEolTokensShown eolTokens(Tokens);
@@ -348,18 +352,18 @@ void TMapinfoMIF::ReadSymbol()
     std::int32_t color = NeedInt();
     std::int32_t size = NeedInt();
 
-    std::string font = Tokens.GetToken();
+    std::string_view font = Tokens.GetToken();
     if (font.empty()) {
-        Tokens.UngetToken(std::string());
+        Tokens.UngetToken({});
     } else if (font == kEolToken) {
-        font.clear();
+        font = {};
     } else {
         // Font style and rotation are not used.
         for (;;) {
             token = Tokens.GetToken();
             if (token == kEolToken) break;
             if (token.empty()) {
-                Tokens.UngetToken(std::move(token));
+                Tokens.UngetToken(token);
                 break;
             }
         }

@@ -1,9 +1,18 @@
 #include "geodata/MifToken.h"
 
+#include <functional>
+
 #include "geodata/QMMapDecl.h"
+#include "platform/FileByteReader.h"
+#include "platform/ParallelFor.h"
 #include "platform/RuntimeErrors.h"
 
 namespace {
+
+// Interchange files beyond this size are refused rather than read whole.
+constexpr std::uint64_t kMaxFileBytes = std::uint64_t(1) << 30;
+// The file is read in slices of at least this size, a few per core.
+constexpr std::size_t kReadSlice = std::size_t(1) << 20;
 
 // A tab separates like a blank: files written by other software indent with tabs.
 bool IsSeparator(char c)
@@ -13,7 +22,7 @@ bool IsSeparator(char c)
 
 // Appends the tokens of one line; quotes stay part of their token and hide
 // the separators inside them.
-void SplitLine(std::string_view line, std::deque<std::string>& out)
+void SplitLine(std::string_view line, std::deque<std::string_view>& out)
 {
     std::size_t i = 0;
     while (i < line.size()) {
@@ -40,11 +49,18 @@ void TTokenFile::OpenTokenFile(const std::string& fileName)
     CloseTokenFile();
     FileName = fileName;
     try {
-        Bytes = ReadFileBytes(fileName);
+        TFileByteReader file(fileName);
+        if (file.Size() > kMaxFileBytes) throw EInOutError("File " + fileName + " is too large");
+        Bytes.resize(static_cast<std::size_t>(file.Size()));
+        ParallelSlices(Bytes.size(), kReadSlice, kReadSlice, [&](std::size_t begin, std::size_t end) {
+            file.ReadAt(begin, Bytes.data() + begin, end - begin);
+        });
     } catch (const EInOutError&) {
         throw QMError("File %s not opened.", fileName.c_str());
+    } catch (const EReadPastEnd&) {
+        throw QMError("File %s not opened.", fileName.c_str()); // it shrank while read
     }
-    Lines = TTextLineCursor(Bytes);
+    Lines = TTextLineCursor(std::string_view(Bytes.data(), Bytes.size()));
     IsOpen = true;
     LineNo = 0;
     SkipEol = true;
@@ -54,15 +70,19 @@ void TTokenFile::CloseTokenFile()
 {
     IsOpen = false;
     Lines = TTextLineCursor();
-    std::string().swap(Bytes);
     Queue.clear();
+    Decoded.clear();
+    PutBack.clear();
+    TBulkVector<char>().swap(Bytes);
 }
 
 bool TTokenFile::ReadAhead()
 {
-    std::string line;
-    while (Lines.NextLine(line)) {
+    std::string_view line;
+    while (Lines.NextRawLine(line)) {
         ++LineNo;
+        // Text that is not UTF-8 was written in code page 1251.
+        if (!IsValidUtf8(line)) line = Decoded.emplace_back(Cp1251ToUtf8(line));
         std::size_t before = Queue.size();
         SplitLine(line, Queue);
         if (Queue.size() > before) {
@@ -73,32 +93,41 @@ bool TTokenFile::ReadAhead()
     return false;
 }
 
-std::string TTokenFile::GetToken()
+std::string_view TTokenFile::GetToken()
 {
     for (;;) {
         if (Queue.empty()) {
             if (!IsOpen) throw EInOutError("File not open");
             if (!ReadAhead()) {
-                // The end of the file: '' once, then the file is closed.
-                CloseTokenFile();
+                // The end of the file: '' once, then the file counts as
+                // closed. Its text stays for the tokens already handed out.
+                IsOpen = false;
                 return {};
             }
         }
-        std::string token = std::move(Queue.front());
+        std::string_view token = Queue.front();
         Queue.pop_front();
         if (token == kEolToken && SkipEol) continue;
         return token;
     }
 }
 
-std::string TTokenFile::NeedToken()
+std::string_view TTokenFile::NeedToken()
 {
-    std::string token = GetToken();
+    std::string_view token = GetToken();
     if (token.empty()) throw QMError("Unexpected EOF. File %s, line %d", FileName.c_str(), LineNo);
     return token;
 }
 
-void TTokenFile::UngetToken(std::string token)
+bool TTokenFile::IsOwnText(std::string_view token) const
 {
-    Queue.push_front(std::move(token));
+    if (token.empty() || token.data() == kEolToken.data()) return true;
+    std::less_equal<const char*> notAfter;
+    return notAfter(Bytes.data(), token.data()) && notAfter(token.data() + token.size(), Bytes.data() + Bytes.size());
+}
+
+void TTokenFile::UngetToken(std::string_view token)
+{
+    if (!IsOwnText(token)) token = PutBack.emplace_back(token);
+    Queue.push_front(token);
 }

@@ -8,6 +8,7 @@
 #include "geodata/IdrisiRST.h"
 #include "geodata/IdrisiVCT.h"
 #include "geodata/MapInfoMIF.h"
+#include "platform/Environment.h"
 #include "platform/FileNames.h"
 #include "platform/RuntimeErrors.h"
 
@@ -20,12 +21,6 @@ constexpr const char* kInvalidUnits = "Invalid units.";
 
 // Serial numbers of layers, process-wide; the first layer gets 1.
 std::int32_t LayerSerialCounter = 0;
-
-TLayerDiagnosticHook& DiagnosticHook()
-{
-    static TLayerDiagnosticHook hook;
-    return hook;
-}
 
 [[noreturn]] void ListIndexError(std::int32_t index)
 {
@@ -460,11 +455,6 @@ void InitVectorLayer(VectorLayer& layer)
     layer.UseCustom = 0;
 }
 
-void SetLayerDiagnosticHook(TLayerDiagnosticHook hook)
-{
-    DiagnosticHook() = std::move(hook);
-}
-
 bool LayerValid(const Layer& layer)
 {
     const char* failed = nullptr;
@@ -481,7 +471,7 @@ bool LayerValid(const Layer& layer)
         failed = "Projection";
     else if (layer.Units.Code > 6)
         failed = "Units";
-    if (failed && DiagnosticHook()) DiagnosticHook()(layer, failed);
+    if (failed && Environment().LayerDiagnostic) Environment().LayerDiagnostic(layer.FileName, failed);
     return true;
 }
 

@@ -5,7 +5,6 @@
 // converting unit distances and reprojecting vector layers between lat/long
 // and the Albers system.
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -160,13 +159,11 @@ void InitLayer(Layer& layer);
 void InitVectorLayer(VectorLayer& layer);
 
 // Consistency check of a record's fields (not of its file). The first test
-// that fails is reported to the diagnostic hook; the result is always true.
+// that fails is reported to the environment's LayerDiagnostic; the result is
+// always true.
 bool LayerValid(const Layer& layer);
 // Whether the layer's data file exists (a layer without a file name passes).
 bool LayerFileExists(const Layer& layer);
-// Called by LayerValid with the record and the test that failed; empty by default.
-using TLayerDiagnosticHook = std::function<void(const Layer&, std::string_view test)>;
-void SetLayerDiagnosticHook(TLayerDiagnosticHook hook);
 
 // The custom set's styles; none changes CustomKind.
 void SetPointStyle(VectorLayer& layer, const TPointStyle& style, bool useCustom);

@@ -14,9 +14,9 @@ constexpr std::size_t kBufferSize = std::size_t(1) << 16;
 
 } // namespace
 
-TFileByteReader::TFileByteReader(const std::string& path) : Path(path), Buffer(kBufferSize)
+TFileByteReader::TFileByteReader(const std::string& path, std::uint64_t maxBytes) : Path(path), Buffer(kBufferSize)
 {
-    TOpenedFile opened = OpenRegularFile(path);
+    TOpenedFile opened = OpenRegularFile(path, maxBytes);
     File = std::move(opened.Descriptor);
     FileSize = opened.Size;
     ::posix_fadvise(File.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
@@ -28,11 +28,31 @@ std::size_t TFileByteReader::ReadFile(char* out, std::size_t n)
     while (done < n) {
         ssize_t got = ::read(File.Get(), out + done, n - done);
         if (got < 0 && errno == EINTR) continue;
-        if (got < 0) throw EInOutError("Cannot read file " + Path + ": " + std::strerror(errno));
+        if (got < 0) RaiseReadError();
         if (got == 0) break;
         done += static_cast<std::size_t>(got);
     }
     return done;
+}
+
+void TFileByteReader::RaiseReadError() const
+{
+    throw EInOutError("Cannot read file " + Path + ": " + std::strerror(errno));
+}
+
+void TFileByteReader::ReadAt(std::uint64_t offset, void* out, std::size_t n) const
+{
+    if (offset > FileSize || n > FileSize - offset) throw EReadPastEnd();
+    char* to = static_cast<char*>(out);
+    while (n > 0) {
+        ssize_t got = ::pread(File.Get(), to, n, static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) RaiseReadError();
+        if (got == 0) throw EReadPastEnd(); // the file shrank since it was opened
+        to += got;
+        offset += static_cast<std::uint64_t>(got);
+        n -= static_cast<std::size_t>(got);
+    }
 }
 
 bool TFileByteReader::Fill()

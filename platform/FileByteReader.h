@@ -1,19 +1,25 @@
 #pragma once
-// Reads a binary file from front to back through one fixed buffer, with the
-// checks of TByteCursor: every read is bounds-checked, and a read past the
-// end raises EReadPastEnd. Large files are never held whole in memory.
+// The one reader of binary files: every read is bounds-checked, and a read
+// past the end raises EReadPastEnd, which each format turns into its own
+// message. Read from front to back through one fixed buffer, so large files
+// are never held whole in memory.
 #include <cstdint>
+#include <exception>
 #include <string>
 #include <vector>
 
-#include "ByteCursor.h"
 #include "FileDescriptor.h"
+
+class EReadPastEnd : public std::exception {
+public:
+    const char* what() const noexcept override { return "Read past the end of the data"; }
+};
 
 class TFileByteReader {
 public:
-    // Raises EInOutError naming the file when it cannot be opened or is no
-    // regular file (OpenRegularFile).
-    explicit TFileByteReader(const std::string& path);
+    // Raises EInOutError naming the file when it cannot be opened, is no
+    // regular file or is larger than `maxBytes` (OpenRegularFile).
+    explicit TFileByteReader(const std::string& path, std::uint64_t maxBytes = kAnyFileSize);
     TFileByteReader(const TFileByteReader&) = delete;
     TFileByteReader& operator=(const TFileByteReader&) = delete;
 
@@ -26,6 +32,13 @@ public:
     double ReadF64() { return ReadLE<double>(); }
     // Copies the next n bytes to `out`.
     void ReadBytes(void* out, std::size_t n);
+
+    // The length the file had when it was opened.
+    std::uint64_t Size() const { return FileSize; }
+    // Copies the n bytes at `offset` to `out`, leaving the position alone.
+    // Several threads may read disjoint parts of one file at once. Bytes
+    // beyond Size() raise EReadPastEnd.
+    void ReadAt(std::uint64_t offset, void* out, std::size_t n) const;
 
 private:
     template <class T>
@@ -40,6 +53,8 @@ private:
     bool Fill();
     // Reads into `out` straight from the file; the count actually read.
     std::size_t ReadFile(char* out, std::size_t n);
+    // A read failure raises EInOutError naming the file.
+    [[noreturn]] void RaiseReadError() const;
 
     std::string Path;
     TFileDescriptor File;

@@ -143,10 +143,18 @@ TTextLineCursor::TTextLineCursor(std::string_view text) : Text(text)
 
 bool TTextLineCursor::NextLine(std::string& line)
 {
+    std::string_view raw;
+    if (!NextRawLine(raw)) return false;
+    line = DecodeText(raw);
+    return true;
+}
+
+bool TTextLineCursor::NextRawLine(std::string_view& line)
+{
     if (AtEnd()) return false;
     std::size_t end = Pos;
     while (end < Text.size() && Text[end] != '\n' && Text[end] != '\r') ++end;
-    line = DecodeText(Text.substr(Pos, end - Pos));
+    line = Text.substr(Pos, end - Pos);
     Pos = end;
     if (Pos < Text.size()) {
         if (Text[Pos] == '\r' && Pos + 1 < Text.size() && Text[Pos + 1] == '\n') ++Pos;

@@ -27,8 +27,12 @@ class TTextLineCursor {
 public:
     explicit TTextLineCursor(std::string_view text = {});
     bool AtEnd() const { return Pos >= Text.size(); }
+    // Bytes after the lines read so far.
+    std::size_t Remaining() const { return AtEnd() ? 0 : Text.size() - Pos; }
     // The next line, decoded; false when no line is left.
     bool NextLine(std::string& line);
+    // The next line as the text holds it, not decoded.
+    bool NextRawLine(std::string_view& line);
 
 private:
     std::string_view Text;

@@ -1,40 +1,25 @@
-// The program entry of Lumivar: the application object, the hooks through
-// which the libraries reach the screen, the main window and the about box,
-// then the event loop.
+// The program entry of Lumivar: the application object, the environment
+// through which the libraries reach the screen, the main window and the
+// about box, then the event loop.
 #include <QApplication>
-#include <QLocale>
 #include <QScreen>
 
-#include "geodata/FontTable.h"
-#include "geodata/IdrisiRST.h"
 #include "geodata/QMMapDecl.h"
-#include "platform/UiHooks.h"
 #include "platform/qt/ErrorReport.h"
+#include "platform/qt/QtEnvironment.h"
 #include "platform/qt/SymbolFonts.h"
-#include "platform/qt/UiServices.h"
 #include "viewer/ABOUT.h"
 #include "viewer/QMVMAIN.h"
 
 namespace {
 
+// The screen resolution and the environment, once, before the first window.
 void InitialiseUnits()
 {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         ScreenDpi = static_cast<std::int32_t>(screen->logicalDotsPerInchY() + 0.5);
-    SetHourglassHook([](bool busy) {
-        if (busy)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-        else
-            QApplication::restoreOverrideCursor();
-    });
-    // The vector reader's own error box stays off: the layer list raises the
-    // reader's message as a QMError, which the window shows once.
-    IdrisiRSTHooks.DecimalSeparator = []() {
-        const QString point = QLocale().decimalPoint();
-        return point.size() == 1 && point[0].unicode() < 0x80 ? static_cast<char>(point[0].unicode()) : '.';
-    };
     RegisterSymbolFonts();
-    SetInstalledFontProbe([](const std::string& family) { return FontFamilyInstalled(QString::fromStdString(family)); });
+    SetEnvironment(QtEnvironment());
 }
 
 } // namespace

@@ -8,13 +8,9 @@
 #include <QMessageBox>
 #include <QProcess>
 
-namespace {
+#include "platform/Environment.h"
 
-std::unique_ptr<UiServices>& Current()
-{
-    static std::unique_ptr<UiServices> services = std::make_unique<QtUiServices>();
-    return services;
-}
+namespace {
 
 QMessageBox::Icon ToQtIcon(TMsgIcon icon)
 {
@@ -43,14 +39,9 @@ QMessageBox::StandardButtons ToQtButtons(TMsgButtons buttons)
 
 UiServices& Ui()
 {
-    return *Current();
-}
-
-std::unique_ptr<UiServices> SetUiServices(std::unique_ptr<UiServices> services)
-{
-    std::unique_ptr<UiServices> previous = std::move(Current());
-    Current() = services ? std::move(services) : std::make_unique<QtUiServices>();
-    return previous;
+    static QtUiServices real;
+    if (UiServices* installed = Environment().Ui) return *installed;
+    return real;
 }
 
 TMsgResult QtUiServices::MessageBox(QWidget* parent, const QString& caption, const QString& text, TMsgIcon icon,

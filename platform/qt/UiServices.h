@@ -7,7 +7,6 @@
 #include <QFont>
 #include <QString>
 #include <QStringList>
-#include <memory>
 #include <optional>
 
 class QFileDialog;
@@ -48,11 +47,9 @@ public:
     virtual bool StartProgram(const QString& program) = 0;
 };
 
-// The services in use: the real dialogs unless a test installed others.
+// The services in use: the environment's (platform/Environment.h), else the
+// real dialogs.
 UiServices& Ui();
-// Installs `services` for the rest of the process (or until the next call);
-// returns the previous ones.
-std::unique_ptr<UiServices> SetUiServices(std::unique_ptr<UiServices> services);
 
 // The real implementation over Qt's dialogs.
 class QtUiServices : public UiServices {

@@ -27,21 +27,15 @@ void WriteWholeFile(const std::string& name, const std::string& bytes)
 
 std::string WriteTestRaster(const std::string& base, const TTestRaster& raster)
 {
-    std::string header = "file format : IDRISI Raster A.1\r\n"
-                         "file title  : test\r\n"
-                         "data type   : " + raster.DataType + "\r\n"
-                         "file type   : binary\r\n"
-                         "columns     : " + std::to_string(raster.Columns) + "\r\n"
-                         "rows        : " + std::to_string(raster.Rows) + "\r\n"
-                         "ref. system : " + raster.RefSystem + "\r\n"
-                         "ref. units  : " + raster.Units + "\r\n"
-                         "unit dist.  : 1\r\n"
-                         "min. X      : 0\r\n"
-                         "max. X      : " + std::to_string(raster.Columns) + "\r\n"
-                         "min. Y      : 0\r\n"
-                         "max. Y      : " + std::to_string(raster.Rows) + "\r\n"
-                         "min. value  : 0\r\n"
-                         "max. value  : 0\r\n";
+    TRdcText header;
+    header.Title = "test";
+    header.DataType = raster.DataType;
+    header.Columns = raster.Columns;
+    header.Rows = raster.Rows;
+    header.RefSystem = raster.RefSystem;
+    header.RefUnits = raster.Units;
+    header.MinValue = header.MaxValue = "0";
+    header.Eol = "\r\n";
     std::string cells;
     if (raster.DataType == "byte")
         cells = CellBytes<std::uint8_t>(raster.Values);
@@ -49,7 +43,7 @@ std::string WriteTestRaster(const std::string& base, const TTestRaster& raster)
         cells = CellBytes<std::int16_t>(raster.Values);
     else
         cells = CellBytes<float>(raster.Values);
-    return WriteIdrisiRaster(base, header, cells);
+    return WriteIdrisiRaster(base, header.Text(), cells);
 }
 
 std::vector<double> ReadTestCells(const std::string& rstName, const std::string& dataType)

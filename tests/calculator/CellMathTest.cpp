@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <vector>
@@ -98,6 +100,73 @@ TEST(CellMathCells, ExtremesSeeTheFullResultAndNaNReplacesTheMinimum)
     // "replace when not >=".
     EXPECT_EQ(min, 7);
     EXPECT_EQ(max, 7);
+}
+
+// A whole window is transformed by all cores at once; its cells, extremes and
+// first fault must be those of a walk in pieces too small to be split, one
+// after the other. The cells hold NaN runs (which reset the minimum) and
+// zeros of both signs (whose order decides the sign the extremes keep).
+TEST(CellMathCells, WindowsSplitOverCoresGiveTheResultOfOneWalk)
+{
+    constexpr std::size_t kCells = 1000000;
+    constexpr std::size_t kPiece = 4096; // below the size that is split
+    auto makeCells = [](std::size_t nanEvery) {
+        std::vector<float> cells(kCells);
+        for (std::size_t i = 0; i < kCells; ++i) {
+            float v = static_cast<float>((i * 7919) % 1000) - 500;
+            if (i % 3 == 0) v = (i % 2 == 0) ? 0.0f : -0.0f;
+            if (nanEvery != 0 && (i / 3) % nanEvery == 0) v = std::nanf("");
+            cells[i] = v;
+        }
+        return cells;
+    };
+    struct TCase {
+        const char* Name;
+        std::size_t NanEvery;
+        double StartMin;
+    };
+    const TCase cases[] = {
+        {"numbers only", 0, 1.7e308},
+        {"sparse NaN", 125003, 1.7e308},
+        {"dense NaN", 17, 1.7e308},
+        {"NaN minimum at the start", 0, kNaN},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::vector<float> whole = makeCells(c.NanEvery);
+        std::vector<float> pieces = whole;
+        double min = c.StartMin, max = -1.7e308;
+        FileNumberCells(TBinaryOp::Multiply, whole, -1, {min, max});
+        double pieceMin = c.StartMin, pieceMax = -1.7e308;
+        for (std::size_t start = 0; start < kCells; start += kPiece) {
+            std::vector<float> piece(pieces.begin() + start, pieces.begin() + std::min(kCells, start + kPiece));
+            FileNumberCells(TBinaryOp::Multiply, piece, -1, {pieceMin, pieceMax});
+            std::copy(piece.begin(), piece.end(), pieces.begin() + start);
+        }
+        EXPECT_EQ(std::memcmp(whole.data(), pieces.data(), kCells * sizeof(float)), 0);
+        EXPECT_EQ(std::memcmp(&min, &pieceMin, sizeof min), 0) << min << " " << pieceMin;
+        EXPECT_EQ(std::memcmp(&max, &pieceMax, sizeof max), 0) << max << " " << pieceMax;
+
+        double lo = 0, hi = 0, pieceLo = 3.4e38, pieceHi = -3.4e38;
+        CellMinMax(dtReal, whole, {}, lo, hi);
+        for (std::size_t start = 0; start < kCells; start += kPiece) {
+            std::vector<float> piece(whole.begin() + start, whole.begin() + std::min(kCells, start + kPiece));
+            double a = 0, b = 0;
+            CellMinMax(dtReal, piece, {}, a, b);
+            if (a < pieceLo) pieceLo = a;
+            if (b > pieceHi) pieceHi = b;
+        }
+        EXPECT_EQ(lo, pieceLo);
+        EXPECT_EQ(hi, pieceHi);
+    }
+
+    // Two faults in different parts of the window: the first one is raised.
+    std::vector<float> cells(kCells, 1.0f);
+    cells[kCells - 10] = 3e38f;     // overflow
+    cells[kCells / 2] = -8.0f;      // invalid: a negative base with a fractional exponent
+    double min = 0, max = 0;
+    EXPECT_EQ(FaultOf([&] { FileNumberCells(TBinaryOp::Power, cells, 1.5, {min, max}); }),
+              "Invalid floating point operation");
 }
 
 TEST(CellMathCells, FaultsFromFiniteOperandsAreRaised)

@@ -1,4 +1,5 @@
 #include "calculator/kstrgrid.h"
+#include "calculator/KGridEditor.h"
 
 #include "RecordingUi.h"
 

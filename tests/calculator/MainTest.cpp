@@ -16,6 +16,7 @@
 
 #include "RastelloTestSettings.h"
 #include "QtPrinters.h"
+#include "Child.h"
 #include "RecordingUi.h"
 #include "calculator/Settings.h"
 #include "tests/calculator/CalcTestFiles.h"
@@ -35,18 +36,22 @@ protected:
         QDir().mkpath(F2);
     }
 
-    void Press(const char* key) { form.findChild<QPushButton*>(key)->click(); }
+    void Press(const char* key) { Child<QPushButton>(form, key)->click(); }
+    QLineEdit* Expr() const { return Child<QLineEdit>(form, "Expr"); }
+    QLineEdit* Target() const { return Child<QLineEdit>(form, "Target"); }
+    QComboBox* DestType() const { return Child<QComboBox>(form, "DestType"); }
+    QStatusBar* StatusBar() const { return Child<QStatusBar>(form, "StatusBar"); }
 
     void Process(const QString& expression, const QString& target = {}, int destType = -1)
     {
-        form.Expr->setText(expression);
-        form.Target->setText(target);
-        form.DestType->setCurrentIndex(destType);
+        Expr()->setText(expression);
+        Target()->setText(target);
+        DestType()->setCurrentIndex(destType);
         ui->Messages.clear();
-        form.Process->click();
+        Child<QPushButton>(form, "Process")->click();
     }
 
-    QString Status() const { return form.StatusBar->currentMessage(); }
+    QString Status() const { return StatusBar()->currentMessage(); }
     // The one message box the command showed, as "Caption: text".
     QString OnlyMessage() const
     {
@@ -87,21 +92,21 @@ TEST_F(MainFormTest, IsTheFixedCalculatorWindow)
 {
     EXPECT_EQ(form.windowTitle(), "Rastello");
     EXPECT_EQ(form.centralWidget()->width(), 761);
-    EXPECT_EQ(form.centralWidget()->height() + form.StatusBar->sizeHint().height(), 297);
+    EXPECT_EQ(form.centralWidget()->height() + StatusBar()->sizeHint().height(), 297);
     EXPECT_EQ(form.minimumSize(), form.maximumSize()) << "fixed border";
-    EXPECT_EQ(form.DestType->currentIndex(), -1);
-    EXPECT_EQ(form.DestType->currentText().isEmpty() ? form.DestType->placeholderText() : QString(), "real");
-    EXPECT_EQ(form.DestType->count(), 3);
-    EXPECT_TRUE(form.Expr->font().bold());
-    EXPECT_FALSE(form.SaveExp->isVisibleTo(&form));
-    EXPECT_FALSE(form.OpenExp->isVisibleTo(&form));
+    EXPECT_EQ(DestType()->currentIndex(), -1);
+    EXPECT_EQ(DestType()->currentText().isEmpty() ? DestType()->placeholderText() : QString(), "real");
+    EXPECT_EQ(DestType()->count(), 3);
+    EXPECT_TRUE(Expr()->font().bold());
+    EXPECT_FALSE(Child<QPushButton>(form, "SaveExp")->isVisibleTo(&form));
+    EXPECT_FALSE(Child<QPushButton>(form, "OpenExp")->isVisibleTo(&form));
     QStringList menus;
     for (QAction* menu : form.menuBar()->actions()) menus << menu->text();
     EXPECT_EQ(menus, QStringList({"File", "Settings", "Help"}));
-    EXPECT_EQ(form.OpenExpression1->shortcut(), QKeySequence("Ctrl+O"));
-    EXPECT_EQ(form.SaveExpression1->shortcut(), QKeySequence("Ctrl+S"));
-    EXPECT_EQ(form.Exit1->shortcut(), QKeySequence("Alt+F4"));
-    EXPECT_EQ(form.FoldersforImages1->text(), "Folders for Images...");
+    EXPECT_EQ(Child<QAction>(form, "OpenExpression1")->shortcut(), QKeySequence("Ctrl+O"));
+    EXPECT_EQ(Child<QAction>(form, "SaveExpression1")->shortcut(), QKeySequence("Ctrl+S"));
+    EXPECT_EQ(Child<QAction>(form, "Exit1")->shortcut(), QKeySequence("Alt+F4"));
+    EXPECT_EQ(Child<QAction>(form, "FoldersforImages1")->text(), "Folders for Images...");
 }
 
 TEST_F(MainFormTest, EveryControlFitsInsideTheWindowAndAllKeysAreThere)
@@ -144,30 +149,30 @@ TEST_F(MainFormTest, KeypadKeysInsertAtTheCaret)
         {"word operators do nothing", "1", 1, "Band", "1", 1},
     };
     for (const Row& row : rows) {
-        form.Expr->setText(row.Before);
-        form.Expr->setCursorPosition(row.Caret);
+        Expr()->setText(row.Before);
+        Expr()->setCursorPosition(row.Caret);
         Press(row.Key);
-        EXPECT_EQ(form.Expr->text(), row.After) << row.Name;
-        EXPECT_EQ(form.Expr->cursorPosition(), row.CaretAfter) << row.Name;
+        EXPECT_EQ(Expr()->text(), row.After) << row.Name;
+        EXPECT_EQ(Expr()->cursorPosition(), row.CaretAfter) << row.Name;
     }
 }
 
 TEST_F(MainFormTest, AKeyDoesNotReplaceTheSelection)
 {
-    form.Expr->setText("abcd");
-    form.Expr->setSelection(1, 2);
+    Expr()->setText("abcd");
+    Expr()->setSelection(1, 2);
     Press("B7");
-    EXPECT_EQ(form.Expr->text(), "a7bcd");
-    EXPECT_EQ(form.Expr->cursorPosition(), 2);
+    EXPECT_EQ(Expr()->text(), "a7bcd");
+    EXPECT_EQ(Expr()->cursorPosition(), 2);
 }
 
 TEST_F(MainFormTest, ALongExpressionKeepsItsTailWhenAKeyIsPressed)
 {
     const QString tail(1500, '1');
-    form.Expr->setText(tail);
-    form.Expr->setCursorPosition(0);
+    Expr()->setText(tail);
+    Expr()->setCursorPosition(0);
     Press("Bplus");
-    EXPECT_EQ(form.Expr->text(), "+" + tail);
+    EXPECT_EQ(Expr()->text(), "+" + tail);
 }
 
 TEST_F(MainFormTest, NumbersAreShownInStatusBarAndBox)
@@ -206,7 +211,7 @@ TEST_F(MainFormTest, ABadExpressionIsSelectedWhereItFails)
         Process(row.Expression);
         EXPECT_EQ(Status(), "Error in expression. ") << row.Name;
         EXPECT_EQ(OnlyMessage(), "Error: Error in expression. ") << row.Name;
-        EXPECT_EQ(form.Expr->selectedText(), row.Selected) << row.Name;
+        EXPECT_EQ(Expr()->selectedText(), row.Selected) << row.Name;
     }
 }
 
@@ -254,7 +259,7 @@ TEST_F(MainFormTest, DestinationRulesGiveTheirMessages)
     };
     for (const Row& row : rows) {
         WriteImageFolders(row.Folders);
-        form.StatusBar->showMessage("before");
+        StatusBar()->showMessage("before");
         Process(operand, row.Target);
         EXPECT_EQ(OnlyMessage(), "Error: " + row.Message) << row.Name;
         EXPECT_EQ(Status(), "") << row.Name << ": a refusal clears the status bar";
@@ -269,9 +274,9 @@ TEST_F(MainFormTest, DecliningTheOverwriteQuestionKeepsTheOldFiles)
     WriteWholeFile(In(F1, "out.RDC"), "old header");
     WriteImageFolders({F1});
     ui->MessageAnswers.push_back(TMsgResult::No);
-    form.Expr->setText("[a.rst]*2");
-    form.Target->setText("out");
-    form.Process->click();
+    Expr()->setText("[a.rst]*2");
+    Target()->setText("out");
+    Child<QPushButton>(form, "Process")->click();
     ASSERT_EQ(ui->Messages.size(), 1u);
     EXPECT_EQ(ui->Messages[0].Caption, "Question");
     EXPECT_EQ(ui->Messages[0].Buttons, TMsgButtons::YesNo);
@@ -299,7 +304,7 @@ TEST_F(MainFormTest, ByteOutputOutOfRangeIsProhibited)
 {
     WriteTestRaster(In(F1, "a"), ByteRamp(16, 16));
     WriteImageFolders({F1});
-    form.StatusBar->showMessage("before");
+    StatusBar()->showMessage("before");
     Process("[a.rst]-1", "minus", 0);
     EXPECT_EQ(OnlyMessage(), "Warning: Output expression extremums are (-1, 254). Output prohibited.");
     EXPECT_EQ(Status(), "before");
@@ -310,14 +315,14 @@ TEST_F(MainFormTest, InsertImageCutsFoldersOfImageFoldersOnly)
 {
     WriteImageFolders({F1, F2});
     ui->OpenAnswers = {F2 + "/dem.rst", "/elsewhere/dem.rst", ""};
-    form.Expr->setText("2*");
-    form.Expr->setCursorPosition(2);
-    form.InserImage->click();
-    EXPECT_EQ(form.Expr->text(), "2*[dem.rst]");
-    form.InserImage->click();
-    EXPECT_EQ(form.Expr->text(), "2*[dem.rst][/elsewhere/dem.rst]");
-    form.InserImage->click();
-    EXPECT_EQ(form.Expr->text(), "2*[dem.rst][/elsewhere/dem.rst]") << "a cancel inserts nothing";
+    Expr()->setText("2*");
+    Expr()->setCursorPosition(2);
+    Child<QPushButton>(form, "InserImage")->click();
+    EXPECT_EQ(Expr()->text(), "2*[dem.rst]");
+    Child<QPushButton>(form, "InserImage")->click();
+    EXPECT_EQ(Expr()->text(), "2*[dem.rst][/elsewhere/dem.rst]");
+    Child<QPushButton>(form, "InserImage")->click();
+    EXPECT_EQ(Expr()->text(), "2*[dem.rst][/elsewhere/dem.rst]") << "a cancel inserts nothing";
     ASSERT_EQ(ui->OpenRequests.size(), 3u);
     EXPECT_EQ(ui->OpenRequests[0].Folder, F1);
     EXPECT_EQ(ui->OpenRequests[0].Filter, "Idrisi raster (*.rst *.RST)");
@@ -328,12 +333,12 @@ TEST_F(MainFormTest, SetFileCutsOnlyTheFirstImageFolder)
 {
     WriteImageFolders({F1 + "/", F2});
     ui->SaveAnswers = {F1 + "/out.rst", F2 + "/out.rst", ""};
-    form.SetDest->click();
-    EXPECT_EQ(form.Target->text(), "out.rst");
-    form.SetDest->click();
-    EXPECT_EQ(form.Target->text(), F2 + "/out.rst");
-    form.SetDest->click();
-    EXPECT_EQ(form.Target->text(), F2 + "/out.rst");
+    Child<QPushButton>(form, "SetDest")->click();
+    EXPECT_EQ(Target()->text(), "out.rst");
+    Child<QPushButton>(form, "SetDest")->click();
+    EXPECT_EQ(Target()->text(), F2 + "/out.rst");
+    Child<QPushButton>(form, "SetDest")->click();
+    EXPECT_EQ(Target()->text(), F2 + "/out.rst");
     ASSERT_EQ(ui->SaveRequests.size(), 3u);
     EXPECT_EQ(ui->SaveRequests[0].Folder, F1) << "without its trailing separator";
     EXPECT_FALSE(ui->SaveRequests[0].ConfirmOverwrite) << "the command asks itself";
@@ -341,10 +346,10 @@ TEST_F(MainFormTest, SetFileCutsOnlyTheFirstImageFolder)
 
 TEST_F(MainFormTest, ClearEmptiesExpressionAndStatusBar)
 {
-    form.Expr->setText("1+2");
-    form.StatusBar->showMessage("Number: 3");
-    form.Clear->click();
-    EXPECT_TRUE(form.Expr->text().isEmpty());
+    Expr()->setText("1+2");
+    StatusBar()->showMessage("Number: 3");
+    Child<QPushButton>(form, "Clear")->click();
+    EXPECT_TRUE(Expr()->text().isEmpty());
     EXPECT_TRUE(Status().isEmpty());
 }
 
@@ -366,27 +371,27 @@ TEST_F(MainFormTest, MenusOpenTheSettingsAndTheAboutBox)
     WriteImageFolders({F1});
     QStringList seen;
     QTimer::singleShot(0, [&] {
-        seen << form.SettingsForm->windowTitle();
-        seen << form.SettingsForm->findChild<QListWidget*>("ListBox1")->item(0)->text();
-        form.SettingsForm->BOK->click();
+        seen << Child<TSettingsForm>(form, "SettingsForm")->windowTitle();
+        seen << Child<TSettingsForm>(form, "SettingsForm")->findChild<QListWidget*>("ListBox1")->item(0)->text();
+        Child<QPushButton>(*Child<TSettingsForm>(form, "SettingsForm"), "BOK")->click();
     });
-    form.FoldersforImages1->trigger();
+    Child<QAction>(form, "FoldersforImages1")->trigger();
     EXPECT_EQ(seen, QStringList({"Settings", F1}));
 
     QTimer::singleShot(0, [&] {
-        seen << form.AboutBox->windowTitle();
-        for (QLabel* label : form.AboutBox->findChildren<QLabel*>())
+        seen << Child<TAboutBox>(form, "AboutBox")->windowTitle();
+        for (QLabel* label : Child<TAboutBox>(form, "AboutBox")->findChildren<QLabel*>())
             if (!label->text().isEmpty()) seen << label->text();
-        form.AboutBox->OKButton->click();
+        Child<QPushButton>(*Child<TAboutBox>(form, "AboutBox"), "OKButton")->click();
     });
-    form.About1->trigger();
+    Child<QAction>(form, "About1")->trigger();
     EXPECT_TRUE(seen.contains("About Rastello"));
     EXPECT_TRUE(seen.contains("Quillmere Rastello"));
     EXPECT_TRUE(seen.contains("Version 1.1"));
     EXPECT_TRUE(seen.contains("Authors:"));
-    EXPECT_FALSE(form.AboutBox->isVisible());
+    EXPECT_FALSE(Child<TAboutBox>(form, "AboutBox")->isVisible());
     // The program icon stands in the title bar and in the about box.
-    const QPixmap shown = form.AboutBox->findChild<QLabel*>("ProgramIcon")->pixmap();
+    const QPixmap shown = Child<TAboutBox>(form, "AboutBox")->findChild<QLabel*>("ProgramIcon")->pixmap();
     EXPECT_EQ(shown.size(), QSize(32, 32));
     EXPECT_EQ(shown.toImage(), RastelloIcon().toImage());
     EXPECT_FALSE(form.windowIcon().isNull());
@@ -396,9 +401,9 @@ TEST_F(MainFormTest, MenusOpenTheSettingsAndTheAboutBox)
 TEST_F(MainFormTest, CloseAndExitCloseTheWindow)
 {
     form.show();
-    form.BClose->click();
+    Child<QPushButton>(form, "BClose")->click();
     EXPECT_FALSE(form.isVisible());
     form.show();
-    form.Exit1->trigger();
+    Child<QAction>(form, "Exit1")->trigger();
     EXPECT_FALSE(form.isVisible());
 }

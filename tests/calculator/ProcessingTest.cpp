@@ -16,8 +16,8 @@
 #include "geodata/IdrisiRDC.h"
 #include "geodata/IdrisiRST.h"
 #include "platform/NumberText.h"
-#include "platform/UiHooks.h"
 #include "tests/calculator/CalcTestFiles.h"
+#include "tests/support/TestEnvironment.h"
 
 namespace {
 
@@ -27,12 +27,14 @@ class ProcessingTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        SetHourglassHook([this](bool busy) {
-            BusyDepth += busy ? 1 : -1;
-            if (busy) ++BusyShown;
+        Env.Change([this](TEnvironment& e) {
+            e.Hourglass = [this](bool busy) {
+                BusyDepth += busy ? 1 : -1;
+                if (busy) ++BusyShown;
+            };
         });
     }
-    void TearDown() override { SetHourglassHook(nullptr); }
+    TTestEnvironment Env;
 
     TProcessResult Process(const std::string& expression, const std::string& target = "out.rst", int type = -1)
     {

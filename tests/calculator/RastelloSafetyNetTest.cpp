@@ -9,6 +9,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "Child.h"
 #include "RastelloTestSettings.h"
 #include "RecordingUi.h"
 #include "calculator/Main.h"
@@ -44,9 +45,10 @@ TEST(RastelloSafetyNet, AnEscapingFailureIsShownAndTheWindowGoesOn)
         EXPECT_EQ(ui->Messages[0].Text, row.Shown) << row.Name;
         EXPECT_EQ(ui->Messages[0].Icon, TMsgIcon::Error) << row.Name;
         // The window still answers: the key "7" types into the expression.
-        form.Expr->clear();
-        QTest::mouseClick(form.findChild<QPushButton*>("B7"), Qt::LeftButton);
-        EXPECT_EQ(form.Expr->text(), "7") << row.Name;
+        QLineEdit* expr = Child<QLineEdit>(form, "Expr");
+        expr->clear();
+        QTest::mouseClick(Child<QPushButton>(form, "B7"), Qt::LeftButton);
+        EXPECT_EQ(expr->text(), "7") << row.Name;
     }
 }
 

@@ -12,6 +12,7 @@
 #include "geodata/QMMapDecl.h"
 #include "platform/FileNames.h"
 #include "tests/calculator/CalcTestFiles.h"
+#include "tests/support/RasterFiles.h"
 
 namespace {
 
@@ -41,30 +42,32 @@ TIdrisiRDC SampleHeader()
     return header;
 }
 
-const char* const kSampleRdc =
-    "file format : IDRISI Raster A.1\r\n"
-    "file title  : Produced by QM Rastello\r\n"
-    "data type   : real\r\n"
-    "file type   : binary\r\n"
-    "columns     : 4\r\n"
-    "rows        : 3\r\n"
-    "ref. system : plane\r\n"
-    "ref. units  : m\r\n"
-    "unit dist.  : 1\r\n"
-    "min. X      : 0\r\n"
-    "max. X      : 40\r\n"
-    "min. Y      : -15.25\r\n"
-    "max. Y      : 15.25\r\n"
-    "pos'n error :0\r\n"
-    "resolution  :0\r\n"
-    "min. value  : 0.5\r\n"
-    "max. value  : 1000000\r\n"
-    "display min : 0.5\r\n"
-    "display max : 1000000\r\n"
-    "value units : unspecified\r\n"
-    "value error : unknown\r\n"
-    "flag value  : none\r\n"
-    "flag def'n  : none\r\n";
+// What the writer makes of SampleHeader(): its fixed twenty-three lines.
+std::string SampleRdc()
+{
+    TRdcText text;
+    text.Title = "Produced by QM Rastello";
+    text.DataType = "real";
+    text.Columns = 4;
+    text.Rows = 3;
+    text.RefSystem = "plane";
+    text.MaxX = "40";
+    text.MinY = "-15.25";
+    text.MaxY = "15.25";
+    text.Eol = "\r\n";
+    // Idrisi writes these two without a blank after the colon.
+    text.Extra = "pos'n error :0\r\nresolution  :0\r\n" +
+                 IdrisiHeaderText({{"min. value", "0.5"},
+                                   {"max. value", "1000000"},
+                                   {"display min", "0.5"},
+                                   {"display max", "1000000"},
+                                   {"value units", "unspecified"},
+                                   {"value error", "unknown"},
+                                   {"flag value", "none"},
+                                   {"flag def'n", "none"}},
+                                  "\r\n");
+    return text.Text();
+}
 
 class ScopedLocale {
 public:
@@ -82,10 +85,10 @@ private:
 
 TEST(RasterWriterRdc, HeaderIsTheFixedTwentyThreeLines)
 {
-    EXPECT_EQ(RdcText(SampleHeader()), kSampleRdc);
+    EXPECT_EQ(RdcText(SampleHeader()), SampleRdc());
     ScopedLocale comma("de_DE.UTF-8");
     if (!comma.Active) GTEST_SKIP() << "locale de_DE.UTF-8 is not installed";
-    EXPECT_EQ(RdcText(SampleHeader()), kSampleRdc);
+    EXPECT_EQ(RdcText(SampleHeader()), SampleRdc());
 }
 
 TEST(RasterWriterRdc, WordsAndNumberFormsPerCode)
@@ -94,27 +97,25 @@ TEST(RasterWriterRdc, WordsAndNumberFormsPerCode)
     struct {
         std::uint8_t DataType;
         std::uint8_t Units;
-        const char* TypeLine;
-        const char* UnitsLine;
+        const char* TypeWord;
+        const char* UnitsWord;
     } rows[] = {
-        {dtByte, 1, "data type   : byte\r\n", "ref. units  : m\r\n"},
-        {dtInteger, 2, "data type   : integer\r\n", "ref. units  : km\r\n"},
-        {dtReal, 3, "data type   : real\r\n", "ref. units  : feet\r\n"},
-        {dtReal, 4, "data type   : real\r\n", "ref. units  : deg\r\n"},
-        {dtReal, 5, "data type   : real\r\n", "ref. units  : rad\r\n"},
+        {dtByte, 1, "byte", "m"},    {dtInteger, 2, "integer", "km"}, {dtReal, 3, "real", "feet"},
+        {dtReal, 4, "real", "deg"},  {dtReal, 5, "real", "rad"},
     };
+    auto line = [](const char* key, const char* value) { return IdrisiHeaderText({{key, value}}, "\r\n"); };
     for (const auto& row : rows) {
         header.DataType = row.DataType;
         header.RefUnits = row.Units;
         std::string text = RdcText(header);
-        EXPECT_NE(text.find(row.TypeLine), std::string::npos) << row.TypeLine;
-        EXPECT_NE(text.find(row.UnitsLine), std::string::npos) << row.UnitsLine;
+        EXPECT_NE(text.find(line("data type", row.TypeWord)), std::string::npos) << row.TypeWord;
+        EXPECT_NE(text.find(line("ref. units", row.UnitsWord)), std::string::npos) << row.UnitsWord;
     }
     header.MinValue = 0.0000015;
     header.MaxValue = 1e20;
     std::string text = RdcText(header);
-    EXPECT_NE(text.find("min. value  : 1.5E-6\r\n"), std::string::npos);
-    EXPECT_NE(text.find("max. value  : 1E20\r\n"), std::string::npos);
+    EXPECT_NE(text.find(line("min. value", "1.5E-6")), std::string::npos);
+    EXPECT_NE(text.find(line("max. value", "1E20")), std::string::npos);
 }
 
 TEST(RasterWriterRdc, WrittenHeaderReadsBackAndBadCodesWriteNothing)

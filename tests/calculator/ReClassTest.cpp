@@ -1,5 +1,6 @@
 #include "calculator/ReClass.h"
 
+#include "Child.h"
 #include "RecordingUi.h"
 
 #include <QApplication>
@@ -52,13 +53,13 @@ protected:
 
     void EqualInterval(bool byWidth, const QString& text)
     {
-        Form->PageControl1->setCurrentIndex(1);
-        (byWidth ? Form->ClassWidth_RB : Form->ClassesNumber_RB)->setChecked(true);
-        (byWidth ? Form->ClassWidth : Form->ClassesNumber)->setText(text);
+        Pages()->setCurrentIndex(1);
+        (byWidth ? Radio("ClassWidth_RB") : Radio("ClassesNumber_RB"))->setChecked(true);
+        (byWidth ? Edit("ClassWidth") : Edit("ClassesNumber"))->setText(text);
     }
     void Rows(const std::vector<Cells>& rows)
     {
-        TKStringGrid& grid = *Form->ValGrid;
+        TKStringGrid& grid = *Grid();
         grid.Clear();
         for (const Cells& row : rows) {
             grid.AddRow();
@@ -78,9 +79,14 @@ protected:
     std::vector<std::string> Column(int col) const
     {
         std::vector<std::string> cells;
-        for (int row = 0; row < Form->ValGrid->RowCount(); ++row) cells.push_back(Form->ValGrid->Cells(col, row));
+        for (int row = 0; row < Grid()->RowCount(); ++row) cells.push_back(Grid()->Cells(col, row));
         return cells;
     }
+
+    TKStringGrid* Grid() const { return Child<TKStringGrid>(*Form, "ValGrid"); }
+    QTabWidget* Pages() const { return Child<QTabWidget>(*Form, "PageControl1"); }
+    QLineEdit* Edit(const char* name) const { return Child<QLineEdit>(*Form, name); }
+    QRadioButton* Radio(const char* name) const { return Child<QRadioButton>(*Form, name); }
 
     RecordingUi* Recorder = nullptr;
     std::unique_ptr<RecordingUi::Guard> RecorderGuard;
@@ -89,22 +95,22 @@ protected:
 
 TEST_F(ReClassFormTest, PrepareResetsTheDialogForOneSource)
 {
-    Form->ValGrid->SetCells(0, 0, "5");
-    Form->ValGrid->AddRow();
+    Grid()->SetCells(0, 0, "5");
+    Grid()->AddRow();
     EqualInterval(false, "4");
     Form->PrepareReclass("/images/dem.rst", -1.5, 1234.567);
 
-    EXPECT_EQ(Form->SrcName->text(), "/images/dem.rst");
-    EXPECT_EQ(Form->MinVal->text(), "-1.50");
-    EXPECT_EQ(Form->MaxVal->text(), "1234.57");
-    EXPECT_EQ(Form->ValGrid->RowCount(), 1);
-    EXPECT_EQ(Form->ValGrid->Cells(0, 0), "");
-    EXPECT_TRUE(Form->ClassWidth->text().isEmpty());
-    EXPECT_TRUE(Form->ClassesNumber->text().isEmpty());
+    EXPECT_EQ(Edit("SrcName")->text(), "/images/dem.rst");
+    EXPECT_EQ(Edit("MinVal")->text(), "-1.50");
+    EXPECT_EQ(Edit("MaxVal")->text(), "1234.57");
+    EXPECT_EQ(Grid()->RowCount(), 1);
+    EXPECT_EQ(Grid()->Cells(0, 0), "");
+    EXPECT_TRUE(Edit("ClassWidth")->text().isEmpty());
+    EXPECT_TRUE(Edit("ClassesNumber")->text().isEmpty());
     EXPECT_FALSE(Form->Confirmed());
     // The page and the radio button stay as the user left them.
-    EXPECT_EQ(Form->PageControl1->currentIndex(), 1);
-    EXPECT_TRUE(Form->ClassesNumber_RB->isChecked());
+    EXPECT_EQ(Pages()->currentIndex(), 1);
+    EXPECT_TRUE(Radio("ClassesNumber_RB")->isChecked());
 }
 
 TEST_F(ReClassFormTest, EqualIntervalEditsFollowEachOther)
@@ -121,10 +127,10 @@ TEST_F(ReClassFormTest, EqualIntervalEditsFollowEachOther)
     };
     for (const Row& row : rows) {
         EqualInterval(row.ByWidth, row.Typed);
-        QLineEdit* other = row.ByWidth ? Form->ClassesNumber : Form->ClassWidth;
+        QLineEdit* other = row.ByWidth ? Edit("ClassesNumber") : Edit("ClassWidth");
         EXPECT_EQ(other->text(), row.Other) << row.Typed;
         // The edit the user typed in keeps its text.
-        EXPECT_EQ((row.ByWidth ? Form->ClassWidth : Form->ClassesNumber)->text(), row.Typed);
+        EXPECT_EQ((row.ByWidth ? Edit("ClassWidth") : Edit("ClassesNumber"))->text(), row.Typed);
     }
 }
 
@@ -138,7 +144,7 @@ TEST_F(ReClassFormTest, EqualIntervalTables)
     // Built from the exact width, not from the "3.33" shown.
     Form->PrepareReclass("src", 0, 10);
     EqualInterval(false, "3");
-    EXPECT_EQ(Form->ClassWidth->text(), "3.33");
+    EXPECT_EQ(Edit("ClassWidth")->text(), "3.33");
     EXPECT_EQ(ProceedMessage(), "0 messages");
     ASSERT_EQ(Form->Table().size(), 3U);
     EXPECT_EQ(Form->Table()[1].From, 10.0 / 3);
@@ -196,13 +202,13 @@ TEST_F(ReClassFormTest, UserDefinedRowsAreSortedAndChecked)
     };
     for (const Row& row : rows) {
         Form->PrepareReclass("src", 0, 10);
-        Form->PageControl1->setCurrentIndex(0);
+        Pages()->setCurrentIndex(0);
         Rows(row.Typed);
         EXPECT_EQ(ProceedMessage(), row.Message) << row.Name;
         EXPECT_EQ(Form->Confirmed(), row.Message == "0 messages") << row.Name;
         if (row.Col >= 0) {
-            EXPECT_EQ(Form->ValGrid->ActiveCol(), row.Col) << row.Name;
-            EXPECT_EQ(Form->ValGrid->ActiveRow(), row.Row) << row.Name;
+            EXPECT_EQ(Grid()->ActiveCol(), row.Col) << row.Name;
+            EXPECT_EQ(Grid()->ActiveRow(), row.Row) << row.Name;
         }
     }
 }
@@ -217,18 +223,18 @@ TEST_F(ReClassFormTest, UserDefinedTableFollowsTheSortedGrid)
     // An empty grid comes back as one empty row.
     Rows({{"", "", ""}});
     EXPECT_EQ(ProceedMessage(), "Information: Please enter data");
-    EXPECT_EQ(Form->ValGrid->RowCount(), 1);
+    EXPECT_EQ(Grid()->RowCount(), 1);
 }
 
 TEST_F(ReClassFormTest, NumbersFollowTheUsersLocale)
 {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     Form->PrepareReclass("src", 0, 10);
-    EXPECT_EQ(Form->MinVal->text(), "0,00");
+    EXPECT_EQ(Edit("MinVal")->text(), "0,00");
     EqualInterval(false, "4");
-    EXPECT_EQ(Form->ClassWidth->text(), "2,50");
+    EXPECT_EQ(Edit("ClassWidth")->text(), "2,50");
 
-    Form->PageControl1->setCurrentIndex(0);
+    Pages()->setCurrentIndex(0);
     Rows({{"1,5", "0", "2,5"}});
     EXPECT_EQ(ProceedMessage(), "0 messages");
     EXPECT_EQ(Form->Table(), (Double3Array{{0, 2.5, 1.5}}));
@@ -243,7 +249,7 @@ TEST_F(ReClassFormTest, TypingMovesOnToTheNextCellAndAddsRows)
     Form->show();
     QApplication::setActiveWindow(Form.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
-    TKStringGrid& grid = *Form->ValGrid;
+    TKStringGrid& grid = *Grid();
     grid.setFocus();
     grid.SetActiveRow(0);
     grid.SetActiveCol(0);
@@ -292,13 +298,13 @@ protected:
     }
     static void TypeTable(TReClassForm& form)
     {
-        form.PageControl1->setCurrentIndex(0);
-        TKStringGrid& grid = *form.ValGrid;
+        Child<QTabWidget>(form, "PageControl1")->setCurrentIndex(0);
+        TKStringGrid& grid = *Child<TKStringGrid>(form, "ValGrid");
         for (const Cells& row : std::vector<Cells>{{"300", "0", "10"}, {"2", "20", "30"}}) {
             if (grid.Cells(0, grid.RowCount() - 1) != "") grid.AddRow();
             for (int col = 0; col < 3; ++col) grid.SetCells(col, grid.RowCount() - 1, row[col]);
         }
-        form.Proceed->click();
+        Child<QPushButton>(form, "Proceed")->click();
     }
     QStringList Messages() const
     {
@@ -318,7 +324,7 @@ TEST_F(ReClassCommandTest, ByteOutputIsWrittenWithItsStoredExtremes)
     Run("out.rst", 0, TypeTable);
     EXPECT_TRUE(Shown);
     EXPECT_EQ(Messages(), QStringList{"Information: Ready. See file " + QString::fromStdString(Dir.Path("out.rst"))});
-    EXPECT_EQ(Form->SrcName->text(), QString::fromStdString(Dir.Path("src.rst")));
+    EXPECT_EQ(Edit("SrcName")->text(), QString::fromStdString(Dir.Path("src.rst")));
     EXPECT_EQ(ReadTestCells(Dir.Path("out.RST"), "byte"), (std::vector<double>{44, 2, 15, 35}));
     const std::string rdc = ReadWholeFile(Dir.Path("out.RDC"));
     EXPECT_NE(rdc.find("data type   : byte\r\n"), std::string::npos);
@@ -407,15 +413,15 @@ TEST_F(ReClassCommandTest, TheCalculatorWindowsButtonRunsTheCommand)
     TTestSettingsFolder settings;
     WriteImageFolders({QString::fromStdString(Dir.Folder())});
     TMainForm window;
-    window.Expr->setText("[src.rst]");
-    window.Target->setText("viabutton.rst");
-    window.DestType->setCurrentIndex(2);
+    Child<QLineEdit>(window, "Expr")->setText("[src.rst]");
+    Child<QLineEdit>(window, "Target")->setText("viabutton.rst");
+    Child<QComboBox>(window, "DestType")->setCurrentIndex(2);
 
     QTimer script;
     script.setSingleShot(true);
-    QObject::connect(&script, &QTimer::timeout, [&window] { TypeTable(*window.ReClassForm); });
+    QObject::connect(&script, &QTimer::timeout, [&window] { TypeTable(*Child<TReClassForm>(window, "ReClassForm")); });
     script.start(0);
-    window.ReClass->click();
+    Child<QPushButton>(window, "ReClass")->click();
     EXPECT_EQ(Messages(),
               QStringList{"Information: Ready. See file " + QString::fromStdString(Dir.Path("viabutton.rst"))});
     EXPECT_EQ(ReadTestCells(Dir.Path("viabutton.RST"), "real"), (std::vector<double>{300, 2, 15, 35}));

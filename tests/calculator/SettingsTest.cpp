@@ -9,6 +9,7 @@
 
 #include "RastelloTestSettings.h"
 #include "QtPrinters.h"
+#include "Child.h"
 #include "RecordingUi.h"
 #include "geodata/QMMapDecl.h"
 
@@ -16,14 +17,15 @@ namespace {
 
 QStringList Listed(const TSettingsForm& form)
 {
+    const QListWidget* list = Child<QListWidget>(form, "ListBox1");
     QStringList items;
-    for (int i = 0; i < form.ListBox1->count(); ++i) items << form.ListBox1->item(i)->text();
+    for (int i = 0; i < list->count(); ++i) items << list->item(i)->text();
     return items;
 }
 
 void Select(TSettingsForm& form, int row)
 {
-    form.ListBox1->setCurrentRow(row);
+    Child<QListWidget>(form, "ListBox1")->setCurrentRow(row);
 }
 
 } // namespace
@@ -157,7 +159,7 @@ TEST(SettingsForm, AFolderThatCannotBeStoredShowsAnError)
     auto [ui, guard] = RecordingUi::Install();
     TSettingsForm form;
     ui->FolderAnswers = {"/data/a"};
-    form.BAdd->click();
+    Child<QPushButton>(form, "BAdd")->click();
     ASSERT_EQ(ui->Messages.size(), 1u);
     EXPECT_EQ(ui->Messages[0].Caption, "Error");
     EXPECT_TRUE(ui->Messages[0].Text.startsWith("Cannot store the image folders"));
@@ -168,7 +170,7 @@ TEST(SettingsForm, OkClosesTheForm)
     TTestSettingsFolder settingsFolder;
     TSettingsForm form;
     form.show();
-    form.BOK->click();
+    Child<QPushButton>(form, "BOK")->click();
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(form.result(), QDialog::Accepted);
 }

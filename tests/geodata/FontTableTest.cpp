@@ -2,14 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/TestEnvironment.h"
+
 class FontTableTest : public ::testing::Test {
 protected:
     void SetUp() override { ResetFontTable(); }
-    void TearDown() override
-    {
-        SetInstalledFontProbe(nullptr);
-        ResetFontTable();
-    }
+    void TearDown() override { ResetFontTable(); }
+    TTestEnvironment Headless;
 };
 
 TEST_F(FontTableTest, NamesAreAppendedOnceAndFoundWithoutCase)
@@ -31,11 +30,14 @@ TEST_F(FontTableTest, CartographicFontIsAskedOnceAndRemembered)
     EXPECT_FALSE(CartographicFontInstalled()); // headless: no font installed
     int asked = 0;
     std::string askedFor;
-    SetInstalledFontProbe([&](const std::string& family) {
-        ++asked;
-        askedFor = family;
-        return true;
+    Headless.Change([&](TEnvironment& e) {
+        e.FontInstalled = [&](const std::string& family) {
+            ++asked;
+            askedFor = family;
+            return true;
+        };
     });
+    ResetFontTable(); // forgets the headless answer
     EXPECT_TRUE(CartographicFontInstalled());
     EXPECT_TRUE(CartographicFontInstalled());
     EXPECT_EQ(asked, 1);

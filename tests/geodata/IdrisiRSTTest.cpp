@@ -1,5 +1,4 @@
 #include "geodata/IdrisiRST.h"
-#include "platform/UiHooks.h"
 
 #include <array>
 #include <cmath>
@@ -15,6 +14,7 @@
 #include "platform/NumberText.h"
 #include "platform/RuntimeErrors.h"
 #include "tests/support/RasterFiles.h"
+#include "tests/support/TestEnvironment.h"
 
 namespace fs = std::filesystem;
 
@@ -40,31 +40,27 @@ std::uint32_t RampColor(int i)
     return (std::uint32_t(i) << 16) | (std::uint32_t(255 - i) << 8) | 7;
 }
 
+TEnvironment English()
+{
+    TEnvironment english;
+    english.Language = 1;
+    return english;
+}
+
 class RstTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        IdrisiRSTHooks = TIdrisiRSTHooks{};
-        IdrisiRSTHooks.Language = [] { return std::uint8_t(1); };
-    }
-    void TearDown() override
-    {
-        IdrisiRSTHooks = TIdrisiRSTHooks{};
-    }
-
     std::string Path(const std::string& name) const { return Folder.Path(name); }
     std::string Write(const std::string& name, const std::string& bytes) const { return Folder.Write(name, bytes); }
     // Writes name.rdc and name.rst; returns the ".rst" path.
     std::string WriteRaster(const std::string& name, const std::string& type, int rows, int columns,
                             const std::string& cells, const std::string& extra = "") const
     {
-        return WriteIdrisiRaster(Folder, name,
-                                 "file format : IDRISI Raster A.1\ndata type   : " + type +
-                                     "\nfile type   : binary\ncolumns     : " + std::to_string(columns) +
-                                     "\nrows        : " + std::to_string(rows) +
-                                     "\nmin. X      : 0\nmax. X      : " + std::to_string(columns) +
-                                     "\nmin. Y      : 0\nmax. Y      : " + std::to_string(rows) + "\n" + extra,
-                                 cells);
+        TRdcText header;
+        header.DataType = type;
+        header.Columns = columns;
+        header.Rows = rows;
+        header.Extra = extra;
+        return WriteIdrisiRaster(Folder, name, header.Text(), cells);
     }
     std::string WriteByteRaster(const std::string& name, std::initializer_list<int> cells, double displayMin,
                                 double displayMax, const std::string& extra = "") const
@@ -88,6 +84,7 @@ protected:
 
     TTempFolder Folder;
     const fs::path Dir{Folder.Root()};
+    TTestEnvironment Env{English()};
 };
 
 // Pixel of a row counted from the south, as the viewer reads the image.
@@ -281,7 +278,7 @@ TEST_F(RstTest, FailedRebuildKeepsThePreviousImage)
 TEST_F(RstTest, BinsCountByFloorWhilePixelsRound)
 {
     Write("ramp.qmp", RampPalette());
-    IdrisiRSTHooks.DecimalSeparator = [] { return ','; };
+    Env.Change([](TEnvironment& e) { e.DecimalSeparator = ','; });
     TIdrisiRST r;
     // Over 0..510 each palette index covers two values: bin k is [2k, 2k+2).
     r.Open(WriteByteRaster("bins", {15, 17, 16, 17, 40}, 0, 510), Path("ramp.qmp"), true);
@@ -311,7 +308,7 @@ TEST_F(RstTest, OneColourPaletteGivesOneBinWithCategory)
     EXPECT_EQ(english.GetLegend()[0].Text, "3 : Water");
     EXPECT_EQ(english.GetLegend()[0].Color, 0x0A141Eu);
 
-    IdrisiRSTHooks.Language = [] { return std::uint8_t(2); };
+    Env.Change([](TEnvironment& e) { e.Language = 2; });
     TIdrisiRST russian;
     russian.Open(rst, Path("flat.qmp"), false);
     ASSERT_EQ(russian.GetLegend().size(), 1u);
@@ -332,7 +329,7 @@ TEST_F(RstTest, PaletteSpecRules)
     std::string flat = "12345";
     for (int i = 0; i < 256; ++i) flat += Bytes({1, 2, 3});
     std::ofstream(Dir / "program" / "Quillmere.qmp", std::ios::binary) << flat;
-    IdrisiRSTHooks.ProgramFolder = [this] { return (Dir / "program").string(); };
+    Env.Change([this](TEnvironment& e) { e.ProgramFolder = (Dir / "program").string(); });
     std::string rst = WriteByteRaster("spec", {50}, 10, 200);
 
     struct Row {
@@ -459,11 +456,10 @@ TEST_F(RstTest, ValuesLoadOnDemandAfterHeaderOnlyOpen)
 TEST_F(RstTest, WaitCursorIsRestoredOnFailure)
 {
     int shown = 0, restored = 0;
-    SetHourglassHook([&](bool busy) { ++(busy ? shown : restored); });
+    Env.Change([&](TEnvironment& e) { e.Hourglass = [&](bool busy) { ++(busy ? shown : restored); }; });
     TIdrisiRST r;
     EXPECT_THROW(r.Open(Path("absent"), "", true), QMError);
     EXPECT_THROW(r.OpenHeader(Path("absent")), QMError);
-    SetHourglassHook(nullptr);
     EXPECT_EQ(shown, 2);
     EXPECT_EQ(restored, 2);
 }
@@ -513,7 +509,7 @@ TEST(RstOtherSoftware, RastersFromOtherSoftwareOpen)
         {"real_23x19_latlong", 19, 23, 0, -90.66020965576172, -95.16020965576172, 104.45735931396484, 30, 41.5,
          50.5, 60, dtReal},
     };
-    IdrisiRSTHooks.Language = [] { return std::uint8_t(1); };
+    TTestEnvironment environment(English());
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         std::string base = std::string(QM_TEST_DATA) + "/" + row.name;
@@ -544,12 +540,11 @@ TEST(RstOtherSoftware, RastersFromOtherSoftwareOpen)
             EXPECT_EQ(nw.Top, row.rows);
         }
     }
-    IdrisiRSTHooks = TIdrisiRSTHooks{};
 }
 
 TEST(RstOtherSoftware, CategoriesNameTheLegend)
 {
-    IdrisiRSTHooks.Language = [] { return std::uint8_t(1); };
+    TTestEnvironment environment(English());
     TIdrisiRST r;
     r.Open(std::string(QM_TEST_DATA) + "/byte_9x6_categories.rst", "", false);
     std::vector<std::string> texts;
@@ -560,7 +555,37 @@ TEST(RstOtherSoftware, CategoriesNameTheLegend)
     ASSERT_TRUE(r.GetValueAt(0, 5, true, name, value));
     EXPECT_EQ(value, 1);
     EXPECT_EQ(name, "Лес");
-    IdrisiRSTHooks = TIdrisiRSTHooks{};
+}
+
+// The legend texts of a stretched raster over the display range 0..100 with
+// the ramp palette, found the slow way: each value goes to the first bin with
+// Lo <= v < Hi; bin k is palette index k.
+std::vector<std::string> PlainScanLegend(const std::vector<float>& cells)
+{
+    const double a = 255.0 / 100.0;
+    std::vector<double> lo(256, 1.7e308), hi(256, -1.7e308);
+    for (float cell : cells) {
+        if (!(cell >= 0 && cell < 256 / a)) continue;
+        for (int k = 0; k < 256; ++k)
+            if (k / a <= cell && cell < (k + 1) / a) {
+                lo[k] = std::min(lo[k], double(cell));
+                hi[k] = std::max(hi[k], double(cell));
+                break;
+            }
+    }
+    std::vector<std::string> expected;
+    for (int k = 0; k < 256; ++k) {
+        if (lo[k] > hi[k]) continue;
+        expected.push_back(lo[k] == hi[k] ? FormatFixed(lo[k], 0) : FormatFixed(lo[k], 2) + " - " + FormatFixed(hi[k], 2));
+    }
+    return expected;
+}
+
+std::vector<std::string> LegendTexts(const TIdrisiRST& r)
+{
+    std::vector<std::string> texts;
+    for (const TColorValue& row : r.GetLegend()) texts.push_back(row.Text);
+    return texts;
 }
 
 TEST_F(RstTest, LegendMatchesAPlainScanOfTheBins)
@@ -577,22 +602,59 @@ TEST_F(RstTest, LegendMatchesAPlainScanOfTheBins)
     r.Open(WriteRaster("scan", "real", 1, int(cells.size()), bytes, "display min : 0\ndisplay max : 100\n"),
            Path("ramp.qmp"), true);
 
-    // Each value goes to the first bin with Lo <= v < Hi; bin k is palette index k.
-    const double a = 255.0 / 100.0, b = 0 - 0 * a;
-    std::vector<double> lo(256, 1.7e308), hi(256, -1.7e308);
-    for (float cell : cells)
-        for (int k = 0; k < 256; ++k)
-            if ((k - b) / a <= cell && cell < (k + 1 - b) / a) {
-                lo[k] = std::min(lo[k], double(cell));
-                hi[k] = std::max(hi[k], double(cell));
-                break;
+    EXPECT_EQ(LegendTexts(r), PlainScanLegend(cells));
+}
+
+// Large rasters are read by all cores at once, a range of rows each: the
+// image, the values and the legend must be those of one pass in file order.
+TEST_F(RstTest, RastersReadByAllCoresMatchOnePass)
+{
+    Write("ramp.qmp", RampPalette());
+    struct TCase {
+        const char* Type;
+        int Rows;
+        int Columns;
+    };
+    for (const TCase& c : {TCase{"real", 700, 500}, TCase{"integer", 600, 1000}, TCase{"byte", 1100, 1000}}) {
+        SCOPED_TRACE(c.Type);
+        std::vector<float> cells;
+        std::string bytes;
+        for (int i = 0; i < c.Rows * c.Columns; ++i) {
+            // Each range of rows holds values of its own, so every range
+            // counts in the legend; ranges meet inside bins.
+            int fileRow = i / c.Columns, column = i % c.Columns;
+            if (std::string(c.Type) == "real") {
+                float v = i % 1001 == 0 ? float(kNaN)
+                          : i % 3 == 0  ? (i % 2 ? -0.f : 0.f)
+                                        : float(fileRow * 110.0 / c.Rows - 5 + (column % 7) * 0.013);
+                cells.push_back(v);
+                bytes.append(reinterpret_cast<const char*>(&v), 4);
+            } else if (std::string(c.Type) == "integer") {
+                auto v = static_cast<std::int16_t>(fileRow * 120 / c.Rows - 10 + column % 3);
+                cells.push_back(v);
+                bytes.append(reinterpret_cast<const char*>(&v), 2);
+            } else {
+                auto v = static_cast<std::uint8_t>(fileRow * 110 / c.Rows + column % 2);
+                cells.push_back(v);
+                bytes.push_back(static_cast<char>(v));
             }
-    std::vector<std::string> expected;
-    for (int k = 0; k < 256; ++k) {
-        if (lo[k] > hi[k]) continue;
-        expected.push_back(lo[k] == hi[k] ? FormatFixed(lo[k], 0) : FormatFixed(lo[k], 2) + " - " + FormatFixed(hi[k], 2));
+        }
+        TIdrisiRST r;
+        r.Open(WriteRaster(std::string("big") + c.Type, c.Type, c.Rows, c.Columns, bytes,
+                           "display min : 0\ndisplay max : 100\n"),
+               Path("ramp.qmp"), true);
+        EXPECT_EQ(LegendTexts(r), PlainScanLegend(cells));
+        // Pixels and values, rows from the south: file row i is row Rows-1-i.
+        const std::uint8_t* bits = r.GetBits();
+        const std::int64_t stride = DibRowBytes(c.Columns);
+        for (int i = 0; i < c.Rows * c.Columns; i += 997) {
+            const int fileRow = i / c.Columns, column = i % c.Columns;
+            std::string name;
+            double value = 0;
+            ASSERT_TRUE(r.GetValueAt(column, c.Rows - 1 - fileRow, false, name, value));
+            EXPECT_TRUE(value == cells[i] || (std::isnan(value) && std::isnan(cells[i]))) << i;
+            double index = std::isnan(cells[i]) ? 0 : std::clamp(std::nearbyint(cells[i] * 2.55), 0.0, 255.0);
+            EXPECT_EQ(bits[(c.Rows - 1 - fileRow) * stride + column], index) << i;
+        }
     }
-    std::vector<std::string> texts;
-    for (const TColorValue& row : r.GetLegend()) texts.push_back(row.Text);
-    EXPECT_EQ(texts, expected);
 }

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "platform/RuntimeErrors.h"
-#include "platform/UiHooks.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TestEnvironment.h"
 
 namespace {
 
@@ -53,9 +53,11 @@ class IdrisiVCTTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        SetErrorBoxHook([this](const std::string&, const std::string& message) { Shown.push_back(message); });
+        Boxes.Change([this](TEnvironment& e) {
+            e.ErrorBox = [this](const std::string&, const std::string& message) { Shown.push_back(message); };
+        });
     }
-    void TearDown() override { SetErrorBoxHook(nullptr); }
+    TTestEnvironment Boxes;
 
     // Writes "v.vdc" and, when given, "v.vct"; opens "v.vct".
     bool Open(const std::string& vdc, const std::string* vct = nullptr)
@@ -256,9 +258,8 @@ TEST_F(IdrisiVCTTest, FileNamesIgnoreCaseAndExtension)
 TEST_F(IdrisiVCTTest, HourglassWrapsTheRead)
 {
     std::vector<bool> calls;
-    SetHourglassHook([&](bool busy) { calls.push_back(busy); });
+    Boxes.Change([&](TEnvironment& e) { e.Hourglass = [&](bool busy) { calls.push_back(busy); }; });
     std::string bad = "short";
     OpenPolygons(bad);
-    SetHourglassHook(nullptr);
     EXPECT_EQ(calls, (std::vector<bool>{true, false}));
 }

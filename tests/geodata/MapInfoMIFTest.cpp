@@ -5,8 +5,8 @@
 
 #include "geodata/FontTable.h"
 #include "platform/RuntimeErrors.h"
-#include "platform/UiHooks.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TestEnvironment.h"
 
 namespace {
 
@@ -20,11 +20,8 @@ protected:
         ResetFontTable();
         ScreenDpi = 96;
     }
-    void TearDown() override
-    {
-        SetInstalledFontProbe(nullptr);
-        ResetFontTable();
-    }
+    void TearDown() override { ResetFontTable(); }
+    TTestEnvironment Headless;
     std::string WriteMif(const std::string& text) { return Folder.Write("m.mif", text); }
     void Load(const std::string& text) { Reader.Load(WriteMif(text)); }
     void LoadObjects(const std::string& objects) { Load(kHeader + objects); }
@@ -262,7 +259,7 @@ TEST_F(MapInfoMIFTest, SymbolsAt96Dpi)
 
 TEST_F(MapInfoMIFTest, InstalledCartographicFontIsKept)
 {
-    SetInstalledFontProbe([](const std::string&) { return true; });
+    Headless.Change([](TEnvironment& e) { e.FontInstalled = [](const std::string&) { return true; }; });
     ScreenDpi = 120;
     LoadObjects("Point 0 0\n Symbol (36,255,12,\"MapInfo Cartographic\",0,0)\n");
     TPointStyle symbol = SymbolOf(Reader.Objects[0]);
@@ -308,9 +305,8 @@ TEST_F(MapInfoMIFTest, ManyObjects)
     std::string text = kHeader;
     for (int i = 0; i < 1500; ++i) text += "Point " + std::to_string(i) + " 0\n";
     std::vector<bool> hourglass;
-    SetHourglassHook([&](bool busy) { hourglass.push_back(busy); });
+    Headless.Change([&](TEnvironment& e) { e.Hourglass = [&](bool busy) { hourglass.push_back(busy); }; });
     Load(text);
-    SetHourglassHook(nullptr);
     ASSERT_EQ(Reader.Objects.size(), 1500u);
     EXPECT_EQ(Reader.Objects.capacity(), 1500u);
     EXPECT_EQ(Reader.Objects[1499].Points[0].x, 1499);

@@ -13,8 +13,8 @@ namespace {
 std::vector<std::string> AllTokens(TTokenFile& file)
 {
     std::vector<std::string> tokens;
-    for (std::string t = file.GetToken(); !t.empty(); t = file.GetToken())
-        tokens.push_back(t == kEolToken ? "|" : t);
+    for (std::string_view t = file.GetToken(); !t.empty(); t = file.GetToken())
+        tokens.emplace_back(t == kEolToken ? "|" : t);
     return tokens;
 }
 
@@ -123,8 +123,12 @@ TEST_F(MifTokenTest, EndOfLineModeIsRestoredAndResetByOpening)
 TEST_F(MifTokenTest, UngetTokenGoesToTheFront)
 {
     File.OpenTokenFile(Folder.Write("t.mif", "a b\n"));
-    EXPECT_EQ(File.GetToken(), "a");
-    File.UngetToken("z");
-    EXPECT_EQ(AllTokens(File), (V{"z", "b"}));
+    std::string_view a = File.GetToken();
+    EXPECT_EQ(a, "a");
+    // A text of the caller's own is kept; the file's tokens stay valid.
+    File.UngetToken(std::string("z"));
+    File.UngetToken(a);
+    EXPECT_EQ(AllTokens(File), (V{"a", "z", "b"}));
+    EXPECT_EQ(a, "a");
     EXPECT_EQ(File.TokenFileName(), Folder.Path("t.mif"));
 }

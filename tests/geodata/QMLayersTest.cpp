@@ -16,6 +16,7 @@
 #include "platform/NumberText.h"
 #include "platform/RuntimeErrors.h"
 #include "tests/support/RasterFiles.h"
+#include "tests/support/TestEnvironment.h"
 
 namespace fs = std::filesystem;
 
@@ -86,24 +87,31 @@ protected:
     // A 3 x 2 byte raster.
     std::string WriteRaster(const std::string& name, const RasterSpec& spec)
     {
-        return WriteIdrisiRaster(
-            Folder, name,
-            "file format : IDRISI Raster A.1\nfile title  : \ndata type   : byte\nfile type   : binary\n"
-                  "columns     : 3\nrows        : 2\nref. system : " + spec.refSystem +
-                      "\nref. units  : " + spec.refUnits + "\nunit dist.  : " + spec.unitDist +
-                      "\nmin. X      : " + FormatG(spec.minX) + "\nmax. X      : " + FormatG(spec.maxX) +
-                      "\nmin. Y      : " + FormatG(spec.minY) + "\nmax. Y      : " + FormatG(spec.maxY) +
-                      "\nmin. value  : 0\nmax. value  : 5\ndisplay min : 0\ndisplay max : 5\nlegend cats : 0\n",
-            CellBytes<std::uint8_t>({0, 1, 2, 3, 4, 5}));
+        TRdcText header;
+        header.Title = "";
+        header.Columns = 3;
+        header.Rows = 2;
+        header.RefSystem = spec.refSystem;
+        header.RefUnits = spec.refUnits;
+        header.UnitDist = spec.unitDist;
+        header.MinX = FormatG(spec.minX);
+        header.MaxX = FormatG(spec.maxX);
+        header.MinY = FormatG(spec.minY);
+        header.MaxY = FormatG(spec.maxY);
+        header.MinValue = header.DisplayMin = "0";
+        header.MaxValue = header.DisplayMax = "5";
+        header.LegendCats = "0";
+        return WriteIdrisiRaster(Folder, name, header.Text(), CellBytes<std::uint8_t>({0, 1, 2, 3, 4, 5}));
     }
 
     std::string WriteVector(const std::string& name, const VectorSpec& spec, const std::vector<Polygon>& polygons)
     {
-        std::string vdc = "file format : IDRISI Vector A.1\nfile title  : test\nobject type : " + spec.objectType +
-                          "\nid type     : integer\nfile type   : binary\nref. system : " + spec.refSystem +
-                          "\nref. units  : " + spec.refUnits + "\n";
-        if (!spec.unitDist.empty()) vdc += "unit dist.  : " + spec.unitDist + "\n";
-        WriteText(Dir / (name + ".vdc"), vdc);
+        TIdrisiFields vdc{{"file format", "IDRISI Vector A.1"}, {"file title", "test"},
+                          {"object type", spec.objectType},     {"id type", "integer"},
+                          {"file type", "binary"},              {"ref. system", spec.refSystem},
+                          {"ref. units", spec.refUnits}};
+        if (!spec.unitDist.empty()) vdc.emplace_back("unit dist.", spec.unitDist);
+        WriteText(Dir / (name + ".vdc"), IdrisiHeaderText(vdc));
         std::vector<std::uint8_t> vct(261, 0);
         std::int32_t count = static_cast<std::int32_t>(polygons.size());
         std::memcpy(&vct[1], &count, 4);
@@ -370,7 +378,10 @@ TEST(QMLayers, DestroyRefusesASecondRelease)
 TEST(QMLayers, LayerValidReportsTheFirstBrokenField)
 {
     std::vector<std::string> reports;
-    SetLayerDiagnosticHook([&](const Layer&, std::string_view test) { reports.emplace_back(test); });
+    TTestEnvironment environment;
+    environment.Change([&](TEnvironment& e) {
+        e.LayerDiagnostic = [&](const std::string&, std::string_view test) { reports.emplace_back(test); };
+    });
     Layer layer;
     InitLayer(layer);
     EXPECT_TRUE(LayerValid(layer));
@@ -383,7 +394,6 @@ TEST(QMLayers, LayerValidReportsTheFirstBrokenField)
     layer.Kind = 1;
     layer.Units.Code = 7;
     EXPECT_TRUE(LayerValid(layer));
-    SetLayerDiagnosticHook(nullptr);
     EXPECT_EQ(reports, (std::vector<std::string>{"Serial", "Kind", "Units"}));
 
     layer.FileName = "/no/such/file.vct";

@@ -2,9 +2,13 @@
 // Writers of the small Idrisi rasters the tests open: the ".rdc" header is
 // text, the ".rst" beside it holds the cells as the bytes of their type, in
 // the machine's (little-endian) order, row after row from the north.
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "tests/support/TempFolder.h"
 
@@ -29,6 +33,66 @@ std::string CellBytes(std::initializer_list<T> cells)
 {
     return CellBytes<T, std::initializer_list<T>>(cells);
 }
+
+// The "key : value" lines of an Idrisi text header (".rdc", ".vdc") in order.
+using TIdrisiFields = std::vector<std::pair<std::string, std::string>>;
+
+// The lines with each key padded to the twelve columns Idrisi writes
+// ("data type   : byte"), each ended by `eol`.
+inline std::string IdrisiHeaderText(const TIdrisiFields& fields, std::string_view eol = "\n")
+{
+    std::string text;
+    for (const auto& [key, value] : fields) {
+        text += key;
+        text.append(12 - std::min<std::size_t>(key.size(), 12), ' ');
+        text.append(": ").append(value).append(eol);
+    }
+    return text;
+}
+
+// The header of a binary Idrisi raster, its fields in the order of the
+// format; optional fields left empty are not written.
+struct TRdcText {
+    std::string DataType = "byte";
+    long long Columns = 1;
+    long long Rows = 1;
+    const char* Title = nullptr;  // optional; "" writes an empty title
+    std::string RefSystem;        // optional; "ref. units" and "unit dist." follow it
+    std::string RefUnits = "m";
+    std::string UnitDist = "1";
+    std::string MinX = "0";
+    std::string MaxX; // empty: the column count
+    std::string MinY = "0";
+    std::string MaxY; // empty: the row count
+    std::string MinValue, MaxValue, DisplayMin, DisplayMax, LegendCats; // optional
+    std::string Eol = "\n";
+    std::string Extra; // written after the fields as it stands
+
+    std::string Text() const
+    {
+        TIdrisiFields fields{{"file format", "IDRISI Raster A.1"}};
+        if (Title) fields.emplace_back("file title", Title);
+        fields.emplace_back("data type", DataType);
+        fields.emplace_back("file type", "binary");
+        fields.emplace_back("columns", std::to_string(Columns));
+        fields.emplace_back("rows", std::to_string(Rows));
+        if (!RefSystem.empty()) {
+            fields.emplace_back("ref. system", RefSystem);
+            fields.emplace_back("ref. units", RefUnits);
+            fields.emplace_back("unit dist.", UnitDist);
+        }
+        fields.emplace_back("min. X", MinX);
+        fields.emplace_back("max. X", MaxX.empty() ? std::to_string(Columns) : MaxX);
+        fields.emplace_back("min. Y", MinY);
+        fields.emplace_back("max. Y", MaxY.empty() ? std::to_string(Rows) : MaxY);
+        const std::pair<const char*, const std::string*> values[] = {
+            {"min. value", &MinValue},    {"max. value", &MaxValue},   {"display min", &DisplayMin},
+            {"display max", &DisplayMax}, {"legend cats", &LegendCats}};
+        for (const auto& [key, value] : values)
+            if (!value->empty()) fields.emplace_back(key, *value);
+        return IdrisiHeaderText(fields, Eol) + Extra;
+    }
+};
 
 // Writes "<base>.rdc" and "<base>.rst"; returns the ".rst" name.
 inline std::string WriteIdrisiRaster(const std::string& base, const std::string& rdcText, const std::string& cells)

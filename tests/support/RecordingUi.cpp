@@ -13,12 +13,17 @@ T Next(std::deque<T>& queue, T fallback)
 }
 } // namespace
 
+RecordingUi::Guard::Guard(std::unique_ptr<RecordingUi> recorder)
+    : Recorder(std::move(recorder)),
+      Installed(TTestEnvironment::Changed([this](TEnvironment& e) { e.Ui = Recorder.get(); }))
+{
+}
+
 std::pair<RecordingUi*, std::unique_ptr<RecordingUi::Guard>> RecordingUi::Install()
 {
     auto recorder = std::make_unique<RecordingUi>();
     RecordingUi* raw = recorder.get();
-    auto guard = std::make_unique<Guard>(SetUiServices(std::move(recorder)));
-    return {raw, std::move(guard)};
+    return {raw, std::make_unique<Guard>(std::move(recorder))};
 }
 
 TMsgResult RecordingUi::MessageBox(QWidget*, const QString& caption, const QString& text, TMsgIcon icon,

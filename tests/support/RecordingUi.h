@@ -1,7 +1,8 @@
 #pragma once
 // A UiServices that records every request and answers from scripted queues,
-// so tests drive windows offscreen. Install it with RecordingUi::Install();
-// the previous services come back when the returned guard goes.
+// so tests drive windows offscreen. Install it with RecordingUi::Install():
+// it goes into the environment through the tests' one TTestEnvironment, and
+// the previous environment comes back when the returned guard goes.
 #include <QStringList>
 #include <deque>
 #include <memory>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "platform/qt/UiServices.h"
+#include "tests/support/TestEnvironment.h"
 
 struct TRecordedMessage {
     QString Caption;
@@ -23,13 +25,13 @@ public:
     // guard is destroyed.
     class Guard {
     public:
-        explicit Guard(std::unique_ptr<UiServices> previous) : Previous(std::move(previous)) {}
-        ~Guard() { SetUiServices(std::move(Previous)); }
+        explicit Guard(std::unique_ptr<RecordingUi> recorder);
         Guard(const Guard&) = delete;
         Guard& operator=(const Guard&) = delete;
 
     private:
-        std::unique_ptr<UiServices> Previous;
+        std::unique_ptr<RecordingUi> Recorder; // outlives the environment that points to it
+        TTestEnvironment Installed;
     };
     static std::pair<RecordingUi*, std::unique_ptr<Guard>> Install();
 

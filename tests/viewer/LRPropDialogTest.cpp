@@ -89,15 +89,16 @@ protected:
                 bytes += static_cast<char>(static_cast<std::uint8_t>(v));
             }
         }
-        const std::string columns = std::to_string(cells.size());
-        Files.Write("dem.rdc", "file format : IDRISI Raster A.1\ndata type   : " + dataType +
-                                   "\nfile type   : binary\ncolumns     : " + columns +
-                                   "\nrows        : 1\nref. system : plane\nref. units  : m\nunit dist.  : 1\n"
-                                   "min. X      : 0\nmax. X      : " + columns +
-                                   "\nmin. Y      : 0\nmax. Y      : 1\nmin. value  : " + FormatG(minValue) +
-                                   "\nmax. value  : " + FormatG(maxValue) + "\ndisplay min : " +
-                                   FormatG(displayMin) + "\ndisplay max : " + FormatG(displayMax) +
-                                   "\nlegend cats : 0\n");
+        TRdcText header;
+        header.DataType = dataType;
+        header.Columns = static_cast<long long>(cells.size());
+        header.RefSystem = "plane";
+        header.MinValue = FormatG(minValue);
+        header.MaxValue = FormatG(maxValue);
+        header.DisplayMin = FormatG(displayMin);
+        header.DisplayMax = FormatG(displayMax);
+        header.LegendCats = "0";
+        Files.Write("dem.rdc", header.Text());
         const std::string path = Files.Write("dem.rst", bytes);
         EditedLayer.Kind = lkRaster;
         EditedLayer.FileName = path;

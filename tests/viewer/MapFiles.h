@@ -19,16 +19,20 @@ public:
     {
         std::string cells;
         for (int i = 0; i < rows * columns; ++i) AppendCell<std::uint8_t>(cells, 1 + i % 4);
-        return WriteIdrisiRaster(*this, name,
-                                 "file format : IDRISI Raster A.1\r\ndata type   : byte\r\nfile type   : binary\r\n"
-                                 "columns     : " + std::to_string(columns) + "\r\nrows        : " +
-                                     std::to_string(rows) + "\r\nref. system : " + system + "\r\nref. units  : " +
-                                     units + "\r\nunit dist.  : 1\r\nmin. X      : " + Num(x0) +
-                                     "\r\nmax. X      : " + Num(x1) + "\r\nmin. Y      : " + Num(y0) +
-                                     "\r\nmax. Y      : " + Num(y1) +
-                                     "\r\nmin. value  : 1\r\nmax. value  : 4\r\ndisplay min : 1\r\n"
-                                     "display max : 4\r\nlegend cats : 0\r\n",
-                                 cells);
+        TRdcText header;
+        header.Columns = columns;
+        header.Rows = rows;
+        header.RefSystem = system;
+        header.RefUnits = units;
+        header.MinX = Num(x0);
+        header.MaxX = Num(x1);
+        header.MinY = Num(y0);
+        header.MaxY = Num(y1);
+        header.MinValue = header.DisplayMin = "1";
+        header.MaxValue = header.DisplayMax = "4";
+        header.LegendCats = "0";
+        header.Eol = "\r\n";
+        return WriteIdrisiRaster(*this, name, header.Text(), cells);
     }
 
     // A grey ".qmp" palette: 5 bytes of header, then 256 RGB triples.
@@ -42,9 +46,10 @@ public:
     std::string WriteIdrisiPolygons(const std::string& name, const std::string& system, const std::string& units,
                                     const std::vector<std::vector<double>>& squares) const
     {
-        Write(name + ".vdc", "file format : IDRISI Vector A.1\r\nfile title  : \r\nobject type : polygon\r\n"
-                             "file type   : binary\r\nref. system : " + system + "\r\nref. units  : " + units +
-                                 "\r\nunit dist.  : 1\r\n");
+        Write(name + ".vdc", IdrisiHeaderText({{"file format", "IDRISI Vector A.1"}, {"file title", ""},
+                                               {"object type", "polygon"}, {"file type", "binary"},
+                                               {"ref. system", system}, {"ref. units", units}, {"unit dist.", "1"}},
+                                              "\r\n"));
         std::string bytes(261, '\0');
         PutInt(bytes, 1, static_cast<std::int32_t>(squares.size()));
         for (const std::vector<double>& sq : squares) {

@@ -91,14 +91,12 @@ public:
     std::string WriteRaster(const std::string& name, const std::string& type, const std::vector<T>& cells,
                             const std::string& extra = "") const
     {
-        const std::string columns = std::to_string(cells.size());
-        return WriteIdrisiRaster(*this, name,
-                                 "file format : IDRISI Raster A.1\ndata type   : " + type +
-                                     "\nfile type   : binary\ncolumns     : " + columns +
-                                     "\nrows        : 1\nref. system : alber-rus\nref. units  : m\nunit dist.  : 1"
-                                     "\nmin. X      : 0\nmax. X      : " + columns +
-                                     "\nmin. Y      : 0\nmax. Y      : 1\n" + extra,
-                                 CellBytes<T>(cells));
+        TRdcText header;
+        header.DataType = type;
+        header.Columns = static_cast<long long>(cells.size());
+        header.RefSystem = "alber-rus";
+        header.Extra = extra;
+        return WriteIdrisiRaster(*this, name, header.Text(), CellBytes<T>(cells));
     }
 };
 

@@ -13,7 +13,7 @@
 #include <filesystem>
 
 #include "geodata/IdrisiRST.h"
-#include "platform/ByteCursor.h"
+#include "platform/FileByteReader.h"
 #include "platform/TextFile.h"
 #include "tests/support/RecordingUi.h"
 #include "tests/viewer/MapLayers.h"
@@ -270,13 +270,19 @@ TEST_F(MapViewTest, ExportWritesA24BitBitmapOfTheClientArea)
     Release(QPoint(10, 10));
 
     const std::string bytes = ReadFileBytes(file);
-    TByteCursor cursor(bytes);
-    EXPECT_EQ(cursor.Take(2), "BM");
-    cursor.Skip(16);
-    EXPECT_EQ(cursor.ReadI32(), 400);
-    EXPECT_EQ(std::abs(cursor.ReadI32()), 200);
-    cursor.Skip(2);
-    EXPECT_EQ(cursor.ReadU16(), 24);
+    {
+        TFileByteReader reader(file);
+        std::string magic(2, '\0');
+        reader.ReadBytes(magic.data(), magic.size());
+        EXPECT_EQ(magic, "BM");
+        reader.Skip(16);
+        EXPECT_EQ(reader.ReadI32(), 400);
+        EXPECT_EQ(std::abs(reader.ReadI32()), 200);
+        reader.Skip(2);
+        std::uint16_t bitCount = 0;
+        reader.ReadBytes(&bitCount, sizeof bitCount);
+        EXPECT_EQ(bitCount, 24);
+    }
     QImage back(QString::fromStdString(file), "BMP");
     ASSERT_FALSE(back.isNull());
     EXPECT_EQ(back.convertToFormat(QImage::Format_RGB32), View.RenderImage());

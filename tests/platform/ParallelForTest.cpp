@@ -1,0 +1,50 @@
+#include "platform/ParallelFor.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+TEST(ParallelFor, RunsEveryPartOnceAlsoWhenNested)
+{
+    for (std::size_t count : {0u, 1u, 7u, 1000u}) {
+        std::vector<std::atomic<int>> runs(count * 3);
+        ParallelFor(count, [&](std::size_t i) {
+            // A nested loop runs on the part's own thread.
+            ParallelFor(3, [&](std::size_t j) { ++runs[i * 3 + j]; });
+        });
+        for (std::size_t i = 0; i < runs.size(); ++i) ASSERT_EQ(runs[i].load(), 1) << "count " << count << " part " << i;
+    }
+}
+
+TEST(ParallelFor, RaisesTheFailureOfTheLowestPart)
+{
+    for (int round = 0; round < 20; ++round) {
+        try {
+            ParallelFor(64, [](std::size_t i) {
+                if (i % 10 == 3) throw std::runtime_error("part " + std::to_string(i));
+            });
+            FAIL() << "no failure raised";
+        } catch (const std::runtime_error& e) {
+            EXPECT_STREQ(e.what(), "part 3");
+        }
+    }
+}
+
+TEST(ParallelFor, SlicesCoverEveryItemOnceOnGranuleBounds)
+{
+    for (std::size_t total : {0u, 5u, 256u, 1000u, 100003u}) {
+        std::vector<std::atomic<int>> seen(total);
+        ParallelSlices(total, 256, 1000, [&](std::size_t begin, std::size_t end) {
+            EXPECT_EQ(begin % 256, 0u);
+            for (std::size_t i = begin; i < end; ++i) ++seen[i];
+        });
+        for (std::size_t i = 0; i < total; ++i) ASSERT_EQ(seen[i].load(), 1) << "total " << total << " item " << i;
+    }
+}
+
+} // namespace
