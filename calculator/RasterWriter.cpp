@@ -117,7 +117,7 @@ std::string RdcText(const TIdrisiRDC& header)
 TRasterOutput::TRasterOutput(const std::string& destination)
     : Rst(ResolveFileCase(OutputRstName(destination))), Rdc(ResolveFileCase(OutputRdcName(destination)))
 {
-    OnFile(Rst, [&] { Cells = std::make_unique<TAtomicFile>(Rst); });
+    OnFile(Rst, [&] { Cells = std::make_unique<TAtomicFile>(Rst, TFlush::ByFileSystem); });
 }
 
 TRasterOutput::~TRasterOutput() = default;
@@ -133,7 +133,7 @@ bool TRasterOutput::WriteRdc(const TIdrisiRDC& header)
     std::string text = RdcText(header);
     if (text.empty()) return false;
     OnFile(Rdc, [&] {
-        Header = std::make_unique<TAtomicFile>(Rdc);
+        Header = std::make_unique<TAtomicFile>(Rdc, TFlush::ByFileSystem);
         Header->Write(text);
     });
     return true;

@@ -27,7 +27,8 @@ std::string FollowLinks(const std::string& path)
 
 } // namespace
 
-TAtomicFile::TAtomicFile(const std::string& path) : Name(path), Target(FollowLinks(path))
+TAtomicFile::TAtomicFile(const std::string& path, TFlush flush)
+    : Name(path), Target(FollowLinks(path)), Flush(flush)
 {
     Temp = Target + ".tmp-" + std::to_string(::getpid());
     File = TFileDescriptor(::open(Temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666));
@@ -60,7 +61,8 @@ void TAtomicFile::Write(std::span<const std::byte> bytes)
 
 void TAtomicFile::Finish()
 {
-    if (::fsync(File.Get()) != 0 || !File.Close()) Raise("Cannot write file");
+    // The descriptor's owner closes it on the way out of a failed flush.
+    if ((Flush == TFlush::ToDisk && ::fsync(File.Get()) != 0) || !File.Close()) Raise("Cannot write file");
 }
 
 void TAtomicFile::Commit()
