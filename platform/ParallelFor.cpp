@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
@@ -9,6 +10,26 @@
 #include <vector>
 
 namespace {
+
+// How long a thread that ran out of work keeps watching for the next loop
+// before it sleeps. An operation runs many short loops back to back (a read,
+// a transform and its extremes for every window); waking sleeping threads
+// for each of them cost more than the loops themselves.
+constexpr auto kSpinTime = std::chrono::microseconds(500);
+
+// Watches `ready` for up to kSpinTime; true when it came true.
+template <class Ready>
+bool SpinUntil(Ready ready)
+{
+    const auto until = std::chrono::steady_clock::now() + kSpinTime;
+    for (unsigned i = 1;; ++i) {
+        if (ready()) return true;
+#if defined(__x86_64__) || defined(__i386__)
+        __builtin_ia32_pause();
+#endif
+        if (i % 64 == 0 && std::chrono::steady_clock::now() >= until) return false;
+    }
+}
 
 // The worker threads of the process, started on the first parallel loop and
 // joined at exit. One loop runs at a time; a second caller runs its parts
@@ -46,14 +67,15 @@ public:
             Next.store(0, std::memory_order_relaxed);
             FailedIndex = count;
             Failure = nullptr;
-            ++Generation;
+            Generation.fetch_add(1, std::memory_order_release);
         }
         Wake.notify_all();
         RunParts(part, count);
         std::exception_ptr failure;
+        SpinUntil([this] { return Active.load(std::memory_order_acquire) == 0; });
         {
             std::unique_lock lock(Mutex);
-            Done.wait(lock, [this] { return Active == 0; });
+            Done.wait(lock, [this] { return Active.load() == 0; });
             Part = nullptr;
             failure = std::move(Failure);
         }
@@ -66,9 +88,14 @@ private:
         std::uint64_t seen = 0;
         std::unique_lock lock(Mutex);
         for (;;) {
-            Wake.wait(lock, [&] { return Stop || (Part && Generation != seen); });
+            if (!Stop && !(Part && Generation.load() != seen)) {
+                lock.unlock();
+                SpinUntil([&] { return Generation.load(std::memory_order_acquire) != seen; });
+                lock.lock();
+            }
+            Wake.wait(lock, [&] { return Stop || (Part && Generation.load() != seen); });
             if (Stop) return;
-            seen = Generation;
+            seen = Generation.load();
             ++Active;
             const std::function<void(std::size_t)>* part = Part;
             std::size_t count = Count;
@@ -101,8 +128,9 @@ private:
     const std::function<void(std::size_t)>* Part = nullptr;
     std::size_t Count = 0;
     std::atomic<std::size_t> Next{0};
-    std::size_t Active = 0;
-    std::uint64_t Generation = 0;
+    // Changed under Mutex; read without it only while spinning.
+    std::atomic<std::size_t> Active{0};
+    std::atomic<std::uint64_t> Generation{0};
     std::size_t FailedIndex = 0;
     std::exception_ptr Failure;
     bool Stop = false;
