@@ -572,6 +572,10 @@ bool TAnalyzer::ConvertRasterType(const RastrFile& source, RastrFile& target)
     std::size_t available = source.Header.DataType == dtReal ? source.Cells.size()
                                                                : source.RawCells.size() / CellSize(source.Header.DataType);
     std::size_t count = std::min(static_cast<std::size_t>(source.CellCount), available);
+    if (target.Header.DataType == dtReal)
+        target.Cells.resize(count);
+    else
+        target.RawCells.resize(count * CellSize(target.Header.DataType));
     ConvertCells(source.Header.DataType, source.Cells, source.RawCells, target.Header.DataType, target.Cells,
                  target.RawCells, count);
     target.HasCells = true;

@@ -220,7 +220,7 @@ constexpr double kTwoPow51 = 2251799813685248.0;
 constexpr double kTwoPow63 = 9223372036854775808.0;
 
 template <class Cell>
-Cell ReadRaw(const std::vector<std::uint8_t>& raw, std::size_t i)
+Cell ReadRaw(std::span<const std::uint8_t> raw, std::size_t i)
 {
     Cell c;
     std::memcpy(&c, raw.data() + i * sizeof(Cell), sizeof(Cell));
@@ -228,22 +228,21 @@ Cell ReadRaw(const std::vector<std::uint8_t>& raw, std::size_t i)
 }
 
 template <class Cell>
-void WriteRaw(std::vector<std::uint8_t>& raw, std::size_t i, Cell c)
+void WriteRaw(std::span<std::uint8_t> raw, std::size_t i, Cell c)
 {
     std::memcpy(raw.data() + i * sizeof(Cell), &c, sizeof(Cell));
 }
 
 // Calls visit(read) with a reader of source cell i as a double.
 template <class Visit>
-void WithSourceReader(std::uint8_t type, const std::vector<float>& reals, const std::vector<std::uint8_t>& raw,
-                      Visit visit)
+void WithSourceReader(std::uint8_t type, std::span<const float> reals, std::span<const std::uint8_t> raw, Visit visit)
 {
     if (type == dtByte)
-        visit([&raw](std::size_t i) { return static_cast<double>(raw[i]); });
+        visit([raw](std::size_t i) { return static_cast<double>(raw[i]); });
     else if (type == dtInteger)
-        visit([&raw](std::size_t i) { return static_cast<double>(ReadRaw<std::int16_t>(raw, i)); });
+        visit([raw](std::size_t i) { return static_cast<double>(ReadRaw<std::int16_t>(raw, i)); });
     else
-        visit([&reals](std::size_t i) { return static_cast<double>(reals[i]); });
+        visit([reals](std::size_t i) { return static_cast<double>(reals[i]); });
 }
 
 } // namespace
@@ -323,7 +322,7 @@ bool FindBinaryOp(std::string_view name, TBinaryOp& op)
     return false;
 }
 
-void UnaryCells(TUnaryOp op, std::vector<float>& cells, TExtremes extremes)
+void UnaryCells(TUnaryOp op, std::span<float> cells, TExtremes extremes)
 {
     WithUnary(op, [&](double low, double high, auto f) {
         const float* in = cells.data();
@@ -337,7 +336,7 @@ void UnaryCells(TUnaryOp op, std::vector<float>& cells, TExtremes extremes)
     });
 }
 
-void NumberFileCells(TBinaryOp op, double number, std::vector<float>& cells, TExtremes extremes)
+void NumberFileCells(TBinaryOp op, double number, std::span<float> cells, TExtremes extremes)
 {
     WithBinary(op, [&](auto f) {
         const float* in = cells.data();
@@ -346,7 +345,7 @@ void NumberFileCells(TBinaryOp op, double number, std::vector<float>& cells, TEx
     });
 }
 
-void FileNumberCells(TBinaryOp op, std::vector<float>& cells, double number, TExtremes extremes)
+void FileNumberCells(TBinaryOp op, std::span<float> cells, double number, TExtremes extremes)
 {
     WithBinary(op, [&](auto f) {
         const float* in = cells.data();
@@ -355,7 +354,7 @@ void FileNumberCells(TBinaryOp op, std::vector<float>& cells, double number, TEx
     });
 }
 
-void FileFileCells(TBinaryOp op, std::vector<float>& left, const std::vector<float>& right, TExtremes extremes)
+void FileFileCells(TBinaryOp op, std::span<float> left, std::span<const float> right, TExtremes extremes)
 {
     WithBinary(op, [&](auto f) {
         const float* a = left.data();
@@ -394,14 +393,10 @@ std::int16_t CellToInteger(double value)
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(static_cast<std::uint64_t>(RoundCell(value))));
 }
 
-void ConvertCells(std::uint8_t sourceType, const std::vector<float>& sourceReals,
-                  const std::vector<std::uint8_t>& sourceRaw, std::uint8_t targetType,
-                  std::vector<float>& targetReals, std::vector<std::uint8_t>& targetRaw, std::size_t count)
+void ConvertCells(std::uint8_t sourceType, std::span<const float> sourceReals, std::span<const std::uint8_t> sourceRaw,
+                  std::uint8_t targetType, std::span<float> targetReals, std::span<std::uint8_t> targetRaw,
+                  std::size_t count)
 {
-    if (targetType == dtReal)
-        targetReals.resize(count);
-    else
-        targetRaw.resize(count * CellSize(targetType));
     WithSourceReader(sourceType, sourceReals, sourceRaw, [&](auto read) {
         // Every cell is converted on its own: the cores take a slice each.
         ParallelSlices(count, kBlock, kParallelFrom, [&](std::size_t begin, std::size_t end) {
@@ -457,8 +452,8 @@ TLaneExtremes SliceLaneExtremes(Read read, std::size_t begin, std::size_t end)
 
 } // namespace
 
-void CellMinMax(std::uint8_t dataType, const std::vector<float>& reals, const std::vector<std::uint8_t>& raw,
-                double& min, double& max)
+void CellMinMax(std::uint8_t dataType, std::span<const float> reals, std::span<const std::uint8_t> raw, double& min,
+                double& max)
 {
     const std::size_t count = dataType == dtReal ? reals.size() : raw.size() / CellSize(dataType);
     // Slices start at multiples of a block, so every cell keeps its lane;

@@ -9,6 +9,7 @@
 // zero" or "Invalid floating point operation". Operands that already are NaN
 // or infinite pass through without a fault.
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -50,11 +51,11 @@ struct TExtremes {
 // function's domain becomes 0; a division by a cell of 0 gives 0. The
 // extremes see the full double result, the cell its 32-bit form; a result
 // beyond the 32-bit range raises the overflow fault.
-void UnaryCells(TUnaryOp op, std::vector<float>& cells, TExtremes extremes);
-void NumberFileCells(TBinaryOp op, double number, std::vector<float>& cells, TExtremes extremes);
-void FileNumberCells(TBinaryOp op, std::vector<float>& cells, double number, TExtremes extremes);
+void UnaryCells(TUnaryOp op, std::span<float> cells, TExtremes extremes);
+void NumberFileCells(TBinaryOp op, double number, std::span<float> cells, TExtremes extremes);
+void FileNumberCells(TBinaryOp op, std::span<float> cells, double number, TExtremes extremes);
 // `left` receives the result; both windows hold the same number of cells.
-void FileFileCells(TBinaryOp op, std::vector<float>& left, const std::vector<float>& right, TExtremes extremes);
+void FileFileCells(TBinaryOp op, std::span<float> left, std::span<const float> right, TExtremes extremes);
 
 // Bytes a cell takes on disk: 1 for byte, 2 for integer, 4 for anything else.
 std::size_t CellSize(std::uint8_t dataType);
@@ -68,12 +69,13 @@ std::uint8_t CellToByte(double value);
 std::int16_t CellToInteger(double value);
 
 // Converts `count` cells between codings. Reals live in `reals`, bytes and
-// 16-bit integers (little-endian) in `raw`. Both types must be valid.
-void ConvertCells(std::uint8_t sourceType, const std::vector<float>& sourceReals,
-                  const std::vector<std::uint8_t>& sourceRaw, std::uint8_t targetType,
-                  std::vector<float>& targetReals, std::vector<std::uint8_t>& targetRaw, std::size_t count);
+// 16-bit integers (little-endian) in `raw`. Both types must be valid, and
+// the source and target spans of their codings must hold `count` cells.
+void ConvertCells(std::uint8_t sourceType, std::span<const float> sourceReals, std::span<const std::uint8_t> sourceRaw,
+                  std::uint8_t targetType, std::span<float> targetReals, std::span<std::uint8_t> targetRaw,
+                  std::size_t count);
 
 // Smallest and largest cell of a window (NaN skipped); the start values
 // 3.4e38 and -3.4e38 stay when there is none.
-void CellMinMax(std::uint8_t dataType, const std::vector<float>& reals, const std::vector<std::uint8_t>& raw,
-                double& min, double& max);
+void CellMinMax(std::uint8_t dataType, std::span<const float> reals, std::span<const std::uint8_t> raw, double& min,
+                double& max);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "geodata/IdrisiRDC.h"
+#include "platform/BulkMemory.h"
 
 // Token kinds.
 enum : std::uint8_t {
@@ -33,9 +34,11 @@ struct RastrFile {
     double MinSeen = kMinSeenStart;
     double MaxSeen = kMaxSeenStart;
     // The window as 32-bit floats when the data type is real; byte and
-    // integer windows keep their little-endian file bytes in RawCells.
-    std::vector<float> Cells;
-    std::vector<std::uint8_t> RawCells;
+    // integer windows keep their little-endian file bytes in RawCells. A
+    // window's first touch then happens in the reads that fill it, on every
+    // core, instead of in a zero-fill on one.
+    TBulkVector<float> Cells;
+    TBulkVector<std::uint8_t> RawCells;
     bool HasCells = false;
     std::int64_t FirstCell = 0;
     std::int64_t CellCount = -1;

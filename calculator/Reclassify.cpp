@@ -43,7 +43,7 @@ void MapByteCells(const Double3Array& table, RastrFile& raster)
 // 16-bit cells, little-endian as on disk.
 void MapIntegerCells(const Double3Array& table, RastrFile& raster)
 {
-    std::vector<std::uint8_t>& raw = raster.RawCells;
+    std::span<std::uint8_t> raw = raster.RawCells;
     for (std::size_t i = 0; i + 1 < raw.size(); i += 2) {
         auto cell = static_cast<std::int16_t>(static_cast<std::uint16_t>(raw[i] | (raw[i + 1] << 8)));
         double mapped = ReclassLookup(table, cell);

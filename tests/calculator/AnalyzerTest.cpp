@@ -220,7 +220,7 @@ protected:
         if (!WalkTree(root.get(), [&](TreeNode& n) { return analyzer.EvalRasterNode(n); })) return {};
         MinSeen = root->Rastr.MinSeen;
         MaxSeen = root->Rastr.MaxSeen;
-        return root->Rastr.Cells;
+        return {root->Rastr.Cells.begin(), root->Rastr.Cells.end()};
     }
     // Parses, resolves and runs the header pass; null (with the error text
     // in Error) when any of it fails.
@@ -392,7 +392,8 @@ TEST_F(AnalyzerRasters, ConversionWrapsAndRefusesInvalidTypes)
     RastrFile target;
     target.Header.DataType = dtByte;
     ASSERT_TRUE(analyzer.ConvertRasterType(source, target));
-    EXPECT_EQ(target.RawCells, (std::vector<std::uint8_t>{0, 254, 0, 255, 0, 2, 4}));
+    EXPECT_EQ(std::vector<std::uint8_t>(target.RawCells.begin(), target.RawCells.end()),
+              (std::vector<std::uint8_t>{0, 254, 0, 255, 0, 2, 4}));
     double min = 0;
     double max = 0;
     ASSERT_TRUE(analyzer.RasterMinMax(target, min, max));

@@ -225,11 +225,10 @@ TEST(CellMathCoding, RoundingKeepsTheLowBits)
 TEST(CellMathCoding, ConvertsBetweenEveryPairOfTypes)
 {
     std::vector<std::uint8_t> bytes{0, 1, 200};
-    std::vector<std::uint8_t> integers;
-    std::vector<float> reals;
+    std::vector<std::uint8_t> integers(6);
+    std::vector<float> reals(3);
     ConvertCells(dtByte, {}, bytes, dtInteger, reals, integers, 3);
-    ASSERT_EQ(integers.size(), 6u);
-    std::vector<std::uint8_t> back;
+    std::vector<std::uint8_t> back(3);
     std::vector<float> unused;
     ConvertCells(dtInteger, {}, integers, dtReal, reals, back, 3);
     EXPECT_EQ(reals, (std::vector<float>{0, 1, 200}));
@@ -243,7 +242,8 @@ TEST(CellMathCoding, ConvertsBetweenEveryPairOfTypes)
     CellMinMax(dtReal, {}, {}, min, max);
     EXPECT_EQ(min, 3.4e38);
     EXPECT_EQ(max, -3.4e38);
-    CellMinMax(dtReal, {std::nanf(""), 2, -1}, {}, min, max);
+    const float withNaN[] = {std::nanf(""), 2, -1};
+    CellMinMax(dtReal, withNaN, {}, min, max);
     EXPECT_EQ(min, -1);
     EXPECT_EQ(max, 2);
 

@@ -103,8 +103,8 @@ RastrFile WindowOf(std::uint8_t dataType, std::vector<std::uint8_t> raw, std::ve
     RastrFile raster;
     raster.Header.DataType = dataType;
     raster.Header.HeaderFile = "/data/src.rdc";
-    raster.RawCells = std::move(raw);
-    raster.Cells = std::move(reals);
+    raster.RawCells.assign(raw.begin(), raw.end());
+    raster.Cells.assign(reals.begin(), reals.end());
     return raster;
 }
 
@@ -123,14 +123,15 @@ TEST(ApplyReclassTest, CellsAreMappedInTheirOwnType)
     // Bytes keep the low 8 bits of the rounded value: 300 -> 44, 2.5 -> 2.
     RastrFile bytes = WindowOf(dtByte, {5, 25, 200});
     ASSERT_TRUE(ApplyReclass(analyzer, {{0, 10, 300}, {20, 30, 2.5}}, bytes));
-    EXPECT_EQ(bytes.RawCells, (std::vector<std::uint8_t>{44, 2, 200}));
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.RawCells.begin(), bytes.RawCells.end()), (std::vector<std::uint8_t>{44, 2, 200}));
     EXPECT_EQ(bytes.MinSeen, 2.5);
     EXPECT_EQ(bytes.MaxSeen, 300);
 
     // Little-endian 16-bit cells -5 and 7; -40000 keeps its low 16 bits, 25536.
     RastrFile integers = WindowOf(dtInteger, {0xFB, 0xFF, 0x07, 0x00});
     ASSERT_TRUE(ApplyReclass(analyzer, {{-10, 0, -40000}}, integers));
-    EXPECT_EQ(integers.RawCells, (std::vector<std::uint8_t>{0xC0, 0x63, 0x07, 0x00}));
+    EXPECT_EQ(std::vector<std::uint8_t>(integers.RawCells.begin(), integers.RawCells.end()),
+              (std::vector<std::uint8_t>{0xC0, 0x63, 0x07, 0x00}));
 }
 
 TEST(ApplyReclassTest, UnknownDataTypeIsReported)
