@@ -6,6 +6,8 @@
 // to its target and stays a link; the new file keeps the permission bits of
 // the file it replaces (a new file takes the process's umask).
 #include <cstddef>
+#include <cstdint>
+#include <future>
 #include <span>
 #include <string>
 #include <string_view>
@@ -15,7 +17,10 @@
 // Whether Finish waits until the bytes are on the disk. A calculator result
 // of hundreds of megabytes would wait longer for the disk than it took to
 // compute; it is renamed over the old file once every write has succeeded,
-// and the file system orders the data before such a rename.
+// and the file system orders the data before such a rename. So that the
+// rename finds that work done, such a file has the disk start on each part
+// as soon as it is written, and the cached pages of the file it replaces
+// are given back while it is being written.
 enum class TFlush { ToDisk, ByFileSystem };
 
 class TAtomicFile {
@@ -45,4 +50,6 @@ private:
     TFileDescriptor File;
     TFlush Flush;
     bool Committed = false;
+    std::uint64_t Written = 0;
+    std::future<void> OldPagesDropped; // waited for by its destructor too
 };
