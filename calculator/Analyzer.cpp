@@ -481,9 +481,14 @@ bool TAnalyzer::LoadFileLeaf(TreeNode& node)
     RastrFile& raster = node.Rastr;
     raster.Header = std::move(header);
     raster.HasCells = true;
-    if (!LoadCellWindow(raster, rstName)) return false;
+    std::vector<TLaneExtremes> measured;
+    if (!LoadCellWindow(raster, rstName, measured)) return false;
 
-    if (raster.Header.DataType != dtReal) {
+    double min = 0;
+    double max = 0;
+    if (raster.Header.DataType == dtReal) {
+        FoldLaneExtremes(measured, raster.Cells, min, max);
+    } else {
         // Every operator works on 32-bit floats: convert once, at load.
         RastrFile real;
         real.Header = raster.Header;
@@ -498,18 +503,16 @@ bool TAnalyzer::LoadFileLeaf(TreeNode& node)
         real.MaxSeen = raster.MaxSeen;
         std::swap(real.RawCells, raster.RawCells); // keep the byte storage for the next window
         raster = std::move(real);
+        if (!RasterMinMax(raster, min, max)) return false;
     }
-
-    double min = 0;
-    double max = 0;
-    if (!RasterMinMax(raster, min, max)) return false;
     if (!(min >= raster.MinSeen)) raster.MinSeen = min;
     if (max > raster.MaxSeen) raster.MaxSeen = max;
     return true;
 }
 
-bool TAnalyzer::LoadCellWindow(RastrFile& raster, const std::string& rstName)
+bool TAnalyzer::LoadCellWindow(RastrFile& raster, const std::string& rstName, std::vector<TLaneExtremes>& measured)
 {
+    measured.clear();
     if (WindowCount < 0) {
         raster.Cells.clear();
         raster.RawCells.clear();
@@ -547,10 +550,18 @@ bool TAnalyzer::LoadCellWindow(RastrFile& raster, const std::string& rstName)
         raster.RawCells.resize(bytes);
         target = reinterpret_cast<char*>(raster.RawCells.data());
     }
-    // The cores copy a slice each out of the page cache.
+    // The cores copy a slice each out of the page cache and measure a real
+    // one while it is at hand. Slices start at multiples of the granule, a
+    // whole number of lanes, and each has its own entry.
+    static_assert(kReadGranule % (kCellLanes * sizeof(float)) == 0);
+    const bool real = raster.Header.DataType == dtReal;
+    if (real) measured.resize((bytes + kReadGranule - 1) / kReadGranule);
     try {
         ParallelSlices(bytes, kReadGranule, kReadGranule, [&](std::size_t begin, std::size_t end) {
             file.ReadAt(offset + begin, target + begin, end - begin);
+            if (real)
+                measured[begin / kReadGranule] =
+                    RealLaneExtremes(std::span(raster.Cells).subspan(begin / sizeof(float), (end - begin) / sizeof(float)));
         });
     } catch (const EReadPastEnd&) {
         throw EInOutError("Cannot read file " + onDisk);

@@ -13,8 +13,11 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "calculator/ExprTree.h"
+
+struct TLaneExtremes;
 
 class TAnalyzer {
 public:
@@ -40,8 +43,9 @@ public:
     // Reads a file operand's header and window, as 32-bit floats.
     bool LoadFileLeaf(TreeNode& node);
     // Reads the current window of a ".rst" file into the raster's cells, in
-    // the raster's data type.
-    bool LoadCellWindow(RastrFile& raster, const std::string& rstName);
+    // the raster's data type. A real window is measured as it is read, a
+    // slice at a time, for FoldLaneExtremes.
+    bool LoadCellWindow(RastrFile& raster, const std::string& rstName, std::vector<TLaneExtremes>& measured);
     // Fills the target (a copy of the source's header with another data
     // type, the same window) with the source's cells in the target's type.
     bool ConvertRasterType(const RastrFile& source, RastrFile& target);

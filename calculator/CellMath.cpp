@@ -66,7 +66,19 @@ void CheckBinaryFault(TBinaryOp op, double a, double b, double r)
 // Results are computed a block at a time into a small buffer, so that the
 // arithmetic, the narrowing and the extremes each run as a tight loop.
 constexpr std::size_t kBlock = 256;
-constexpr std::size_t kLanes = 4;
+constexpr std::size_t kLanes = kCellLanes;
+
+// Lanes keep the first of equal values in their own lane, a walk the first
+// of the whole run of cells. Equal values differ only as zeros of either
+// sign, so a zero extreme that lanes found takes the sign of the run's first
+// zero.
+template <class Value>
+double FirstZero(std::span<const Value> values)
+{
+    for (Value v : values)
+        if (v == 0) return v;
+    return 0;
+}
 
 // Widens the running extremes by a block of results exactly as a walk cell
 // by cell would: the maximum takes a larger value, the minimum a value that
@@ -74,6 +86,8 @@ constexpr std::size_t kLanes = 4;
 // no NaN is involved that is the plain minimum, taken in independent lanes.
 void WidenExtremes(const double* results, std::size_t n, double& min, double& max)
 {
+    const double startMin = min;
+    const double startMax = max;
     double lo[kLanes];
     double hi[kLanes];
     for (std::size_t k = 0; k < kLanes; ++k) {
@@ -106,6 +120,9 @@ void WidenExtremes(const double* results, std::size_t n, double& min, double& ma
         if (lo[k] < min) min = lo[k];
         if (hi[k] > max) max = hi[k];
     }
+    // A zero that was the extreme already stays, whatever zeros follow.
+    if (min == 0 && startMin != 0) min = FirstZero(std::span(results, n));
+    if (max == 0 && startMax != 0) max = FirstZero(std::span(results, n));
 }
 
 // The extremes of a run of blocks, widened block by block from a minimum
@@ -431,23 +448,11 @@ void ConvertCells(std::uint8_t sourceType, std::span<const float> sourceReals, s
 
 namespace {
 
-// The per-lane extremes of a slice of cells: lane k holds the cells whose
-// index is k modulo kLanes, and the cells of an incomplete last group go to
-// lane 0.
-struct TLaneExtremes {
-    double Lo[kLanes];
-    double Hi[kLanes];
-};
-
 template <class Read>
 TLaneExtremes SliceLaneExtremes(Read read, std::size_t begin, std::size_t end)
 {
     // Independent lanes: a NaN cell fails both tests and is skipped.
     TLaneExtremes lanes;
-    for (std::size_t k = 0; k < kLanes; ++k) {
-        lanes.Lo[k] = kCellHigh;
-        lanes.Hi[k] = kCellLow;
-    }
     std::size_t i = begin;
     for (; i + kLanes <= end; i += kLanes)
         for (std::size_t k = 0; k < kLanes; ++k) {
@@ -465,13 +470,34 @@ TLaneExtremes SliceLaneExtremes(Read read, std::size_t begin, std::size_t end)
 
 } // namespace
 
+TLaneExtremes RealLaneExtremes(std::span<const float> slice)
+{
+    return SliceLaneExtremes([slice](std::size_t i) { return static_cast<double>(slice[i]); }, 0, slice.size());
+}
+
+void FoldLaneExtremes(std::span<const TLaneExtremes> slices, std::span<const float> reals, double& min, double& max)
+{
+    TLaneExtremes lanes;
+    for (std::size_t k = 0; k < kLanes; ++k)
+        for (const TLaneExtremes& slice : slices) {
+            if (slice.Lo[k] < lanes.Lo[k]) lanes.Lo[k] = slice.Lo[k];
+            if (slice.Hi[k] > lanes.Hi[k]) lanes.Hi[k] = slice.Hi[k];
+        }
+    min = kCellHigh;
+    max = kCellLow;
+    for (std::size_t k = 0; k < kLanes; ++k) {
+        if (lanes.Lo[k] < min) min = lanes.Lo[k];
+        if (lanes.Hi[k] > max) max = lanes.Hi[k];
+    }
+    if (min == 0) min = FirstZero(reals);
+    if (max == 0) max = FirstZero(reals);
+}
+
 void CellMinMax(std::uint8_t dataType, std::span<const float> reals, std::span<const std::uint8_t> raw, double& min,
                 double& max)
 {
     const std::size_t count = dataType == dtReal ? reals.size() : raw.size() / CellSize(dataType);
-    // Slices start at multiples of a block, so every cell keeps its lane;
-    // folding the slices in order keeps the first of equal values per lane,
-    // as one pass over the window does.
+    // Slices start at multiples of a block, so every cell keeps its lane.
     const std::size_t width = count < kParallelFrom ? 1 : ParallelParts();
     const std::size_t length = ((count + width - 1) / width + kBlock - 1) / kBlock * kBlock;
     std::vector<TLaneExtremes> slices(width);
@@ -481,20 +507,6 @@ void CellMinMax(std::uint8_t dataType, std::span<const float> reals, std::span<c
             slices[s] = SliceLaneExtremes(read, begin, std::min(count, begin + length));
         });
     });
-    double lo[kLanes];
-    double hi[kLanes];
-    for (std::size_t k = 0; k < kLanes; ++k) {
-        lo[k] = kCellHigh;
-        hi[k] = kCellLow;
-        for (const TLaneExtremes& slice : slices) {
-            if (slice.Lo[k] < lo[k]) lo[k] = slice.Lo[k];
-            if (slice.Hi[k] > hi[k]) hi[k] = slice.Hi[k];
-        }
-    }
-    min = kCellHigh;
-    max = kCellLow;
-    for (std::size_t k = 0; k < kLanes; ++k) {
-        if (lo[k] < min) min = lo[k];
-        if (hi[k] > max) max = hi[k];
-    }
+    // Byte and integer cells have no zero of negative sign.
+    FoldLaneExtremes(slices, dataType == dtReal ? reals : std::span<const float>(), min, max);
 }

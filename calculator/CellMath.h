@@ -79,3 +79,18 @@ void ConvertCells(std::uint8_t sourceType, std::span<const float> sourceReals, s
 // 3.4e38 and -3.4e38 stay when there is none.
 void CellMinMax(std::uint8_t dataType, std::span<const float> reals, std::span<const std::uint8_t> raw, double& min,
                 double& max);
+
+// The same extremes taken slice by slice, so that a window can be measured
+// by the threads that read it while its cells are at hand. Lane k holds the
+// cells whose index is k modulo kCellLanes; the cells of an incomplete last
+// group go to lane 0. Every slice but the window's last therefore holds a
+// multiple of kCellLanes cells. Folded in window order, with the window's
+// real cells (none for byte and integer cells), the slices give exactly what
+// CellMinMax gives for the window; a slice never measured counts as no cells.
+inline constexpr std::size_t kCellLanes = 4;
+struct TLaneExtremes {
+    double Lo[kCellLanes] = {kCellHigh, kCellHigh, kCellHigh, kCellHigh};
+    double Hi[kCellLanes] = {kCellLow, kCellLow, kCellLow, kCellLow};
+};
+TLaneExtremes RealLaneExtremes(std::span<const float> slice);
+void FoldLaneExtremes(std::span<const TLaneExtremes> slices, std::span<const float> reals, double& min, double& max);

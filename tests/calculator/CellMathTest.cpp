@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <span>
 #include <vector>
 
 #include "geodata/IdrisiRDC.h"
@@ -106,6 +107,54 @@ TEST(CellMathCells, ExtremesSeeTheFullResultAndNaNReplacesTheMinimum)
 // first fault must be those of a walk in pieces too small to be split, one
 // after the other. The cells hold NaN runs (which reset the minimum) and
 // zeros of both signs (whose order decides the sign the extremes keep).
+// The extremes of a window, whether CellMinMax takes them, the reads measure
+// them slice by slice or an operator widens them, are those of a walk from
+// the first cell to the last, down to the sign of a zero extreme: the first
+// zero met, here +0, though -0 sits in a lower lane of the lanes the loops
+// use.
+TEST(CellMathCells, ExtremesAreThoseOfAWalkDownToTheSignOfZero)
+{
+    constexpr std::size_t kCells = 300003; // an incomplete last group of lanes
+    for (float sign : {1.0f, -1.0f}) {
+        SCOPED_TRACE(sign);
+        std::vector<float> cells(kCells);
+        for (std::size_t i = 0; i < kCells; ++i)
+            cells[i] = i % 11 == 7 ? std::nanf("") : sign * static_cast<float>(1 + (i * 7919) % 1000);
+        cells[2] = 0.0f;
+        cells[5] = -0.0f;
+        cells[kCells - 1] = -0.0f;
+        double walkMin = 3.4e38, walkMax = -3.4e38;
+        for (float v : cells) {
+            if (v < walkMin) walkMin = v;
+            if (v > walkMax) walkMax = v;
+        }
+        auto expectWalk = [&](double min, double max) {
+            EXPECT_EQ(std::memcmp(&min, &walkMin, sizeof min), 0) << min << " " << walkMin;
+            EXPECT_EQ(std::memcmp(&max, &walkMax, sizeof max), 0) << max << " " << walkMax;
+        };
+
+        double min = 0, max = 0;
+        CellMinMax(dtReal, cells, {}, min, max);
+        expectWalk(min, max);
+        for (std::size_t length : {std::size_t(4), std::size_t(65536)}) {
+            std::vector<TLaneExtremes> slices;
+            for (std::size_t start = 0; start < kCells; start += length)
+                slices.push_back(RealLaneExtremes(std::span(cells).subspan(start, std::min(length, kCells - start))));
+            slices.emplace_back(); // a slice never measured
+            FoldLaneExtremes(slices, cells, min, max);
+            expectWalk(min, max);
+        }
+        // An operator's walk lets a NaN replace the minimum; without NaN
+        // cells it meets the same zeros.
+        std::vector<float> numbers = cells;
+        std::replace_if(numbers.begin(), numbers.end(), [](float v) { return std::isnan(v); }, sign);
+        min = 3.4e38;
+        max = -3.4e38;
+        FileNumberCells(TBinaryOp::Multiply, numbers, 1, {min, max});
+        expectWalk(min, max);
+    }
+}
+
 TEST(CellMathCells, WindowsSplitOverCoresGiveTheResultOfOneWalk)
 {
     constexpr std::size_t kCells = 1000000;
