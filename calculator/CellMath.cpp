@@ -5,6 +5,9 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "geodata/IdrisiRDC.h"
 #include "geodata/QMMapDecl.h"
@@ -68,6 +71,47 @@ void CheckBinaryFault(TBinaryOp op, double a, double b, double r)
 constexpr std::size_t kBlock = 256;
 constexpr std::size_t kLanes = kCellLanes;
 
+// Four lanes of running extremes, lane k taking the values whose index is k
+// modulo 4, each as `v < lo ? v : lo` and `v > hi ? v : hi` take them. The
+// compiler does not vectorise that, since it must keep NaN and the sign of
+// zero as they are, but SSE2's MINPD and MAXPD compute exactly it.
+class TFourLanes {
+public:
+    TFourLanes(double lo, double hi)
+    {
+        for (std::size_t k = 0; k < kLanes; ++k) {
+            Lo[k] = lo;
+            Hi[k] = hi;
+        }
+    }
+    void Widen(double v0, double v1, double v2, double v3)
+    {
+#if defined(__SSE2__)
+        __m128d a = _mm_set_pd(v1, v0);
+        __m128d b = _mm_set_pd(v3, v2);
+        _mm_storeu_pd(Lo, _mm_min_pd(a, _mm_loadu_pd(Lo)));
+        _mm_storeu_pd(Lo + 2, _mm_min_pd(b, _mm_loadu_pd(Lo + 2)));
+        _mm_storeu_pd(Hi, _mm_max_pd(a, _mm_loadu_pd(Hi)));
+        _mm_storeu_pd(Hi + 2, _mm_max_pd(b, _mm_loadu_pd(Hi + 2)));
+#else
+        const double v[kLanes] = {v0, v1, v2, v3};
+        for (std::size_t k = 0; k < kLanes; ++k) {
+            Lo[k] = v[k] < Lo[k] ? v[k] : Lo[k];
+            Hi[k] = v[k] > Hi[k] ? v[k] : Hi[k];
+        }
+#endif
+    }
+    // The values of an incomplete last group all go to lane 0.
+    void WidenFirst(double v)
+    {
+        Lo[0] = v < Lo[0] ? v : Lo[0];
+        Hi[0] = v > Hi[0] ? v : Hi[0];
+    }
+
+    double Lo[kLanes];
+    double Hi[kLanes];
+};
+
 // Lanes keep the first of equal values in their own lane, a walk the first
 // of the whole run of cells. Equal values differ only as zeros of either
 // sign, so a zero extreme that lanes found takes the sign of the run's first
@@ -83,42 +127,26 @@ double FirstZero(std::span<const Value> values)
 // Widens the running extremes by a block of results exactly as a walk cell
 // by cell would: the maximum takes a larger value, the minimum a value that
 // is not >= it, so a NaN replaces it and then every later value does. While
-// no NaN is involved that is the plain minimum, taken in independent lanes.
-void WidenExtremes(const double* results, std::size_t n, double& min, double& max)
+// no NaN is involved that is the plain minimum, taken in independent lanes;
+// `mayHoldNaN` is false only for a block known to hold none.
+void WidenExtremes(const double* results, std::size_t n, bool mayHoldNaN, double& min, double& max)
 {
-    const double startMin = min;
-    const double startMax = max;
-    double lo[kLanes];
-    double hi[kLanes];
-    for (std::size_t k = 0; k < kLanes; ++k) {
-        lo[k] = min;
-        hi[k] = max;
-    }
-    bool unordered = std::isnan(min);
-    std::size_t j = 0;
-    for (; j + kLanes <= n; j += kLanes)
-        for (std::size_t k = 0; k < kLanes; ++k) {
-            double r = results[j + k];
-            unordered |= r != r;
-            lo[k] = r < lo[k] ? r : lo[k];
-            hi[k] = r > hi[k] ? r : hi[k];
-        }
-    for (; j < n; ++j) {
-        double r = results[j];
-        unordered |= r != r;
-        lo[0] = r < lo[0] ? r : lo[0];
-        hi[0] = r > hi[0] ? r : hi[0];
-    }
-    if (unordered) {
-        for (j = 0; j < n; ++j) {
+    if (mayHoldNaN || std::isnan(min)) {
+        for (std::size_t j = 0; j < n; ++j) {
             if (!(results[j] >= min)) min = results[j];
             if (results[j] > max) max = results[j];
         }
         return;
     }
+    const double startMin = min;
+    const double startMax = max;
+    TFourLanes lanes(min, max);
+    std::size_t j = 0;
+    for (; j + kLanes <= n; j += kLanes) lanes.Widen(results[j], results[j + 1], results[j + 2], results[j + 3]);
+    for (; j < n; ++j) lanes.WidenFirst(results[j]);
     for (std::size_t k = 0; k < kLanes; ++k) {
-        if (lo[k] < min) min = lo[k];
-        if (hi[k] > max) max = hi[k];
+        if (lanes.Lo[k] < min) min = lanes.Lo[k];
+        if (lanes.Hi[k] > max) max = lanes.Hi[k];
     }
     // A zero that was the extreme already stays, whatever zeros follow.
     if (min == 0 && startMin != 0) min = FirstZero(std::span(results, n));
@@ -187,7 +215,8 @@ void TransformCells(float* out, std::size_t count, TExtremes extremes, Compute c
                 }
             }
             std::memcpy(out + start, stored, n * sizeof(float));
-            WidenExtremes(results, n, run.Min, run.Max);
+            // A NaN result narrows to a NaN cell, which the exponents show.
+            WidenExtremes(results, n, exponents & kFloatExponentCarry, run.Min, run.Max);
             run.Empty = false;
         }
     };
@@ -452,20 +481,14 @@ template <class Read>
 TLaneExtremes SliceLaneExtremes(Read read, std::size_t begin, std::size_t end)
 {
     // Independent lanes: a NaN cell fails both tests and is skipped.
-    TLaneExtremes lanes;
+    TFourLanes lanes(kCellHigh, kCellLow);
     std::size_t i = begin;
-    for (; i + kLanes <= end; i += kLanes)
-        for (std::size_t k = 0; k < kLanes; ++k) {
-            double v = read(i + k);
-            lanes.Lo[k] = v < lanes.Lo[k] ? v : lanes.Lo[k];
-            lanes.Hi[k] = v > lanes.Hi[k] ? v : lanes.Hi[k];
-        }
-    for (; i < end; ++i) {
-        double v = read(i);
-        lanes.Lo[0] = v < lanes.Lo[0] ? v : lanes.Lo[0];
-        lanes.Hi[0] = v > lanes.Hi[0] ? v : lanes.Hi[0];
-    }
-    return lanes;
+    for (; i + kLanes <= end; i += kLanes) lanes.Widen(read(i), read(i + 1), read(i + 2), read(i + 3));
+    for (; i < end; ++i) lanes.WidenFirst(read(i));
+    TLaneExtremes slice;
+    std::copy(lanes.Lo, lanes.Lo + kLanes, slice.Lo);
+    std::copy(lanes.Hi, lanes.Hi + kLanes, slice.Hi);
+    return slice;
 }
 
 } // namespace
