@@ -25,6 +25,10 @@ std::string FollowLinks(const std::string& path)
     return ec ? path : target.string();
 }
 
+// A file replaced is worth a thread that gives back its cached pages only
+// from this size on.
+constexpr off_t kDropCacheFrom = off_t(8) << 20;
+
 // Gives back the cached pages of the file about to be replaced; its bytes on
 // the disk stay as they are until the rename. Only a hint, so nothing here
 // can fail the write.
@@ -52,7 +56,7 @@ TAtomicFile::TAtomicFile(const std::string& path, TFlush flush)
         errno = saved;
         Raise("Cannot write file");
     }
-    if (Flush == TFlush::ByFileSystem && S_ISREG(old.st_mode)) {
+    if (Flush == TFlush::ByFileSystem && S_ISREG(old.st_mode) && old.st_size >= kDropCacheFrom) {
         try {
             OldPagesDropped = std::async(std::launch::async, DropCachedPages, Target);
         } catch (const std::system_error&) {
