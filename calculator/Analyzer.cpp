@@ -559,9 +559,9 @@ bool TAnalyzer::LoadCellWindow(RastrFile& raster, const std::string& rstName, st
     try {
         ParallelSlices(bytes, kReadGranule, kReadGranule, [&](std::size_t begin, std::size_t end) {
             file.ReadAt(offset + begin, target + begin, end - begin);
-            if (real)
-                measured[begin / kReadGranule] =
-                    RealLaneExtremes(std::span(raster.Cells).subspan(begin / sizeof(float), (end - begin) / sizeof(float)));
+            if (!real) return;
+            std::span<const float> slice(raster.Cells.data() + begin / sizeof(float), (end - begin) / sizeof(float));
+            measured[begin / kReadGranule] = RealLaneExtremes(slice);
         });
     } catch (const EReadPastEnd&) {
         throw EInOutError("Cannot read file " + onDisk);
