@@ -75,8 +75,9 @@ void ConvertCells(std::uint8_t sourceType, std::span<const float> sourceReals, s
                   std::uint8_t targetType, std::span<float> targetReals, std::span<std::uint8_t> targetRaw,
                   std::size_t count);
 
-// Smallest and largest cell of a window (NaN skipped); the start values
-// 3.4e38 and -3.4e38 stay when there is none.
+// Smallest and largest cell of a window (NaN skipped), as a walk from the
+// first cell keeps them: a zero extreme has the sign of the first zero. The
+// start values 3.4e38 and -3.4e38 stay when there is no cell.
 void CellMinMax(std::uint8_t dataType, std::span<const float> reals, std::span<const std::uint8_t> raw, double& min,
                 double& max);
 

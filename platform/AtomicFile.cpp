@@ -79,6 +79,7 @@ void TAtomicFile::Write(std::span<const std::byte> bytes)
         if (n <= 0) Raise("Cannot write file");
         written += static_cast<std::size_t>(n);
     }
+    // The disk starts on this part now (see TFlush); nothing waits for it.
     if (Flush == TFlush::ByFileSystem)
         ::sync_file_range(File.Get(), static_cast<off_t>(Written), static_cast<off_t>(written), SYNC_FILE_RANGE_WRITE);
     Written += written;
