@@ -22,6 +22,7 @@
 #include "calculator/ReClass.h"
 #include "calculator/Settings.h"
 #include "platform/qt/ErrorReport.h"
+#include "platform/qt/FileDialogs.h"
 #include "platform/qt/UiServices.h"
 #include "resources/rastello.xpm"
 
@@ -353,7 +354,7 @@ void TMainForm::About1Click()
     AboutBox->exec();
 }
 
-// Asks for a raster in the first image folder; returns the name to use:
+// Asks for a raster, the first time in the first image folder; returns the name to use:
 // bare when its folder is an image folder (any of them for an operand, the
 // first for the output, where bare names go), else the full path. Empty
 // when the user cancelled.
@@ -365,7 +366,9 @@ QString TMainForm::ChooseRaster(bool forOutput)
     request.Folder = QString::fromStdString(FirstImageFolder(ToImageFolders(folders)));
     // The command asks before it overwrites, and deletes both old files.
     request.ConfirmOverwrite = false;
-    const QString chosen = forOutput ? Ui().SaveFileName(this, request) : Ui().OpenFileName(this, request);
+    const QString chosen = forOutput
+                               ? ChooseFileName(this, TFileDialogKind::Save, QStringLiteral("SetFile"), request)
+                               : ChooseFileName(this, TFileDialogKind::Open, QStringLiteral("InsertImage"), request);
     if (chosen.isEmpty()) return {};
 
     const QFileInfo file(chosen);

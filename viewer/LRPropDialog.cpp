@@ -24,6 +24,7 @@
 #include "platform/qt/AppEvents.h"
 #include "platform/qt/ErrorReport.h"
 #include "platform/qt/FormParts.h"
+#include "platform/qt/FileDialogs.h"
 #include "platform/qt/UiServices.h"
 
 namespace {
@@ -326,8 +327,10 @@ void TLRPropDlg::PalBtnClick()
         TFileDialogRequest request;
         request.Caption = QStringLiteral("Open");
         request.Filter = ConvertFileFilter(QStringLiteral("Palette files|*.qmp"));
-        request.FileName = QString::fromStdString(PaletteName);
-        const QString chosen = Ui().OpenFileName(this, request);
+        // First in the palette's own folder, with its name proposed.
+        request.Folder = QString::fromStdString(ExtractFilePath(PaletteName));
+        request.FileName = QString::fromStdString(ExtractFileName(PaletteName));
+        const QString chosen = ChooseFileName(this, TFileDialogKind::Open, QStringLiteral("RasterPalette"), request);
         if (chosen.isEmpty()) return;
         const std::string fileName = chosen.toStdString();
         RasterData->Image->LoadPalette(fileName);

@@ -4,6 +4,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QEvent>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPainter>
@@ -20,6 +21,7 @@
 #include "platform/FileNames.h"
 #include "platform/qt/AppEvents.h"
 #include "platform/qt/ErrorReport.h"
+#include "platform/qt/FileDialogs.h"
 #include "platform/qt/FormParts.h"
 #include "platform/qt/ScreenCursors.h"
 #include "platform/qt/UiServices.h"
@@ -440,6 +442,7 @@ void TQMMapFrame::OpenComposition(const QString& path, bool common)
         throw;
     }
     Loaded = true;
+    OpenedComposition = path;
     FillLayerRows();
     View->ResetView(true);
     InvalidateView();
@@ -448,6 +451,15 @@ void TQMMapFrame::OpenComposition(const QString& path, bool common)
 void TQMMapFrame::SaveComposition(const QString& path)
 {
     Doc->SaveComposition(ToStd(path));
+    OpenedComposition = path;
+}
+
+QString TQMMapFrame::WorkFolder() const
+{
+    const QString file = !OpenedComposition.isEmpty() ? OpenedComposition
+                         : LayersList->count() > 0    ? RowPath(0)
+                                                      : QString();
+    return file.isEmpty() ? QString() : QFileInfo(file).absolutePath();
 }
 
 void TQMMapFrame::ClearMap()
@@ -469,6 +481,7 @@ void TQMMapFrame::ClearMap()
     GR_legend->SetRowCount(0);
     RSTR_legend->SetRowCount(0);
     Loaded = false;
+    OpenedComposition.clear();
     UpdateActions();
 }
 
@@ -479,7 +492,8 @@ void TQMMapFrame::AddLayerExecute()
 {
     TFileDialogRequest request;
     request.Filter = ConvertFileFilter(QString::fromLatin1(kLayerFilter));
-    const QString name = Ui().OpenFileName(this, request);
+    request.Folder = QString::fromStdString(SettingsCopy.CommonRoot);
+    const QString name = ChooseFileName(this, TFileDialogKind::Open, kOpenLayerDialog, request);
     if (!name.isEmpty()) AddLayerFile(name);
 }
 
@@ -487,7 +501,8 @@ void TQMMapFrame::AddCompositionExecute()
 {
     TFileDialogRequest request;
     request.Filter = ConvertFileFilter(QString::fromLatin1(kCompositionFilter));
-    const QString name = Ui().OpenFileName(this, request);
+    request.Folder = QString::fromStdString(SettingsCopy.CommonRoot);
+    const QString name = ChooseFileName(this, TFileDialogKind::Open, kOpenCompositionDialog, request);
     if (!name.isEmpty()) OpenComposition(name, false);
 }
 
@@ -612,7 +627,8 @@ void TQMMapFrame::SaveMapImage()
     TFileDialogRequest request;
     request.Filter = ConvertFileFilter(QString::fromLatin1(kBitmapFilter));
     request.DefaultSuffix = QStringLiteral("bmp");
-    const QString name = Ui().SaveFileName(this, request);
+    request.Folder = WorkFolder();
+    const QString name = ChooseFileName(this, TFileDialogKind::Save, QStringLiteral("SaveToFile"), request);
     if (!name.isEmpty()) View->SaveViewBitmap(name);
 }
 

@@ -24,6 +24,11 @@ class TQMMapDoc;
 class TQMMapView;
 class TStatusPanels;
 
+// The names under which the open dialogs remember their folder; the main
+// window's Open Composition and Open Layer are the same dialogs.
+inline constexpr char kOpenCompositionDialog[] = "OpenComposition";
+inline constexpr char kOpenLayerDialog[] = "OpenLayer";
+
 class TQMMapFrame : public QWidget {
     Q_OBJECT
 public:
@@ -48,6 +53,11 @@ public:
     // Opens a composition file into the frame; QMError passes to the caller.
     void OpenComposition(const QString& path, bool common);
     void SaveComposition(const QString& path);
+    // The composition file last opened or saved; empty when there is none.
+    const QString& CompositionFile() const { return OpenedComposition; }
+    // Where the window's files are: the composition's folder, else the top
+    // layer's; empty when it shows nothing.
+    QString WorkFolder() const;
     // Asks for a bitmap file and saves the view into it.
     void SaveMapImage();
     void ZoomFitMap();
@@ -137,4 +147,5 @@ private:
     QString LegendLayerName;
     TColorValueArray LegendRows;
     QString FrameCaption;
+    QString OpenedComposition;
 };

@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QSettings>
@@ -18,6 +19,7 @@
 #include "platform/FileNames.h"
 #include "platform/qt/AppEvents.h"
 #include "platform/qt/ErrorReport.h"
+#include "platform/qt/FileDialogs.h"
 #include "platform/qt/FormParts.h"
 #include "platform/qt/ScreenCursors.h"
 #include "platform/qt/UiServices.h"
@@ -58,6 +60,10 @@ TQMVForm::TQMVForm(const QStringList& arguments, QWidget* parent) : QMainWindow(
     setWindowIcon(QIcon(ProgramIcon()));
     Area = new QMdiArea(this);
     Area->setObjectName(QStringLiteral("MdiArea"));
+    // New windows cascade past the edge on a small screen; scroll bars reach
+    // them, as a multiple-document client does.
+    Area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    Area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(Area);
     StatusBar = std::make_unique<TStatusBarPanels>(*statusBar());
     RunDialog = [](QDialog& dialog) { return dialog.exec(); };
@@ -388,11 +394,14 @@ bool TQMVForm::AppMessage(const QEvent& message)
 // ---------------------------------------------------------------------------
 // Commands
 
+// Both open dialogs start in the map root folder until the user has chosen
+// a file in them.
 void TQMVForm::OpenMapExecute()
 {
     TFileDialogRequest request;
     request.Filter = ConvertFileFilter(QString::fromLatin1(kCompositionOpenFilter));
-    const QString name = Ui().OpenFileName(this, request);
+    request.Folder = QString::fromStdString(ViewerSettings.CommonRoot);
+    const QString name = ChooseFileName(this, TFileDialogKind::Open, kOpenCompositionDialog, request);
     if (!name.isEmpty()) OpenCompositionFile(name);
 }
 
@@ -400,7 +409,8 @@ QString TQMVForm::SelectLayerFile()
 {
     TFileDialogRequest request;
     request.Filter = ConvertFileFilter(QString::fromLatin1(kLayerFilter));
-    return Ui().OpenFileName(this, request);
+    request.Folder = QString::fromStdString(ViewerSettings.CommonRoot);
+    return ChooseFileName(this, TFileDialogKind::Open, kOpenLayerDialog, request);
 }
 
 void TQMVForm::OpenLayerExecute()
@@ -409,15 +419,21 @@ void TQMVForm::OpenLayerExecute()
     if (!name.isEmpty()) OpenLayerFile(name);
 }
 
+// The dialog proposes the composition's own name, first in its folder (or
+// the folder of the layer the window shows).
 void TQMVForm::SaveMapExecute()
 {
+    TQMMap2* child = FirstChild();
     TFileDialogRequest request;
     request.Filter = ConvertFileFilter(QString::fromLatin1(kCompositionSaveFilter));
     request.DefaultSuffix = QStringLiteral("qmc");
     request.ConfirmOverwrite = true;
-    const QString name = Ui().SaveFileName(this, request);
-    if (name.isEmpty()) return;
-    if (TQMMap2* child = FirstChild()) child->Frame().SaveComposition(name);
+    if (child) {
+        request.Folder = child->Frame().WorkFolder();
+        request.FileName = QFileInfo(child->Frame().CompositionFile()).fileName();
+    }
+    const QString name = ChooseFileName(this, TFileDialogKind::Save, QStringLiteral("SaveComposition"), request);
+    if (!name.isEmpty() && child) child->Frame().SaveComposition(name);
 }
 
 void TQMVForm::CloseMapExecute()

@@ -11,6 +11,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "platform/qt/FileDialogs.h"
 #include "platform/qt/UiServices.h"
 
 namespace {
@@ -144,10 +145,11 @@ void TSettingsDlg::PickPalette(int row)
 {
     TFileDialogRequest request;
     request.Filter = ConvertFileFilter(QStringLiteral("Palette files|*.qmp"));
-    // Starts in the palette folder at the current default palette.
+    // First in the palette folder as the dialog holds it now, at the
+    // current default palette.
     request.Folder = FromStd(Settings.SymbolFolder);
-    request.FileName = FromStd(Settings.SymbolFolder + Settings.DefPalette);
-    const QString chosen = Ui().OpenFileName(this, request);
+    request.FileName = FromStd(Settings.DefPalette);
+    const QString chosen = ChooseFileName(this, TFileDialogKind::Open, QStringLiteral("DefaultPalette"), request);
     if (chosen.isEmpty()) return;
     Settings.DefPalette = QFileInfo(chosen).fileName().toStdString();
     SetRowValue(row, FromStd(Settings.DefPalette));

@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QGridLayout>
+#include <QSpacerItem>
 #include <QMessageBox>
 #include <QProcess>
 
@@ -35,6 +37,22 @@ QMessageBox::StandardButtons ToQtButtons(TMsgButtons buttons)
     return QMessageBox::Ok;
 }
 
+// Window managers shorten a caption that does not fit beside the title
+// bar's icon and buttons ("Infor… tion"), and a box sizes itself to its
+// text alone. Title bars set their caption in a bold face; the icon and up
+// to three buttons take about six lines' height of room beside it.
+void FitCaption(QMessageBox& box)
+{
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    const QFontMetrics metrics(titleFont);
+    const int width = metrics.horizontalAdvance(box.windowTitle()) + 6 * metrics.height();
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid) return;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+}
+
 } // namespace
 
 UiServices& Ui()
@@ -48,6 +66,7 @@ TMsgResult QtUiServices::MessageBox(QWidget* parent, const QString& caption, con
                                     TMsgButtons buttons)
 {
     QMessageBox box(ToQtIcon(icon), caption, text, ToQtButtons(buttons), parent);
+    FitCaption(box);
     switch (box.exec()) {
     case QMessageBox::Yes: return TMsgResult::Yes;
     case QMessageBox::No: return TMsgResult::No;
@@ -58,7 +77,7 @@ TMsgResult QtUiServices::MessageBox(QWidget* parent, const QString& caption, con
 
 QString QtUiServices::OpenFileName(QWidget* parent, const TFileDialogRequest& request)
 {
-    QString start = request.FileName.isEmpty() ? request.Folder : request.Folder + "/" + request.FileName;
+    const QString start = request.FileName.isEmpty() ? request.Folder : QDir(request.Folder).filePath(request.FileName);
     return QFileDialog::getOpenFileName(parent, request.Caption, start, request.Filter);
 }
 

@@ -20,7 +20,7 @@ struct TFileDialogRequest {
     QString Caption;
     QString Filter;          // Qt's form: "Idrisi rastr files (*.rst *.RST);;All files (*)"
     QString Folder;          // where the dialog starts; empty: the current folder
-    QString FileName;        // proposed name
+    QString FileName;        // proposed name, without folder
     QString DefaultSuffix;   // appended when the user types none ("qmc")
     bool ConfirmOverwrite = true; // save dialogs only
 };
@@ -29,6 +29,7 @@ class UiServices {
 public:
     virtual ~UiServices() = default;
 
+    // The box is at least as wide as its caption needs in a title bar.
     virtual TMsgResult MessageBox(QWidget* parent, const QString& caption, const QString& text, TMsgIcon icon,
                                   TMsgButtons buttons = TMsgButtons::Ok) = 0;
     // The chosen file, or an empty text when the user cancelled.

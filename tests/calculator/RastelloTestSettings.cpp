@@ -1,6 +1,6 @@
 #include "RastelloTestSettings.h"
 
-#include <QSettings>
+#include "tests/support/TestSettings.h"
 
 TTestSettingsFolder::TTestSettingsFolder()
 {
@@ -16,7 +16,5 @@ TTestSettingsFolder::~TTestSettingsFolder()
 
 void TTestSettingsFolder::PointSettingsAt(const QString& path)
 {
-    // On Linux the native format is the INI format; both are set anyway.
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, path);
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, path);
+    PointTestSettingsAt(path);
 }

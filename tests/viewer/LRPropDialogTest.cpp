@@ -421,7 +421,9 @@ TEST_F(RasterDialogTest, NewPaletteIsLoadedAndNamed)
     Recorded->OpenAnswers = {QString::fromStdString(Files.Path("shifted.qmp"))};
     Click(W("PalBtn"));
     ASSERT_EQ(Recorded->OpenRequests.size(), 1u);
-    EXPECT_EQ(Recorded->OpenRequests[0].FileName.toStdString(), Files.Path("grey.qmp"));
+    // It starts in the palette's folder with the palette's name proposed.
+    EXPECT_EQ(Recorded->OpenRequests[0].Folder.toStdString() + "/", Files.Folder());
+    EXPECT_EQ(Recorded->OpenRequests[0].FileName, "grey.qmp");
     EXPECT_TRUE(Recorded->OpenRequests[0].Filter.contains("*.qmp"));
     EXPECT_EQ(W<QLineEdit>("Palname")->text(), "shifted.qmp");
     EXPECT_EQ(EditedLayer.Raster->PaletteFile, Files.Path("shifted.qmp"));
