@@ -49,6 +49,7 @@ void FitCaption(QMessageBox& box)
     const int width = metrics.horizontalAdvance(box.windowTitle()) + 6 * metrics.height();
     auto* grid = qobject_cast<QGridLayout*>(box.layout());
     if (!grid) return;
+    // The layout owns the spacer; a row of its own under the rest.
     grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
                   grid->columnCount());
 }

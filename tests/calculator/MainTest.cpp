@@ -327,6 +327,8 @@ TEST_F(MainFormTest, InsertImageCutsFoldersOfImageFoldersOnly)
     EXPECT_EQ(ui->OpenRequests[0].Folder, F1);
     EXPECT_EQ(ui->OpenRequests[0].Filter, "Idrisi raster (*.rst *.RST)");
     EXPECT_TRUE(ui->OpenRequests[0].FileName.isEmpty());
+    EXPECT_EQ(ui->OpenRequests[1].Folder, F2) << "where the last image was chosen";
+    EXPECT_EQ(ui->OpenRequests[2].Folder, F1) << "a folder that is not there gives way to the first image folder";
 }
 
 TEST_F(MainFormTest, SetFileCutsOnlyTheFirstImageFolder)
@@ -342,6 +344,7 @@ TEST_F(MainFormTest, SetFileCutsOnlyTheFirstImageFolder)
     ASSERT_EQ(ui->SaveRequests.size(), 3u);
     EXPECT_EQ(ui->SaveRequests[0].Folder, F1) << "without its trailing separator";
     EXPECT_FALSE(ui->SaveRequests[0].ConfirmOverwrite) << "the command asks itself";
+    EXPECT_EQ(ui->SaveRequests[2].Folder, F2) << "where the last output was chosen";
 }
 
 TEST_F(MainFormTest, ClearEmptiesExpressionAndStatusBar)

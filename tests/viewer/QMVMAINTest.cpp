@@ -4,10 +4,12 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QMdiArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QStatusTipEvent>
 #include <QTabWidget>
@@ -295,6 +297,70 @@ TEST_F(MainWindow, OpenLayerAsksWithTheLayerFilter)
     EXPECT_EQ(LayersList(Form->FirstChild()->Frame())->count(), 1);
     Form->FormAction("OpenLayer")->trigger(); // cancelled
     EXPECT_EQ(Form->Children().size(), 1);
+}
+
+TEST_F(MainWindow, FileDialogsStartInTheRootFolderThenWhereTheUserChose)
+{
+    const QString folder = QDir::cleanPath(Path(""));
+    const QString root = Path("root");
+    QDir().mkpath(root);
+    QSettings(QSettings::NativeFormat, QSettings::UserScope, "Quillmere", "Lumivar")
+        .setValue("Settings/CommonRoot", root + "/");
+    TQMVForm form({});
+    const auto lastOpen = [this]() { return Recorded->OpenRequests.back().Folder; };
+    const auto lastSave = [this]() { return Recorded->SaveRequests.back(); };
+
+    Raster("a");
+    Recorded->OpenAnswers = {QString::fromStdString(Composition("m.qmc", {"a.rst"}))};
+    form.OpenMapExecute();
+    EXPECT_EQ(lastOpen(), root);
+    form.SaveMapExecute(); // cancelled
+    EXPECT_EQ(lastSave().Folder, folder) << "the composition's folder";
+    EXPECT_EQ(lastSave().FileName, "m.qmc") << "and its name";
+
+    Recorded->OpenAnswers = {QString::fromStdString(Raster("b"))};
+    form.OpenLayerExecute();
+    EXPECT_EQ(lastOpen(), root) << "the layer dialog remembers for itself";
+    form.SaveMapExecute();
+    EXPECT_EQ(lastSave().Folder, folder) << "the layer's folder";
+    EXPECT_TRUE(lastSave().FileName.isEmpty()) << "a layer's window has no composition name";
+    form.FirstChild()->Frame().SaveMapImage();
+    EXPECT_EQ(lastSave().Folder, folder);
+
+    // The frame's own open commands are the same dialogs.
+    form.FirstChild()->Frame().AddLayerExecute();
+    EXPECT_EQ(lastOpen(), folder);
+    form.FirstChild()->Frame().AddCompositionExecute();
+    EXPECT_EQ(lastOpen(), folder);
+}
+
+TEST_F(MainWindow, TheDefaultPalettePickerStartsInThePaletteFolderJustChosen)
+{
+    const QString palettes = Path("palettes");
+    QDir().mkpath(palettes);
+    TSettingsDlg dialog;
+    dialog.Settings.DefPalette = "Quillmere.qmp";
+    dialog.FormShow();
+    Recorded->FolderAnswers.push_back(palettes);
+    dialog.ValueListEditor1EditButtonClick(1);
+    dialog.ValueListEditor1EditButtonClick(2);
+    ASSERT_EQ(Recorded->OpenRequests.size(), 1u);
+    EXPECT_EQ(Recorded->OpenRequests[0].Folder, palettes);
+    EXPECT_EQ(Recorded->OpenRequests[0].FileName, "Quillmere.qmp");
+}
+
+TEST_F(MainWindow, TheMapWindowsAreaScrollsToAWindowOutsideIt)
+{
+    TQMMap2* child = Form->OpenLayerFile(QString::fromStdString(Raster("a")));
+    QMdiArea& area = Form->MdiArea();
+    child->move(0, 0);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(area.horizontalScrollBar()->isVisible());
+    child->move(area.viewport()->width() - 100, area.viewport()->height() - 50);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(area.horizontalScrollBar()->isVisible());
+    EXPECT_TRUE(area.verticalScrollBar()->isVisible());
+    EXPECT_GT(area.horizontalScrollBar()->maximum(), 0);
 }
 
 // ---------------------------------------------------------------------------

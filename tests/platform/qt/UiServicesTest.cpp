@@ -1,11 +1,14 @@
 #include "platform/qt/UiServices.h"
 
 #include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
 #include <gtest/gtest.h>
 
 #include "RecordingUi.h"
 #include "platform/qt/AppEvents.h"
 #include "platform/qt/SymbolFonts.h"
+#include "tests/viewer/DialogDriving.h"
 
 TEST(UiServices, WindowsFiltersBecomeQtFiltersWithUpperCaseTwins)
 {
@@ -30,6 +33,38 @@ TEST(UiServices, ARecorderReplacesTheDialogsUntilItsGuardGoes)
     }
     EXPECT_EQ(&Ui(), before);
     EXPECT_NE(dynamic_cast<QtUiServices*>(&Ui()), nullptr);
+}
+
+namespace {
+
+// The width of the box the real services show, answered with its OK.
+int ShownBoxWidth(const QString& caption, const QString& text, TMsgIcon icon)
+{
+    int width = 0;
+    dialogtest::WhenModalShows([&width](QWidget* modal) {
+        width = modal->width();
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        box->button(QMessageBox::Ok)->click();
+    });
+    QtUiServices().MessageBox(nullptr, caption, text, icon, TMsgButtons::Ok);
+    return width;
+}
+
+} // namespace
+
+TEST(UiServices, AMessageBoxLeavesItsCaptionRoomBesideTheTitleBarButtons)
+{
+    QFont title = QApplication::font();
+    title.setBold(true);
+    const QFontMetrics metrics(title);
+    for (const char* caption : {"Information", "Please enter data"}) {
+        const int room = metrics.horizontalAdvance(caption) + 4 * metrics.height();
+        EXPECT_GE(ShownBoxWidth(caption, "x", TMsgIcon::None), room) << caption;
+        EXPECT_GE(ShownBoxWidth(caption, "Number: 64", TMsgIcon::Information), room) << caption;
+    }
+    const QString wide = "Information about a caption far wider than the text of its box";
+    EXPECT_GT(ShownBoxWidth(wide, "x", TMsgIcon::None), ShownBoxWidth("Information", "x", TMsgIcon::None));
 }
 
 TEST(AppEvents, PostedMessagesArriveOnlyWhenEventsAreProcessed)
