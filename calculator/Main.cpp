@@ -354,10 +354,10 @@ void TMainForm::About1Click()
     AboutBox->exec();
 }
 
-// Asks for a raster, the first time in the first image folder; returns the name to use:
-// bare when its folder is an image folder (any of them for an operand, the
-// first for the output, where bare names go), else the full path. Empty
-// when the user cancelled.
+// Asks for a raster, at first in the first image folder; returns the name
+// to use: bare when its folder is an image folder (any of them for an
+// operand, the first for the output, where bare names go), else the full
+// path. Empty when the user cancelled.
 QString TMainForm::ChooseRaster(bool forOutput)
 {
     const QStringList folders = ReadImageFolders();

@@ -23,8 +23,8 @@
 #include "platform/NumberText.h"
 #include "platform/qt/AppEvents.h"
 #include "platform/qt/ErrorReport.h"
-#include "platform/qt/FormParts.h"
 #include "platform/qt/FileDialogs.h"
+#include "platform/qt/FormParts.h"
 #include "platform/qt/UiServices.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QGridLayout>
-#include <QSpacerItem>
 #include <QMessageBox>
 #include <QProcess>
+#include <QSpacerItem>
 
 #include "platform/Environment.h"
 
@@ -78,7 +78,8 @@ TMsgResult QtUiServices::MessageBox(QWidget* parent, const QString& caption, con
 
 QString QtUiServices::OpenFileName(QWidget* parent, const TFileDialogRequest& request)
 {
-    const QString start = request.FileName.isEmpty() ? request.Folder : QDir(request.Folder).filePath(request.FileName);
+    const QString start =
+        request.FileName.isEmpty() ? request.Folder : QDir(request.Folder).filePath(request.FileName);
     return QFileDialog::getOpenFileName(parent, request.Caption, start, request.Filter);
 }
 
