@@ -405,17 +405,18 @@ void TQMMapDoc::SaveComposition(const std::string& fileName)
 void TQMMapDoc::WriteLayerSection(TIniFile& ini, const std::string& section, const Layer& layer)
 {
     ini.WriteString(section, "name", LayerNameForWriting(layer.FileName, RootFolder));
+    const bool raster = layer.Kind == lkRaster;
+    const bool mif = SameText(ExtractFileExt(layer.FileName), ".mif");
+    ini.WriteString(section, "type", raster ? kTypeRaster : mif ? kTypeMif : kTypeIdrisiVector);
     std::string english, russian;
     GetLayerLegends(layer, english, russian);
     if (!english.empty()) ini.WriteString(section, "Legend_en", english);
     if (!russian.empty()) ini.WriteString(section, "Legend_ru", russian);
-    if (layer.Kind == lkRaster) {
-        ini.WriteString(section, "type", kTypeRaster);
+    if (raster) {
         std::string palette = layer.Raster ? layer.Raster->PaletteFile : std::string();
         ini.WriteString(section, "palette", PaletteForWriting(palette, PaletteFolder));
         return;
     }
-    ini.WriteString(section, "type", SameText(ExtractFileExt(layer.FileName), ".mif") ? kTypeMif : kTypeIdrisiVector);
     if (!layer.Vector) return;
     const VectorLayer& v = *layer.Vector;
     if (v.DefaultOpacity >= 0 && v.DefaultOpacity < 255)
