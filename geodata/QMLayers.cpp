@@ -39,20 +39,6 @@ std::string PaletteFilePart(const std::string& paletteSpec)
     return paletteSpec.substr(0, paletteSpec.find(','));
 }
 
-// The layer name: file name without folder and extension, and without an
-// "_ru" or "_en" ending when something is left before it.
-std::string LayerName(std::string_view fileName)
-{
-    std::string name = ExtractFileName(fileName);
-    std::size_t dot = name.rfind('.');
-    if (dot != std::string::npos) name.resize(dot);
-    if (name.size() > 3) {
-        std::string tail = AsciiLower(std::string_view(name).substr(name.size() - 3));
-        if (tail == "_ru" || tail == "_en") name.resize(name.size() - 3);
-    }
-    return name;
-}
-
 void SetTransforms(Layer& layer, double unitDist)
 {
     layer.LayerToMap = ScaleTransform(unitDist);
@@ -157,6 +143,18 @@ struct TLayerList::TVectorSource {
 
 // ---- the list ---------------------------------------------------------------
 
+std::string LayerName(std::string_view fileName)
+{
+    std::string name = ExtractFileName(fileName);
+    std::size_t dot = name.rfind('.');
+    if (dot != std::string::npos) name.resize(dot);
+    if (name.size() > 3) {
+        std::string tail = AsciiLower(std::string_view(name).substr(name.size() - 3));
+        if (tail == "_ru" || tail == "_en") name.resize(name.size() - 3);
+    }
+    return name;
+}
+
 void TLayerList::Destroy()
 {
     for (const PLayer& layer : Layers) QM_ASSERT(kUnit, layer->Freed == 0);
@@ -214,6 +212,13 @@ void TLayerList::ResetWhenEmpty()
     Projection = prNone;
     ProjectionName.clear();
     Units = unNone;
+}
+
+void TLayerList::TakeProjection(const TLayerList& other)
+{
+    Projection = other.Projection;
+    ProjectionName = other.ProjectionName;
+    Units = other.Units;
 }
 
 bool TLayerList::HasRasterLayer() const

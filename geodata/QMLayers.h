@@ -108,6 +108,10 @@ public:
     std::uint8_t GetProjection() const { return Projection; }
     const std::string& GetProjectionName() const { return ProjectionName; }
     std::uint8_t GetUnits() const { return Units; }
+    // The projection, its text and the units of `other`, taken as they are:
+    // layers that move from one list into another keep the coordinate space
+    // they were read or reprojected into.
+    void TakeProjection(const TLayerList& other);
 
     bool HasRasterLayer() const;
     // The first layer whose layer name (file name without folder, extension
@@ -150,6 +154,11 @@ private:
     std::uint8_t Units = 0;
     std::uint8_t Flag = 1; // carried over by the document when it merges lists
 };
+
+// The name by which a composition's "layers_seq" and "layers_visi" sections
+// address a layer: the file name without folder and extension, and without
+// an "_ru" or "_en" ending when something is left before it.
+std::string LayerName(std::string_view fileName);
 
 // The factor that turns a length or angle in units `from` into units `to`;
 // 0 for pairs that do not convert.

@@ -211,7 +211,41 @@ std::int16_t ReadAlphaBlend(const TIniFile& ini, const std::string& section)
     return static_cast<std::int16_t>(a);
 }
 
+// What stands for a kept layer in a trial load: all that the projection
+// rules and the order and visibility sections look at, without the data (an
+// empty vector payload reprojects as the layer would).
+PLayer StandInFor(const Layer& layer)
+{
+    auto standIn = std::make_shared<Layer>();
+    standIn->Serial = standIn->Serial2 = standIn->Serial3 = standIn->Serial4 = layer.Serial;
+    standIn->Kind = layer.Kind;
+    standIn->Common = layer.Common;
+    standIn->Frozen = layer.Frozen;
+    standIn->FileName = layer.FileName;
+    standIn->Projection = layer.Projection;
+    standIn->Units = layer.Units;
+    standIn->LayerToMap = layer.LayerToMap;
+    standIn->MapToLayer = layer.MapToLayer;
+    standIn->Visible = layer.Visible;
+    if (layer.Kind == lkVector) {
+        standIn->Vector = std::make_unique<VectorLayer>();
+        InitVectorLayer(*standIn->Vector);
+    }
+    return standIn;
+}
+
 } // namespace
+
+void TQMMapDoc::TryComposition(const TIniFile& ini, bool common, const std::vector<PLayer>& kept) const
+{
+    TQMMapDoc trial;
+    trial.RootFolder = RootFolder;
+    trial.PaletteFolder = PaletteFolder;
+    trial.DefaultPalette = DefaultPalette;
+    for (const PLayer& layer : kept) trial.LayerList->Add(StandInFor(*layer));
+    if (!kept.empty()) trial.LayerList->TakeProjection(*LayerList);
+    trial.LoadComposition(ini, common);
+}
 
 void TQMMapDoc::LoadComposition(const TIniFile& ini, bool common)
 {
@@ -248,21 +282,16 @@ void TQMMapDoc::LoadLayerSection(const TIniFile& ini, const std::string& section
     // otherwise be taken for a folder below the working folder.
     if (IsForeignAbsolutePath(path)) throw QMError("File %s not found.", path.c_str());
 
-    bool owned = !common;
-    PLayer layer;
-    if (type == kTypeRaster) {
-        bool autoscale = !SameText(ini.ReadString(section, "Autoscale", "Yes"), "no");
-        std::string palette = ini.ReadString(section, "palette", "");
-        if (palette.empty()) palette = DefaultPalette;
-        if (!FileExists(path)) path = ResolveFileCase(EnglishRasterName(path));
-        layer = LayerList->AddRasterLayer(path, PaletteSpecForReading(palette, PaletteFolder), autoscale, owned, 1);
-    } else if (type == kTypeMif) {
-        // The ".mid" file holds the attributes; the objects are in the ".mif".
-        if (SameText(ExtractFileExt(path), ".mid")) path = ResolveFileCase(ChangeFileExt(path, ".mif"));
-        layer = LayerList->AddMifLayer(path, 1, owned);
-    } else {
-        layer = LayerList->AddVectorLayer(path, 1, owned);
-    }
+    if (type == kTypeRaster && !FileExists(path)) path = ResolveFileCase(EnglishRasterName(path));
+    // The ".mid" file holds the attributes; the objects are in the ".mif".
+    if (type == kTypeMif && SameText(ExtractFileExt(path), ".mid"))
+        path = ResolveFileCase(ChangeFileExt(path, ".mif"));
+    // A file that is already a layer (added by hand, kept by the freeze, or
+    // named by an earlier section) stays one layer: the frame's rows and
+    // commands find a layer by its file.
+    if (HasLayer(path)) return;
+
+    PLayer layer = AddSectionLayer(ini, section, type, path, !common);
     if (!layer) return;
     added.push_back(layer);
     layer->Common = common ? 1 : 0;
@@ -280,6 +309,17 @@ void TQMMapDoc::LoadLayerSection(const TIniFile& ini, const std::string& section
     layer->HasLegendStyle = 0;
     if (type == kTypeMif) layer->Vector->UseCustom = 0;
     AdoptUniformStyle(*layer);
+}
+
+PLayer TQMMapDoc::AddSectionLayer(const TIniFile& ini, const std::string& section, const std::string& type,
+                                  const std::string& path, bool owned)
+{
+    if (type == kTypeMif) return LayerList->AddMifLayer(path, 1, owned);
+    if (type == kTypeIdrisiVector) return LayerList->AddVectorLayer(path, 1, owned);
+    bool autoscale = !SameText(ini.ReadString(section, "Autoscale", "Yes"), "no");
+    std::string palette = ini.ReadString(section, "palette", "");
+    if (palette.empty()) palette = DefaultPalette;
+    return LayerList->AddRasterLayer(path, PaletteSpecForReading(palette, PaletteFolder), autoscale, owned, 1);
 }
 
 void TQMMapDoc::ApplyCustomStyle(const TIniFile& ini, const std::string& section, VectorLayer& vector)
@@ -355,6 +395,7 @@ void TQMMapDoc::SaveComposition(const std::string& fileName)
         BeginReverseWalk();
         std::int32_t k = 0;
         while (const Layer* layer = NextReverseWalk()) WriteLayerSection(ini, "file" + std::to_string(++k), *layer);
+        WriteHiddenLayers(ini);
         ini.UpdateFile();
     } catch (const EInOutError& e) {
         throw QMError(std::string(e.what()));
@@ -364,17 +405,18 @@ void TQMMapDoc::SaveComposition(const std::string& fileName)
 void TQMMapDoc::WriteLayerSection(TIniFile& ini, const std::string& section, const Layer& layer)
 {
     ini.WriteString(section, "name", LayerNameForWriting(layer.FileName, RootFolder));
-    if (layer.Kind == lkRaster) {
-        ini.WriteString(section, "type", kTypeRaster);
-        std::string palette = layer.Raster ? layer.Raster->PaletteFile : std::string();
-        ini.WriteString(section, "palette", PaletteForWriting(palette, PaletteFolder));
-        return;
-    }
-    ini.WriteString(section, "type", SameText(ExtractFileExt(layer.FileName), ".mif") ? kTypeMif : kTypeIdrisiVector);
+    const bool raster = layer.Kind == lkRaster;
+    const bool mif = SameText(ExtractFileExt(layer.FileName), ".mif");
+    ini.WriteString(section, "type", raster ? kTypeRaster : mif ? kTypeMif : kTypeIdrisiVector);
     std::string english, russian;
     GetLayerLegends(layer, english, russian);
     if (!english.empty()) ini.WriteString(section, "Legend_en", english);
     if (!russian.empty()) ini.WriteString(section, "Legend_ru", russian);
+    if (raster) {
+        std::string palette = layer.Raster ? layer.Raster->PaletteFile : std::string();
+        ini.WriteString(section, "palette", PaletteForWriting(palette, PaletteFolder));
+        return;
+    }
     if (!layer.Vector) return;
     const VectorLayer& v = *layer.Vector;
     if (v.DefaultOpacity >= 0 && v.DefaultOpacity < 255)
@@ -384,5 +426,17 @@ void TQMMapDoc::WriteLayerSection(TIniFile& ini, const std::string& section, con
     case 2: ini.WriteString(section, "Line", FormatLineStyle(v.CustomLine)); break;
     case 1: ini.WriteString(section, "Point", FormatPointStyle(v.CustomPoint)); break;
     default: break;
+    }
+}
+
+// "layers_visi" names a layer by its layer name, and the reader sets the
+// first layer of that name; a hidden layer below another of the same name
+// cannot be addressed there, and is left out rather than hide the other.
+void TQMMapDoc::WriteHiddenLayers(TIniFile& ini) const
+{
+    for (std::int32_t i = 0; i < LayerCount(); ++i) {
+        const Layer& layer = *LayerList->Items(i);
+        std::string name = LayerName(layer.FileName);
+        if (layer.Visible <= 0 && LayerList->IndexOfLayer(name) == i) ini.WriteString("layers_visi", name, "No");
     }
 }

@@ -429,6 +429,10 @@ void TQMMapFrame::OpenComposition(const QString& path, bool common)
     const TIniFile ini(ToStd(path));
     if (ini.ReadInteger("qmc", "ver", 0) == 0)
         throw QMError("File %s is not Lumivar composition.", ToStd(path).c_str());
+    // The layers that stay must agree with the composition's; a refusal
+    // comes before the map is cleared, so the map stays as it was.
+    const std::vector<PLayer> kept = KeptLayers();
+    if (!kept.empty()) Doc->TryComposition(ini, common, kept);
     ClearMap();
     if (CommonLayers) Doc->MergeLayers(*CommonLayers, false);
     if (FrozenLayers) Doc->MergeLayers(*FrozenLayers, true);
@@ -446,6 +450,19 @@ void TQMMapFrame::OpenComposition(const QString& path, bool common)
     FillLayerRows();
     View->ResetView(true);
     InvalidateView();
+}
+
+// The layers still listed when the next composition is read: all of them in
+// a frame that never opened one (ClearMap leaves it alone), else the
+// non-common ones when the freeze is down.
+std::vector<PLayer> TQMMapFrame::KeptLayers() const
+{
+    std::vector<PLayer> kept;
+    for (std::int32_t i = 0; i < Doc->LayerCount(); ++i) {
+        const PLayer& layer = Doc->Layers().Items(i);
+        if (!Loaded || (LFreeze->isChecked() && layer->Common == 0)) kept.push_back(layer);
+    }
+    return kept;
 }
 
 void TQMMapFrame::SaveComposition(const QString& path)
@@ -511,7 +528,8 @@ void TQMMapFrame::MoveSelectedLayer(int delta)
     const int row = SelectedRow();
     const int target = row + delta;
     if (row < 0 || target < 0 || target >= LayersList->count()) return;
-    Doc->MoveLayer(ToStd(RowPath(row)), delta);
+    // Row i is layer i: the row's own layer moves, whatever its path.
+    Doc->MoveLayerAt(row, delta);
     {
         const QSignalBlocker blocker(LayersList);
         QListWidgetItem* item = LayersList->takeItem(row);
@@ -542,7 +560,7 @@ void TQMMapFrame::LayerDeleteExecute()
 {
     const int row = SelectedRow();
     if (row < 0) return;
-    if (Doc->RemoveLayer(ToStd(RowPath(row))) != 0) {
+    if (Doc->RemoveLayerAt(row) != 0) {
         Ui().MessageBox(this, QStringLiteral("Stop"), QStringLiteral("You cannot delete common layer"),
                         TMsgIcon::Information);
         return;
@@ -601,8 +619,9 @@ void TQMMapFrame::UpdateActions()
 
 void TQMMapFrame::LayersListItemChanged(QListWidgetItem* item)
 {
-    Layer* layer = Doc->LayerByName(ToStd(item->data(kPathRole).toString()));
-    if (!layer) return;
+    const int row = LayersList->row(item);
+    if (row < 0 || row >= Doc->LayerCount()) return;
+    Layer* layer = Doc->Layers().Items(row).get();
     layer->Visible = item->checkState() == Qt::Checked ? 1 : 0;
     InvalidateView();
 }

@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "geodata/QMMapDecl.h"
 
@@ -20,6 +21,7 @@ class QTabWidget;
 class QToolBar;
 class TDrawGrid;
 class TLayerList;
+struct Layer;
 class TQMMapDoc;
 class TQMMapView;
 class TStatusPanels;
@@ -112,6 +114,7 @@ private:
     QString RowPath(int row) const;
     void InsertLayerRow(int row, const QString& path, bool checked);
     void FillLayerRows();
+    std::vector<std::shared_ptr<Layer>> KeptLayers() const;
     void SyncLegendRows();
     void MoveSelectedLayer(int delta);
     void LayersListItemChanged(QListWidgetItem* item);

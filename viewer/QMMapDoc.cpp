@@ -153,6 +153,9 @@ void TQMMapDoc::MergeLayers(const TLayerList& list, bool atFront)
         else
             LayerList->Add(layer);
     };
+    // Layers kept from a cleared composition bring its coordinate space, so
+    // every layer read after them is checked against it.
+    if (LayerList->GetProjection() == prNone && list.Count() > 0) LayerList->TakeProjection(list);
     if (atFront)
         for (std::int32_t i = list.Count() - 1; i >= 0; --i) merge(list.Items(i));
     else
@@ -171,6 +174,7 @@ void TQMMapDoc::HandOverOwnLayers(TLayerList& keeper)
         layer->Frozen = 1;
         layer->Owned = 0;
     }
+    if (keeper.Count() > 0) keeper.TakeProjection(*LayerList);
 }
 
 void TQMMapDoc::ClearFrozenFlags()
@@ -240,21 +244,27 @@ bool TQMMapDoc::GetLegendInfo(std::string_view path, LegendObject& legend) const
     return true;
 }
 
+// The texts a composition gave stay with the layer whatever its objects'
+// styles: a layer of mixed styles has no legend entry, but its file keeps
+// the texts for the next open.
 void TQMMapDoc::GetLayerLegends(const Layer& layer, std::string& english, std::string& russian) const
 {
-    bool has = layer.HasLegendStyle == 1;
-    english = has ? layer.LegendEn : std::string();
-    russian = has ? layer.LegendRu : std::string();
+    english = layer.LegendEn;
+    russian = layer.LegendRu;
 }
 
 std::int32_t TQMMapDoc::RemoveLayer(std::string_view path)
 {
-    std::int32_t i = LayerIndexByName(path);
-    if (i >= 0) {
-        Layer& layer = *LayerList->Items(i);
+    return RemoveLayerAt(LayerIndexByName(path));
+}
+
+std::int32_t TQMMapDoc::RemoveLayerAt(std::int32_t index)
+{
+    if (index >= 0 && index < LayerCount()) {
+        Layer& layer = *LayerList->Items(index);
         if (layer.Common != 0 || layer.Owned == 0) return 1;
         ReleaseLayer(layer);
-        LayerList->Delete(i);
+        LayerList->Delete(index);
     }
     ExtentValid = false;
     if (LayerCount() == 0) ResetDocument();
@@ -263,7 +273,11 @@ std::int32_t TQMMapDoc::RemoveLayer(std::string_view path)
 
 void TQMMapDoc::MoveLayer(std::string_view path, std::int32_t delta)
 {
-    std::int32_t i = LayerIndexByName(path);
-    if (i < 0) return;
-    LayerList->Exchange(i, i + delta);
+    MoveLayerAt(LayerIndexByName(path), delta);
+}
+
+void TQMMapDoc::MoveLayerAt(std::int32_t index, std::int32_t delta)
+{
+    if (index < 0 || index >= LayerCount()) return;
+    LayerList->Exchange(index, index + delta);
 }

@@ -71,18 +71,28 @@ public:
     void ToggleLayerVisible(std::string_view path);
     // The legend entry of a vector layer with one style; false otherwise.
     bool GetLegendInfo(std::string_view path, LegendObject& legend) const;
-    // LegendEn and LegendRu when the layer has a legend style, else ''.
+    // LegendEn and LegendRu, as the composition gave them.
     void GetLayerLegends(const Layer& layer, std::string& english, std::string& russian) const;
     // 0 removed (or no such layer); 1 refused (a common layer or one the
     // document does not own). Removing the last layer resets the document.
     std::int32_t RemoveLayer(std::string_view path);
+    // The same for the layer at `index` (the frame's row); an index outside
+    // the list removes nothing.
+    std::int32_t RemoveLayerAt(std::int32_t index);
     // Swaps the layer with the one `delta` places away; a target outside the
     // list raises ERangeError and changes nothing.
     void MoveLayer(std::string_view path, std::int32_t delta);
+    void MoveLayerAt(std::int32_t index, std::int32_t delta);
     // Reads the layer sections, then "layers_seq" and "layers_visi". common
     // marks every layer read as common and frozen, not owned. A failure
     // releases the layers this call added and passes on.
     void LoadComposition(const TIniFile& ini, bool common);
+    // Reads the composition into a scratch document that holds stand-ins of
+    // `kept` (the layers that will still be listed when the load starts) in
+    // this document's coordinate space, and raises what the load would raise
+    // (a projection refused, a file that cannot be read). Nothing of this
+    // document changes, so a refused open can leave the map as it is.
+    void TryComposition(const TIniFile& ini, bool common, const std::vector<PLayer>& kept) const;
     // Writes the layers into the file, keeping its sections that the
     // composition format does not use. Raises QMError; a failed write
     // leaves the old file whole.
@@ -92,11 +102,14 @@ private:
     void ReleaseLayer(Layer& layer);
     void RenewLayerList();
     void LoadLayerSection(const TIniFile& ini, const std::string& section, bool common, std::vector<PLayer>& added);
+    PLayer AddSectionLayer(const TIniFile& ini, const std::string& section, const std::string& type,
+                           const std::string& path, bool owned);
     void ApplyCustomStyle(const TIniFile& ini, const std::string& section, VectorLayer& vector);
     void ApplySequence(const TIniFile& ini, const std::string& section);
     void ApplyVisibility(const TIniFile& ini, const std::string& section);
     void DropLayers(const std::vector<PLayer>& layers);
     void WriteLayerSection(TIniFile& ini, const std::string& section, const Layer& layer);
+    void WriteHiddenLayers(TIniFile& ini) const;
 
     std::unique_ptr<TLayerList> LayerList;
     std::int32_t WalkCursor = 0;

@@ -250,6 +250,12 @@ TEST(CompositionFile, TwelveMixedLayersSurviveSaveAndReopen)
         default: doc->Layers().AddMifLayer(files.Mif(name), 1, true); break;
         }
     }
+    // Legend texts stay with a raster and with a layer of mixed styles.
+    doc->LayerByName(files.Dir.Path("layer3.rst"))->LegendEn = "Terrain";
+    Layer& mixed = *doc->LayerByName(files.Dir.Path("layer5.mif"));
+    mixed.HasLegendStyle = 0;
+    mixed.LegendEn = "Countries";
+    mixed.LegendRu = "Страны";
     VectorLayer& styled = *doc->LayerByName(files.Dir.Path("layer11.mif"))->Vector;
     std::int16_t opacity = 0;
     ASSERT_TRUE(ParseAreaStyle("(0,1,$000000FF, 0,$0000FF00,0, 128)", styled.CustomArea, opacity));
@@ -277,8 +283,13 @@ TEST(CompositionFile, TwelveMixedLayersSurviveSaveAndReopen)
     EXPECT_EQ(back.CustomOpacity, 128);
     EXPECT_EQ(back.DefaultOpacity, 128);
     EXPECT_EQ(back.UseCustom, 0);
-    // Visibility is not stored: every layer comes back shown.
-    for (std::int32_t i = 0; i < reopened->LayerCount(); ++i) EXPECT_EQ(reopened->Layers().Items(i)->Visible, 1);
+    // Hidden layers come back hidden, the others shown; legends come back.
+    for (std::int32_t i = 0; i < reopened->LayerCount(); ++i)
+        EXPECT_EQ(reopened->Layers().Items(i)->Visible, doc->Layers().Items(i)->Visible) << i;
+    EXPECT_TRUE(Contains(text, "[layers_visi]\r\nlayer2=No\r\n")) << text;
+    EXPECT_EQ(reopened->LayerByName(files.Dir.Path("layer3.rst"))->LegendEn, "Terrain");
+    EXPECT_EQ(reopened->LayerByName(files.Dir.Path("layer5.mif"))->LegendEn, "Countries");
+    EXPECT_EQ(reopened->LayerByName(files.Dir.Path("layer5.mif"))->LegendRu, "Страны");
     EXPECT_EQ(reopened->Layers().Items(0)->Raster->PaletteFile, palette);
 }
 
@@ -451,6 +462,22 @@ TEST(CompositionFile, FailedLoadTakesBackItsOwnLayersOnly)
         doc.reset(); // the frozen layer is owned again and still marked frozen
         EXPECT_EQ(keeper.Items(0)->Freed, 1) << row.Name;
     }
+}
+
+TEST(CompositionFile, AFileAlreadyListedStaysOneLayer)
+{
+    TCompositionFiles files;
+    std::string a = files.Mif("a");
+    std::string b = files.Idrisi("b");
+    // b twice, once in capitals, and a, which the document already holds.
+    std::string path = files.Dir.Write("c.qmc", "[qmc]\r\nver=1\r\n[file1]\r\nname=b.vct\r\n[file2]\r\nname=a.mif\r\n"
+                                                "Legend_en=Other\r\n[file3]\r\nname=B.VCT\r\n");
+    auto doc = files.NewDoc();
+    PLayer shown = doc->Layers().AddMifLayer(a, 0, true);
+    TCompositionFiles::Open(*doc, path);
+    EXPECT_EQ(FileNames(*doc), (std::vector<std::string>{b, a}));
+    EXPECT_EQ(doc->Layers().Items(1), shown);
+    EXPECT_EQ(shown->LegendEn, "");
 }
 
 TEST(CompositionFile, CommonLayersAreNotOwned)

@@ -11,6 +11,7 @@
 
 #include "DialogDriving.h"
 #include "LumivarFixture.h"
+#include "MapFrameFixture.h"
 #include "geodata/IdrisiRST.h"
 #include "geodata/QMLayers.h"
 #include "platform/FileNames.h"
@@ -22,59 +23,6 @@
 #include "viewer/QMMapView.h"
 
 using namespace lumivartest;
-
-namespace {
-
-class MapFrame : public TLumivarTest {
-protected:
-    void SetUp() override
-    {
-        TLumivarTest::SetUp();
-        LumivarSettings settings;
-        settings.SymbolFolder = Files.Folder();
-        settings.DefPalette = "grey.qmp";
-        Frame = std::make_unique<TQMMapFrame>();
-        Frame->resize(800, 500);
-        Frame->SetupFrame(Frame.get(), settings, nullptr);
-    }
-    void TearDown() override
-    {
-        Frame.reset();
-        TLumivarTest::TearDown();
-    }
-
-    // Every row names its layer and carries its check, row i for layer i.
-    void ExpectRowsMirrorDocument() const
-    {
-        const TQMMapDoc& doc = Frame->Document();
-        ASSERT_EQ(LayersList(*Frame)->count(), doc.LayerCount());
-        for (int i = 0; i < doc.LayerCount(); ++i) {
-            const Layer& layer = *doc.Layers().Items(i);
-            const QListWidgetItem* item = LayersList(*Frame)->item(i);
-            EXPECT_EQ(item->text().toStdString(), ExtractFileName(layer.FileName)) << "row " << i;
-            EXPECT_EQ(item->checkState() == Qt::Checked, layer.Visible != 0) << "row " << i;
-        }
-        EXPECT_EQ(GR_legend(*Frame)->RowCount(), doc.LayerCount());
-    }
-    bool Enabled(const char* action) const { return Frame->FrameAction(QString::fromLatin1(action))->isEnabled(); }
-    void Select(int row) const { LayersList(*Frame)->setCurrentRow(row); }
-    QStringList MessageTexts() const
-    {
-        QStringList texts;
-        for (const TRecordedMessage& m : Recorded->Messages) texts << m.Caption + ": " + m.Text;
-        return texts;
-    }
-    void AddThreeLayers()
-    {
-        Frame->AddLayerFile(QString::fromStdString(Raster("terrain")));
-        Frame->AddLayerFile(QString::fromStdString(Idrisi("fields")));
-        Frame->AddLayerFile(QString::fromStdString(Mif("roads")));
-    }
-
-    std::unique_ptr<TQMMapFrame> Frame;
-};
-
-} // namespace
 
 TEST_F(MapFrame, LayersOfEachKindAreAddedOnTopAsCheckedRows)
 {
@@ -262,9 +210,7 @@ TEST_F(MapFrame, FrozenLayersOfTheFirstCompositionStayOnTopOfTheSecond)
     Frame->FrameAction("LFreeze")->setChecked(true);
     Frame->OpenComposition(QString::fromStdString(second), false);
     ExpectRowsMirrorDocument();
-    QStringList rows;
-    for (int i = 0; i < LayersList(*Frame)->count(); ++i) rows << LayersList(*Frame)->item(i)->text();
-    EXPECT_EQ(rows, QStringList({"roads.mif", "terrain.rst", "rivers.mif", "fields.vct"}));
+    EXPECT_EQ(RowTexts(), QStringList({"roads.mif", "terrain.rst", "rivers.mif", "fields.vct"}));
 
     // Without the freeze, the next composition replaces all of them.
     Frame->FrameAction("LFreeze")->setChecked(false);
@@ -479,9 +425,7 @@ TEST_F(MapFrame, TheSampleCompositionShowsARasterAndBothVectorLayers)
     Frame->OpenComposition(QString::fromStdString(sample), false);
     EXPECT_TRUE(Recorded->Messages.empty()) << MessageTexts().join("\n").toStdString();
     ExpectRowsMirrorDocument();
-    QStringList rows;
-    for (int i = 0; i < LayersList(*Frame)->count(); ++i) rows << LayersList(*Frame)->item(i)->text();
-    EXPECT_EQ(rows, QStringList({"rivers.mif", "fields.vct", "terrain.rst"}));
+    EXPECT_EQ(RowTexts(), QStringList({"rivers.mif", "fields.vct", "terrain.rst"}));
 
     // Five terrain categories, named from the header.
     LayersList(*Frame)->setCurrentRow(2);

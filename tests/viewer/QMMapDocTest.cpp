@@ -335,10 +335,12 @@ TEST(MapDoc, LegendInfoTakesTheStyleSetInUse)
     d.Doc.GetLayerLegends(a, en, ru);
     EXPECT_EQ(en, "Lakes");
     EXPECT_EQ(ru, "Озёра");
+    // A layer of mixed styles has no legend entry but keeps its texts.
     a.HasLegendStyle = 0;
+    EXPECT_FALSE(d.Doc.GetLegendInfo("a", legend));
     d.Doc.GetLayerLegends(a, en, ru);
-    EXPECT_EQ(en, "");
-    EXPECT_EQ(ru, "");
+    EXPECT_EQ(en, "Lakes");
+    EXPECT_EQ(ru, "Озёра");
 }
 
 TEST(MapDoc, LanguageCodeFollowsTheInterfaceLanguage)
