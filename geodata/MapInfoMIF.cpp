@@ -382,22 +382,7 @@ void TMapinfoMIF::ReadSymbol()
     std::int32_t color = NeedInt();
     std::int32_t size = NeedInt();
 
-    std::string_view font = Tokens.GetToken();
-    if (font.empty()) {
-        Tokens.UngetToken({});
-    } else if (font == kEolToken) {
-        font = {};
-    } else {
-        // Font style and rotation are not used.
-        for (;;) {
-            token = Tokens.GetToken();
-            if (token == kEolToken) break;
-            if (token.empty()) {
-                Tokens.UngetToken(token);
-                break;
-            }
-        }
-    }
+    std::string_view font = ReadSymbolFont();
     std::string fontName(WithoutDoubleQuotes(font));
     if (!font.empty() && fontName == "MapInfo Cartographic" && !CartographicFontInstalled()) {
         fontName = "Wingdings";
@@ -411,6 +396,27 @@ void TMapinfoMIF::ReadSymbol()
     symbol.SymbolColor = MifColorToColor(color);
     symbol.SymbolFont = font.empty() ? 0 : FontIndex(fontName);
     SetStylePrefix(Current.Style, symbol);
+}
+
+// The font of a TrueType symbol, '' for a MapInfo 3.0 symbol, which has
+// none; the rest of the line (font style and rotation) is not used.
+std::string_view TMapinfoMIF::ReadSymbolFont()
+{
+    std::string_view font = Tokens.GetToken();
+    if (font.empty()) {
+        Tokens.UngetToken({});
+        return font;
+    }
+    if (font == kEolToken) return {};
+    for (;;) {
+        std::string_view token = Tokens.GetToken();
+        if (token == kEolToken) break;
+        if (token.empty()) {
+            Tokens.UngetToken(token);
+            break;
+        }
+    }
+    return font;
 }
 
 std::int32_t TMapinfoMIF::NeedInt()

@@ -54,6 +54,7 @@ private:
     void ReadPen();
     void ReadBrush();
     void ReadSymbol();
+    std::string_view ReadSymbolFont();
 
     std::int32_t NeedInt();
     double NeedReal();
