@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "calculator/KGridText.h"
+
 // Colours as the grid's stored settings hold them: 0x00BBGGRR, clNone, or a
 // system colour (0xFF000000 + the system colour index).
 using TColor = std::uint32_t;
@@ -65,13 +67,6 @@ inline constexpr const char* kWrongColumnIndex = "Wrong column index";
 inline constexpr const char* kWrongRowIndex = "Wrong row index";
 inline constexpr const char* kColumnListIsEmpty = "Column list is empty";
 inline constexpr const char* kColumnNameExists = "Column name \"%s\" already exists";
-
-// Cell texts are stored in comma form: one item per line, items with blanks,
-// control characters, quotes or commas in double quotes.
-std::string LinesToCommaText(std::string_view text);
-std::string CommaTextToLines(std::string_view text);
-// Case-insensitive (ASCII letters) ordinal comparison: <0, 0 or >0.
-int CompareText(std::string_view a, std::string_view b);
 
 class TKGridData;
 class TKGridColumns;

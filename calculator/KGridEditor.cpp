@@ -1,24 +1,24 @@
 #include "calculator/KGridEditor.h"
 
 #include <QKeyEvent>
+#include <QTableView>
 #include <QTextBlock>
 
 #include "calculator/KGridPainter.h"
-#include "calculator/kstrgrid.h"
+#include "calculator/KGridHost.h"
 #include "platform/qt/ErrorReport.h"
 
-std::string EditText(const TKStringGrid& grid, int col, int row)
+std::string EditText(const TKGridHost& grid, int col, int row)
 {
     const TKGridData& data = grid.Data();
     if (data.Empty() || data.VisibleCount() == 0)
         return {};
     std::string value = data.Cells(col, row);
-    if (grid.OnGetEditText)
-        grid.OnGetEditText(col, row, value);
+    grid.GetEditText(col, row, value);
     return value;
 }
 
-void StoreEditText(TKStringGrid& grid, int col, int row, const std::string& value)
+void StoreEditText(TKGridHost& grid, int col, int row, const std::string& value)
 {
     TKGridData& data = grid.Data();
     auto exists = [&] {
@@ -26,17 +26,16 @@ void StoreEditText(TKStringGrid& grid, int col, int row, const std::string& valu
     };
     if (!exists())
         return;
-    if (grid.OnSetEditText)
-        grid.OnSetEditText(col, row, value);
+    grid.SetEditText(col, row, value);
     if (exists())
         data.SetCells(col, row, value);
 }
 
-TKSGInplaceEdit::TKSGInplaceEdit(TKStringGrid& grid, const QModelIndex& index, QWidget* parent)
+TKSGInplaceEdit::TKSGInplaceEdit(TKGridHost& grid, const QModelIndex& index, QWidget* parent)
     : QPlainTextEdit(parent), Grid(grid), CellIndex(index)
 {
-    const TKGridColumn& column = *grid.VisibleColumns()[static_cast<std::size_t>(index.column())];
-    MultiLineCell = grid.CellFlags(index.column(), index.row()) & cfMultiLine;
+    const TKGridColumn& column = *grid.Data().VisibleColumns()[static_cast<std::size_t>(index.column())];
+    MultiLineCell = grid.Data().CellFlags(index.column(), index.row()) & cfMultiLine;
     setFont(ToQFont(column.Font()));
     document()->setDocumentMargin(0);
     setViewportMargins(2, 1, 2, 0);
@@ -84,7 +83,7 @@ void TKSGInplaceEdit::PlaceAt(const QRect& cellRect)
 // the grid, which leaves the cell.
 void TKSGInplaceEdit::keyPressEvent(QKeyEvent* event)
 {
-    RunGuarded(&Grid, [&] { HandleKey(event); });
+    RunGuarded(&Grid.View(), [&] { HandleKey(event); });
 }
 
 void TKSGInplaceEdit::HandleKey(QKeyEvent* event)
@@ -114,13 +113,13 @@ void TKSGInplaceEdit::HandleKey(QKeyEvent* event)
 void TKSGInplaceEdit::keyReleaseEvent(QKeyEvent* event)
 {
     QPlainTextEdit::keyReleaseEvent(event);
-    RunGuarded(&Grid, [this] { CheckSelectionChange(); });
+    RunGuarded(&Grid.View(), [this] { CheckSelectionChange(); });
 }
 
 void TKSGInplaceEdit::mouseMoveEvent(QMouseEvent* event)
 {
     QPlainTextEdit::mouseMoveEvent(event);
-    RunGuarded(&Grid, [this] { CheckSelectionChange(); });
+    RunGuarded(&Grid.View(), [this] { CheckSelectionChange(); });
 }
 
 void TKSGInplaceEdit::CheckSelectionChange()
@@ -129,8 +128,5 @@ void TKSGInplaceEdit::CheckSelectionChange()
     if (length == SelectionLength)
         return;
     SelectionLength = length;
-    if (Grid.OnSelChange)
-        Grid.OnSelChange();
+    Grid.EditorSelectionChanged();
 }
-
-// ---------------------------------------------------------------- grid

@@ -6,21 +6,21 @@
 #include <QPlainTextEdit>
 #include <string>
 
-class TKStringGrid;
+class TKGridHost;
 
 // The text an editor of a data cell starts with: the cell's text as
 // OnGetEditText hands it over; empty without rows or columns.
-std::string EditText(const TKStringGrid& grid, int col, int row);
+std::string EditText(const TKGridHost& grid, int col, int row);
 // Stores an edited text through OnSetEditText. The handler may move the
 // current cell or add rows; the cell is written only when it still exists.
-void StoreEditText(TKStringGrid& grid, int col, int row, const std::string& value);
+void StoreEditText(TKGridHost& grid, int col, int row, const std::string& value);
 
 // The in-place editor: one line, or several with a scroll bar in a
 // multi-line cell.
 class TKSGInplaceEdit : public QPlainTextEdit {
     Q_OBJECT
 public:
-    TKSGInplaceEdit(TKStringGrid& grid, const QModelIndex& index, QWidget* parent);
+    TKSGInplaceEdit(TKGridHost& grid, const QModelIndex& index, QWidget* parent);
 
     bool MultiLine() const { return MultiLineCell; }
     const QPersistentModelIndex& Index() const { return CellIndex; }
@@ -37,7 +37,7 @@ private:
     void HandleKey(QKeyEvent* event);
     void CheckSelectionChange();
 
-    TKStringGrid& Grid;
+    TKGridHost& Grid;
     QPersistentModelIndex CellIndex;
     bool MultiLineCell = false;
     int SelectionLength = 0;

@@ -4,17 +4,18 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QTableView>
 
 #include "calculator/KGridData.h"
 #include "calculator/KGridEditor.h"
+#include "calculator/KGridHost.h"
 #include "calculator/KGridPainter.h"
-#include "calculator/kstrgrid.h"
 #include "platform/qt/ErrorReport.h"
 
 // ---------------------------------------------------------------- model
 
-TKGridModel::TKGridModel(TKStringGrid& grid, TKGridData& data)
-    : QAbstractTableModel(&grid), Grid(grid), Data(data)
+TKGridModel::TKGridModel(TKGridHost& grid)
+    : QAbstractTableModel(&grid.View()), Grid(grid), Data(grid.Data())
 {
 }
 
@@ -146,7 +147,7 @@ void TKGridModel::AllCellsChanged()
 
 // ---------------------------------------------------------------- delegate
 
-TKGridDelegate::TKGridDelegate(TKStringGrid& grid) : QStyledItemDelegate(&grid), Grid(grid) {}
+TKGridDelegate::TKGridDelegate(TKGridHost& grid) : QStyledItemDelegate(&grid.View()), Grid(grid) {}
 
 void TKGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
@@ -169,7 +170,7 @@ void TKGridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) co
 
 void TKGridDelegate::setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const
 {
-    RunGuarded(&Grid, [&] { StoreEditText(Grid, index.column(), index.row(), static_cast<TKSGInplaceEdit*>(editor)->Text()); });
+    RunGuarded(&Grid.View(), [&] { StoreEditText(Grid, index.column(), index.row(), static_cast<TKSGInplaceEdit*>(editor)->Text()); });
 }
 
 void TKGridDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
@@ -190,7 +191,7 @@ bool TKGridDelegate::eventFilter(QObject* object, QEvent* event)
         bool plain = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
         if (plain && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
             bool forward = key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier);
-            RunGuarded(&Grid, [&] { Grid.TabFromEditor(*editor, forward); });
+            RunGuarded(&Grid.View(), [&] { Grid.TabFromEditor(*editor, forward); });
             return true;
         }
         return false;
@@ -203,14 +204,14 @@ bool TKGridDelegate::eventFilter(QObject* object, QEvent* event)
         for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget())
             if (w == editor)
                 return false;
-        RunGuarded(&Grid, [&] { Grid.CommitEditor(*editor); });
+        RunGuarded(&Grid.View(), [&] { Grid.CommitEditor(*editor); });
     }
     return false;
 }
 
 // ---------------------------------------------------------------- header
 
-TKGridHeader::TKGridHeader(TKStringGrid& grid) : QHeaderView(Qt::Horizontal, &grid), Grid(grid)
+TKGridHeader::TKGridHeader(TKGridHost& grid) : QHeaderView(Qt::Horizontal, &grid.View()), Grid(grid)
 {
     setSectionsClickable(true);
     setHighlightSections(false);

@@ -8,11 +8,11 @@
 #include <QStyledItemDelegate>
 
 class TKGridData;
-class TKStringGrid;
+class TKGridHost;
 
 class TKGridModel : public QAbstractTableModel {
 public:
-    TKGridModel(TKStringGrid& grid, TKGridData& data);
+    explicit TKGridModel(TKGridHost& grid);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -34,7 +34,7 @@ public:
 private:
     enum class TPending { None, Insert, Remove, Refill };
 
-    TKStringGrid& Grid;
+    TKGridHost& Grid;
     TKGridData& Data;
     TPending Pending = TPending::None;
     int ResetDepth = 0;
@@ -42,7 +42,7 @@ private:
 
 class TKGridDelegate : public QStyledItemDelegate {
 public:
-    explicit TKGridDelegate(TKStringGrid& grid);
+    explicit TKGridDelegate(TKGridHost& grid);
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
@@ -56,16 +56,16 @@ protected:
     bool eventFilter(QObject* object, QEvent* event) override;
 
 private:
-    TKStringGrid& Grid;
+    TKGridHost& Grid;
 };
 
 class TKGridHeader : public QHeaderView {
 public:
-    explicit TKGridHeader(TKStringGrid& grid);
+    explicit TKGridHeader(TKGridHost& grid);
 
 protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
 
 private:
-    TKStringGrid& Grid;
+    TKGridHost& Grid;
 };

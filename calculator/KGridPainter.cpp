@@ -3,6 +3,7 @@
 #include <QModelIndex>
 #include <QPainter>
 #include <QPalette>
+#include <QTableView>
 
 #include "platform/qt/QtColors.h"
 
@@ -34,36 +35,37 @@ struct TCellLook {
     TColor FixedBack, HeaderBack, SelectedBack, ActiveFixedBack, ActiveHeaderBack, ActiveColBack, ActiveRowBack;
 };
 
-TCellLook ResolveLook(const TKStringGrid& grid, const TKGridColumn& column)
+TCellLook ResolveLook(const TKGridHost& host, const TKGridColumn& column)
 {
-    const bool plain = grid.DefaultLook();
-    const TColor canvasFont = grid.Font().Color;
-    const TColor canvasBrush = grid.Color();
+    const TKGridProperties& grid = host.GridProperties();
+    const bool plain = grid.DefaultLook;
+    const TColor canvasFont = host.Data().Font().Color;
+    const TColor canvasBrush = grid.Color;
     TCellLook look{};
-    look.Cell = column.Color() != clNone ? column.Color() : grid.Color();
+    look.Cell = column.Color() != clNone ? column.Color() : grid.Color;
     const TColor c = look.Cell;
 
     auto text = [&](TColor value) { return (value == clNone || plain) ? canvasFont : value; };
-    look.FixedText = text(grid.FixedFont().Color);
+    look.FixedText = text(grid.FixedFont.Color);
     look.HeaderText = text(column.HeaderFont().Color);
     auto activeText = [&](TColor value, TColor fallback) { return (value == clNone || plain) ? fallback : value; };
-    look.ActiveFixedText = activeText(grid.ActiveFixedFont().Color, look.FixedText);
-    look.ActiveHeaderText = activeText(grid.ActiveHeaderFont().Color, look.HeaderText);
+    look.ActiveFixedText = activeText(grid.ActiveFixedFont.Color, look.FixedText);
+    look.ActiveHeaderText = activeText(grid.ActiveHeaderFont.Color, look.HeaderText);
     auto rowText = [&](TColor value) { return plain ? canvasFont : (value == clNone ? column.Font().Color : value); };
-    look.ActiveRowText = rowText(grid.ActiveRowFontColor());
-    look.SelectedText = rowText(grid.SelectedFontColor());
+    look.ActiveRowText = rowText(grid.ActiveRowFontColor);
+    look.SelectedText = rowText(grid.SelectedFontColor);
 
     auto back = [&](TColor value) { return plain ? canvasBrush : (value == clNone ? c : value); };
-    look.FixedBack = back(grid.FixedColor());
-    look.HeaderBack = back(column.HeaderColor() != clNone ? column.HeaderColor() : grid.HeaderColor());
-    look.SelectedBack = back(grid.SelectedColor());
-    look.ActiveFixedBack = activeText(grid.ActiveFixedColor(), look.FixedBack);
-    look.ActiveHeaderBack = activeText(grid.ActiveHeaderColor(), look.HeaderBack);
-    look.ActiveColBack = activeText(grid.ActiveColColor(), c);
+    look.FixedBack = back(grid.FixedColor);
+    look.HeaderBack = back(column.HeaderColor() != clNone ? column.HeaderColor() : grid.HeaderColor);
+    look.SelectedBack = back(grid.SelectedColor);
+    look.ActiveFixedBack = activeText(grid.ActiveFixedColor, look.FixedBack);
+    look.ActiveHeaderBack = activeText(grid.ActiveHeaderColor, look.HeaderBack);
+    look.ActiveColBack = activeText(grid.ActiveColColor, c);
     if (plain)
-        look.ActiveRowBack = (grid.Options() & goRowSelect) ? canvasBrush : c;
+        look.ActiveRowBack = (grid.Options & goRowSelect) ? canvasBrush : c;
     else
-        look.ActiveRowBack = grid.ActiveRowColor() == clNone ? c : grid.ActiveRowColor();
+        look.ActiveRowBack = grid.ActiveRowColor == clNone ? c : grid.ActiveRowColor;
     return look;
 }
 
@@ -131,26 +133,27 @@ QFont ToQFont(const TKFont& font)
     return result;
 }
 
-QColor TKGridPainter::Colour(TColor color) const { return ToQColor(color, Grid.palette()); }
+QColor TKGridPainter::Colour(TColor color) const { return ToQColor(color, Grid.View().palette()); }
 
 // The colours and font of a data cell before OnGetCellProps may change them.
 TKCellProperties TKGridPainter::CellProperties(const TKGridColumn& column, TGridDrawState state, bool activeRow) const
 {
     const TCellLook look = ResolveLook(Grid, column);
-    const TGridOptions options = Grid.Options();
+    const TKGridProperties& grid = Grid.GridProperties();
+    const TGridOptions options = grid.Options;
     TKCellProperties props;
     props.Alignment = column.Alignment();
     if (state & gdFixed) {
         props.Color = activeRow ? look.ActiveFixedBack : look.FixedBack;
-        props.Font = activeRow ? WithColor(Grid.ActiveFixedFont(), look.ActiveFixedText)
-                               : WithColor(Grid.FixedFont(), look.FixedText);
+        props.Font = activeRow ? WithColor(grid.ActiveFixedFont, look.ActiveFixedText)
+                               : WithColor(grid.FixedFont, look.FixedText);
         return props;
     }
     const bool selected = state & gdSelected;
     const bool focused = state & gdFocused;
     props.Color = look.Cell;
     props.Font = column.Font();
-    if (&column == Grid.ActiveColumn())
+    if (&column == Grid.Data().ActiveColumn())
         props.Color = look.ActiveColBack;
     if (activeRow && (options & goRowSelect)) {
         props.Color = look.SelectedBack;
@@ -183,26 +186,24 @@ void TKGridPainter::PaintCell(QPainter& painter, const QRect& rect, const QModel
     if (col < 0 || col >= data.VisibleCount())
         return;
     const TKGridColumn& column = *data.VisibleColumns()[static_cast<std::size_t>(col)];
-    const QModelIndex current = Grid.currentIndex();
+    const QModelIndex current = Grid.View().currentIndex();
     const bool activeRow = current.isValid() && current.row() == row;
-    const bool focused = current == index && Grid.hasFocus();
+    const bool focused = current == index && Grid.View().hasFocus();
     const bool fixed = col < data.FixedCols();
     const TGridDrawState state = (selected ? gdSelected : 0u) | (focused ? gdFocused : 0u) | (fixed ? gdFixed : 0u);
 
     TKCellProperties props = CellProperties(column, state, activeRow);
-    if (Grid.OnGetCellProps)
-        Grid.OnGetCellProps(col, row, props);
+    Grid.GetCellProps(col, row, props);
     painter.fillRect(rect, Colour(props.Color));
     DrawCellText(painter, rect, CellText(col, row), ToQFont(props.Font), Colour(props.Font.Color), props.Alignment);
-    if (focused && !(Grid.Options() & goRowSelect) && state != 0) {
+    if (focused && !(Grid.GridProperties().Options & goRowSelect) && state != 0) {
         painter.save();
         painter.setPen(QPen(Colour(props.Font.Color), 1, Qt::DotLine));
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(rect.adjusted(0, 0, -1, -1));
         painter.restore();
     }
-    if (Grid.OnDrawCell)
-        Grid.OnDrawCell(painter, col, row, rect, state);
+    Grid.DrawCell(painter, col, row, rect, state);
 }
 
 void TKGridPainter::PaintHeader(QPainter& painter, const QRect& rect, int col) const
@@ -214,21 +215,20 @@ void TKGridPainter::PaintHeader(QPainter& painter, const QRect& rect, int col) c
     const TCellLook look = ResolveLook(Grid, column);
     const bool active = &column == data.ActiveColumn();
     const TColor back = active ? look.ActiveHeaderBack : look.HeaderBack;
-    const TKFont font = active ? WithColor(Grid.ActiveHeaderFont(), look.ActiveHeaderText)
+    const TKFont font = active ? WithColor(Grid.GridProperties().ActiveHeaderFont, look.ActiveHeaderText)
                                : WithColor(column.HeaderFont(), look.HeaderText);
 
     painter.fillRect(rect, Colour(back));
     DrawCellText(painter, rect, QString::fromStdString(column.Caption()), ToQFont(font), Colour(font.Color),
                  column.Alignment());
-    if (Grid.Options() & goFixedLines) {
+    if (Grid.GridProperties().Options & goFixedLines) {
         painter.save();
-        painter.setPen(Grid.palette().color(QPalette::Dark));
+        painter.setPen(Grid.View().palette().color(QPalette::Dark));
         painter.drawLine(rect.topRight(), rect.bottomRight());
         painter.drawLine(rect.bottomLeft(), rect.bottomRight());
         painter.restore();
     }
     if (column.SortOrder() != csNone)
         DrawSortArrow(painter, rect, column.SortOrder(), Colour(back));
-    if (Grid.OnDrawHeader)
-        Grid.OnDrawHeader(painter, col, rect, gdFixed);
+    Grid.DrawHeader(painter, col, rect, gdFixed);
 }

@@ -2,12 +2,12 @@
 // How the column string grid draws: a data cell in the colours and fonts of
 // its state (fixed, in the active row or column, selected, focused) and a
 // header cell with its sort arrow, each then handed to the grid's own draw
-// events. Only the grid's public face is read.
+// events.
 #include <QColor>
 #include <QFont>
 #include <QRect>
 
-#include "calculator/kstrgrid.h"
+#include "calculator/KGridHost.h"
 
 class QModelIndex;
 class QPainter;
@@ -24,7 +24,7 @@ QFont ToQFont(const TKFont& font);
 
 class TKGridPainter {
 public:
-    explicit TKGridPainter(const TKStringGrid& grid) : Grid(grid) {}
+    explicit TKGridPainter(const TKGridHost& grid) : Grid(grid) {}
 
     void PaintCell(QPainter& painter, const QRect& rect, const QModelIndex& index, bool selected) const;
     void PaintHeader(QPainter& painter, const QRect& rect, int col) const;
@@ -34,5 +34,5 @@ private:
     QString CellText(int col, int row) const;
     QColor Colour(TColor color) const;
 
-    const TKStringGrid& Grid;
+    const TKGridHost& Grid;
 };

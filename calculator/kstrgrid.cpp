@@ -28,7 +28,7 @@ TKStringGrid::TKStringGrid(QWidget* parent)
 
     Header = new TKGridHeader(*this);
     setHorizontalHeader(Header);
-    Model = new TKGridModel(*this, GridData);
+    Model = new TKGridModel(*this);
     setModel(Model);
     Delegate = new TKGridDelegate(*this);
     setItemDelegate(Delegate);
@@ -187,6 +187,44 @@ void TKStringGrid::TabFromEditor(TKSGInplaceEdit& editor, bool forward)
 {
     CommitEditor(editor);
     focusNextPrevChild(forward);
+}
+
+void TKStringGrid::GetEditText(int col, int row, std::string& value) const
+{
+    if (OnGetEditText)
+        OnGetEditText(col, row, value);
+}
+
+void TKStringGrid::SetEditText(int col, int row, const std::string& value)
+{
+    if (OnSetEditText)
+        OnSetEditText(col, row, value);
+}
+
+void TKStringGrid::EditorSelectionChanged()
+{
+    if (OnSelChange)
+        OnSelChange();
+}
+
+// ---------------------------------------------------------------- painting
+
+void TKStringGrid::GetCellProps(int col, int row, TKCellProperties& props) const
+{
+    if (OnGetCellProps)
+        OnGetCellProps(col, row, props);
+}
+
+void TKStringGrid::DrawCell(QPainter& painter, int col, int row, const QRect& rect, TGridDrawState state) const
+{
+    if (OnDrawCell)
+        OnDrawCell(painter, col, row, rect, state);
+}
+
+void TKStringGrid::DrawHeader(QPainter& painter, int col, const QRect& rect, TGridDrawState state) const
+{
+    if (OnDrawHeader)
+        OnDrawHeader(painter, col, rect, state);
 }
 
 void TKStringGrid::ReportPaintError(const QString& message) noexcept

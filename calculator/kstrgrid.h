@@ -10,7 +10,7 @@
 #include <functional>
 #include <string>
 
-#include "calculator/KGridData.h"
+#include "calculator/KGridHost.h"
 
 class QToolButton;
 class TKSGInplaceEdit;
@@ -18,39 +18,14 @@ class TKGridModel;
 class TKGridDelegate;
 class TKGridHeader;
 
-enum TGridOption : unsigned {
-    goFixedLines = 1 << 0,
-    goVertLine = 1 << 1,
-    goHorzLine = 1 << 2,
-    goColSizing = 1 << 3,
-    goColMoving = 1 << 4,
-    goRowMoving = 1 << 5,
-    goEditing = 1 << 6,
-    goTabs = 1 << 7,
-    goRowSelect = 1 << 8,
-    goDrawFocusSelected = 1 << 9,
-    goThumbTracking = 1 << 10,
-};
-using TGridOptions = unsigned;
-
-enum TGridDrawStateFlag : unsigned { gdSelected = 1, gdFocused = 2, gdFixed = 4 };
-using TGridDrawState = unsigned;
-
-// What OnGetCellProps may change before a data cell is drawn.
-struct TKCellProperties {
-    TKFont Font;
-    TColor Color = clNone; // background
-    TAlignment Alignment = taLeftJustify;
-};
-
-class TKStringGrid : public QTableView, private TKGridObserver {
+class TKStringGrid : public QTableView, private TKGridObserver, private TKGridHost {
     Q_OBJECT
 public:
     explicit TKStringGrid(QWidget* parent = nullptr);
     ~TKStringGrid() override;
 
-    TKGridData& Data() { return GridData; }
-    const TKGridData& Data() const { return GridData; }
+    TKGridData& Data() override { return GridData; }
+    const TKGridData& Data() const override { return GridData; }
     TKGridColumns& Columns() { return GridData.Columns(); }
     const TKGridColumnList& VisibleColumns() const { return GridData.VisibleColumns(); }
 
@@ -144,22 +119,13 @@ public:
     // Sorting's row comparison, kept by the data.
     decltype(TKGridData::OnCompareRows)& OnCompareRows;
 
-    // For the model, the delegate and the editor.
-    bool CanEditShow(int col, int row) const;
-    void CommitEditor(TKSGInplaceEdit& editor);
-    void CancelEditor(TKSGInplaceEdit& editor);
-    void LeaveEditor(TKSGInplaceEdit& editor, QKeyEvent& key);
-    void TabFromEditor(TKSGInplaceEdit& editor, bool forward);
-    void HeaderClick(int col);
+    // The ellipsis button that a cfButton cell shows while it is current.
     QToolButton* CellButton() const { return EllipsisButton; }
 
+protected:
     // Event handlers run their steps through RunGuarded (ErrorReport.h), so a
     // failure (a handler's, most likely) is shown in an error box instead of
-    // leaving through Qt's event loop. A box cannot be shown while painting:
-    // it follows once the paint is over.
-    void ReportPaintError(const QString& message) noexcept;
-
-protected:
+    // leaving through Qt's event loop.
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -175,6 +141,23 @@ protected:
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
 
 private:
+    // What the model, the delegate, the header, the editor and the painter see.
+    QTableView& View() override { return *this; }
+    const QTableView& View() const override { return *this; }
+    const TKGridProperties& GridProperties() const override { return Properties; }
+    void GetEditText(int col, int row, std::string& value) const override;
+    void SetEditText(int col, int row, const std::string& value) override;
+    void EditorSelectionChanged() override;
+    void GetCellProps(int col, int row, TKCellProperties& props) const override;
+    void DrawCell(QPainter& painter, int col, int row, const QRect& rect, TGridDrawState state) const override;
+    void DrawHeader(QPainter& painter, int col, const QRect& rect, TGridDrawState state) const override;
+    bool CanEditShow(int col, int row) const override;
+    void CommitEditor(TKSGInplaceEdit& editor) override;
+    void CancelEditor(TKSGInplaceEdit& editor) override;
+    void LeaveEditor(TKSGInplaceEdit& editor, QKeyEvent& key) override;
+    void TabFromEditor(TKSGInplaceEdit& editor, bool forward) override;
+    void ReportPaintError(const QString& message) noexcept override;
+
     // Data notifications.
     void RowsAboutToBeInserted(int first, int count) override;
     void RowsInserted() override;
@@ -191,6 +174,7 @@ private:
 
     void HandleKey(QKeyEvent* event);
     void HandleMousePress(QMouseEvent* event);
+    void HeaderClick(int col);
     bool SelectCell(const QModelIndex& index);
     void MoveCurrent(int col, int row);
     void ActiveColChanged(TKGridColumn* old, TKGridColumn* now);
@@ -211,27 +195,7 @@ private:
     TKGridHeader* Header = nullptr;        // owned by this widget (Qt parent)
     QToolButton* EllipsisButton = nullptr; // owned by the viewport (Qt parent)
 
-    // The look and behaviour behind the getters and setters above.
-    struct TProperties {
-        bool AutoSort = true;
-        bool DefaultLook = false;
-        TGridOptions Options = goFixedLines | goVertLine | goHorzLine;
-        int DefaultRowHeight = 18;
-        TColor Color = clWindow;
-        TColor ActiveHeaderColor = clGray;
-        TColor ActiveColColor = clNone;
-        TColor ActiveRowColor = clInfoBk;
-        TColor ActiveRowFontColor = clNone;
-        TColor ActiveFixedColor = clGray;
-        TColor FixedColor = clBtnFace;
-        TColor HeaderColor = clBtnFace;
-        TColor SelectedColor = clHighlight;
-        TColor SelectedFontColor = clHighlightText;
-        TKFont FixedFont;
-        TKFont ActiveHeaderFont;
-        TKFont ActiveFixedFont;
-    };
-    TProperties Properties;
+    TKGridProperties Properties; // behind the getters and setters above
 
     bool ApplyingWidths = false;
     int CurrentRowBeforeReset = -1;

@@ -135,36 +135,56 @@ void TMapinfoMIF::ReadMifHeader()
 
 void TMapinfoMIF::ReadCoordSys()
 {
+    std::int32_t type = ReadProjectionType();
+    int tokenCount = CoordSysTokenCount(type);
+    if (tokenCount == 0)
+        throw QMError("Invalid projection type. File %s, line %d", Tokens.TokenFileName().c_str(),
+                      Tokens.TokenLineNo());
+    std::int32_t datum = NeedInt();
+    std::string_view units = "\"deg\"";
+    std::vector<double> parameters;
+    if (tokenCount > 1) {
+        units = Tokens.NeedToken();
+        parameters = ReadProjectionParameters(tokenCount - 1);
+    }
+    SetRefSystem(type, datum, parameters);
+    SetRefUnits(units);
+    ReadCoordSysBounds();
+}
+
+// "Earth Projection" and the type. The thousands of a type only flag the
+// "Affine" and "Bounds" clauses, which are read by their keywords.
+std::int32_t TMapinfoMIF::ReadProjectionType()
+{
     if (!SameText(Tokens.NeedToken(), "Earth") || !SameText(Tokens.NeedToken(), "Projection"))
         throw QMError("Invalid projection. File %s, line %d", Tokens.TokenFileName().c_str(), Tokens.TokenLineNo());
     std::int32_t type = NeedInt();
     if (type > 3000) type -= 3000;
     else if (type > 2000) type -= 2000;
     else if (type > 1000) type -= 1000;
-    int tokenCount = CoordSysTokenCount(type);
-    if (tokenCount == 0)
-        throw QMError("Invalid projection type. File %s, line %d", Tokens.TokenFileName().c_str(),
-                      Tokens.TokenLineNo());
-    std::int32_t datum = NeedInt();
+    return type;
+}
 
-    std::string_view units = "\"deg\"";
+// Files written by other software give Transverse Mercator and Lambert
+// conformal conic one parameter fewer than the table counts; a word ends the
+// parameters so that "Bounds" is not swallowed.
+std::vector<double> TMapinfoMIF::ReadProjectionParameters(int count)
+{
     std::vector<double> parameters;
-    if (tokenCount > 1) {
-        units = Tokens.NeedToken();
-        // Files written by other software give Transverse Mercator and
-        // Lambert conformal conic one parameter fewer than the table counts;
-        // a word ends the parameters so that "Bounds" is not swallowed.
-        for (int i = 0; i < tokenCount - 1; ++i) {
-            std::string_view token = Tokens.NeedToken();
-            double value = 0;
-            if (!TryStrToFloat(token, value)) {
-                Tokens.UngetToken(token);
-                break;
-            }
-            parameters.push_back(value);
+    for (int i = 0; i < count; ++i) {
+        std::string_view token = Tokens.NeedToken();
+        double value = 0;
+        if (!TryStrToFloat(token, value)) {
+            Tokens.UngetToken(token);
+            break;
         }
+        parameters.push_back(value);
     }
+    return parameters;
+}
 
+void TMapinfoMIF::SetRefSystem(std::int32_t type, std::int32_t datum, const std::vector<double>& parameters)
+{
     if (type == 1 && (datum == 0 || datum == 1001)) {
         RefSystem = rsLatLong;
         RefSystemName = "Lat-long";
@@ -175,7 +195,12 @@ void TMapinfoMIF::ReadCoordSys()
         RefSystem = rsOther;
         RefSystemName = "Unknown";
     }
+}
 
+// The units keep their double quotes; units not known make the projection
+// unknown too, whatever it was.
+void TMapinfoMIF::SetRefUnits(std::string_view units)
+{
     if (SameText(units, "\"deg\"")) {
         RefUnits = ruDegrees;
     } else if (SameText(units, "\"m\"")) {
@@ -187,7 +212,12 @@ void TMapinfoMIF::ReadCoordSys()
         RefSystem = rsOther;
         RefSystemName = "Unknown";
     }
+}
 
+// An optional "Affine" clause, then "Bounds"; degrees without bounds cover
+// the whole globe.
+void TMapinfoMIF::ReadCoordSysBounds()
+{
     std::string_view token = Tokens.GetToken();
     if (SameText(token, "Affine")) {
         for (int i = 0; i < 8; ++i) Tokens.NeedToken();
@@ -352,22 +382,7 @@ void TMapinfoMIF::ReadSymbol()
     std::int32_t color = NeedInt();
     std::int32_t size = NeedInt();
 
-    std::string_view font = Tokens.GetToken();
-    if (font.empty()) {
-        Tokens.UngetToken({});
-    } else if (font == kEolToken) {
-        font = {};
-    } else {
-        // Font style and rotation are not used.
-        for (;;) {
-            token = Tokens.GetToken();
-            if (token == kEolToken) break;
-            if (token.empty()) {
-                Tokens.UngetToken(token);
-                break;
-            }
-        }
-    }
+    std::string_view font = ReadSymbolFont();
     std::string fontName(WithoutDoubleQuotes(font));
     if (!font.empty() && fontName == "MapInfo Cartographic" && !CartographicFontInstalled()) {
         fontName = "Wingdings";
@@ -381,6 +396,27 @@ void TMapinfoMIF::ReadSymbol()
     symbol.SymbolColor = MifColorToColor(color);
     symbol.SymbolFont = font.empty() ? 0 : FontIndex(fontName);
     SetStylePrefix(Current.Style, symbol);
+}
+
+// The font of a TrueType symbol, '' for a MapInfo 3.0 symbol, which has
+// none; the rest of the line (font style and rotation) is not used.
+std::string_view TMapinfoMIF::ReadSymbolFont()
+{
+    std::string_view font = Tokens.GetToken();
+    if (font.empty()) {
+        Tokens.UngetToken({});
+        return font;
+    }
+    if (font == kEolToken) return {};
+    for (;;) {
+        std::string_view token = Tokens.GetToken();
+        if (token == kEolToken) break;
+        if (token.empty()) {
+            Tokens.UngetToken(token);
+            break;
+        }
+    }
+    return font;
 }
 
 std::int32_t TMapinfoMIF::NeedInt()

@@ -4,6 +4,8 @@
 // and symbols. The ".mid" data file is not read.
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "geodata/MifToken.h"
 #include "geodata/QMMapDecl.h"
@@ -36,6 +38,11 @@ private:
     void ParseMif(const std::string& fileName);
     void ReadMifHeader();
     void ReadCoordSys();
+    std::int32_t ReadProjectionType();
+    std::vector<double> ReadProjectionParameters(int count);
+    void SetRefSystem(std::int32_t type, std::int32_t datum, const std::vector<double>& parameters);
+    void SetRefUnits(std::string_view units);
+    void ReadCoordSysBounds();
     void ReadMifObjects();
     void AppendObject();
 
@@ -47,6 +54,7 @@ private:
     void ReadPen();
     void ReadBrush();
     void ReadSymbol();
+    std::string_view ReadSymbolFont();
 
     std::int32_t NeedInt();
     double NeedReal();

@@ -2,10 +2,12 @@
 
 #include <cctype>
 #include <charconv>
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <limits>
+#include <string_view>
 #include <system_error>
 
 #include "RuntimeErrors.h"
@@ -226,83 +228,148 @@ std::string FormatFixed(double value, int decimals)
     return s;
 }
 
+namespace {
+
+// One conversion of a format, from its '%' to its conversion character.
+struct TFormatSpec {
+    bool LeftAlign = false;
+    bool ZeroPad = false;
+    int Width = 0;
+    int Precision = -1; // none given
+    std::string LengthModifier;
+    char Conversion = '\0';
+    std::string_view Text;
+};
+
+// The arguments of one format, taken in order. A copy of the caller's list:
+// a va_list handed on to a function that takes from it may not be used
+// again, so the helpers share this one by reference.
+class TFormatArguments {
+public:
+    explicit TFormatArguments(va_list args) { va_copy(Args, args); }
+    ~TFormatArguments() { va_end(Args); }
+    TFormatArguments(const TFormatArguments&) = delete;
+    TFormatArguments& operator=(const TFormatArguments&) = delete;
+
+    template <class T>
+    T Next() { return va_arg(Args, T); }
+
+private:
+    va_list Args;
+};
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+int ReadDecimal(const char*& p)
+{
+    int value = 0;
+    while (IsDigit(*p)) value = value * 10 + (*p++ - '0');
+    return value;
+}
+
+// Flags, width, precision, length modifier and conversion; `p` starts at the
+// '%' and ends after the conversion (at the terminator when there is none).
+TFormatSpec ReadFormatSpec(const char*& p)
+{
+    TFormatSpec spec;
+    const char* start = p++;
+    for (; *p == '-' || *p == '0' || *p == '+' || *p == ' ' || *p == '#'; ++p) {
+        if (*p == '-') spec.LeftAlign = true;
+        if (*p == '0') spec.ZeroPad = true;
+    }
+    spec.Width = ReadDecimal(p);
+    if (*p == '.') {
+        ++p;
+        spec.Precision = ReadDecimal(p);
+    }
+    while (*p == 'l' || *p == 'h' || *p == 'z' || *p == 'j' || *p == 't' || *p == 'L')
+        spec.LengthModifier += *p++;
+    if (*p) spec.Conversion = *p++;
+    spec.Text = std::string_view(start, static_cast<std::size_t>(p - start));
+    return spec;
+}
+
+bool IsOneOf(char c, std::string_view set) { return set.find(c) != std::string_view::npos; }
+
+// Zeros go after the sign, as C pads.
+std::string FormatReal(const TFormatSpec& spec, TFormatArguments& args)
+{
+    double v = spec.LengthModifier == "L" ? static_cast<double>(args.Next<long double>()) : args.Next<double>();
+    std::string piece = IsOneOf(spec.Conversion, "fF") ? FormatFixed(v, spec.Precision < 0 ? 2 : spec.Precision)
+                                                       : FormatG(v, spec.Precision < 0 ? 15 : spec.Precision);
+    if (spec.ZeroPad && !spec.LeftAlign && static_cast<int>(piece.size()) < spec.Width) {
+        std::size_t signLength = (!piece.empty() && piece[0] == '-') ? 1 : 0;
+        piece.insert(signLength, static_cast<std::size_t>(spec.Width) - piece.size(), '0');
+    }
+    return piece;
+}
+
+std::string FormatString(const TFormatSpec& spec, TFormatArguments& args)
+{
+    const char* s = args.Next<const char*>();
+    std::string text = s ? s : "(null)";
+    if (spec.Precision >= 0 && static_cast<int>(text.size()) > spec.Precision)
+        text.resize(static_cast<std::size_t>(spec.Precision));
+    return text;
+}
+
+// Integers, characters and pointers are not affected by the locale: C
+// formats them, width and flags included. A short arrives promoted to int.
+// Returns false when C could not.
+bool AppendFormattedByC(std::string& out, const TFormatSpec& spec, TFormatArguments& args)
+{
+    const std::string format(spec.Text);
+    const std::string& length = spec.LengthModifier;
+    char buf[512];
+    int n = 0;
+    if (spec.Conversion == 'p')
+        n = std::snprintf(buf, sizeof buf, format.c_str(), args.Next<void*>());
+    else if (spec.Conversion == 'c' || length.empty() || length == "h" || length == "hh")
+        n = std::snprintf(buf, sizeof buf, format.c_str(), args.Next<int>());
+    else if (length == "ll" || length == "j")
+        n = std::snprintf(buf, sizeof buf, format.c_str(), args.Next<long long>());
+    else
+        n = std::snprintf(buf, sizeof buf, format.c_str(), args.Next<long>());
+    if (n < 0) return false;
+    out.append(buf, static_cast<std::size_t>(std::min<int>(n, static_cast<int>(sizeof buf) - 1)));
+    return true;
+}
+
+std::string PadToWidth(std::string piece, const TFormatSpec& spec)
+{
+    if (static_cast<int>(piece.size()) >= spec.Width) return piece;
+    std::string pad(static_cast<std::size_t>(spec.Width) - piece.size(), ' ');
+    return spec.LeftAlign ? piece + pad : pad + piece;
+}
+
+// A conversion this formatter does not know is copied as it stands.
+void AppendConversion(std::string& out, const TFormatSpec& spec, TFormatArguments& args)
+{
+    if (IsOneOf(spec.Conversion, "fFgGeE"))
+        out += PadToWidth(FormatReal(spec, args), spec);
+    else if (spec.Conversion == 's')
+        out += PadToWidth(FormatString(spec, args), spec);
+    else if (IsOneOf(spec.Conversion, "diuxXcop")) {
+        if (!AppendFormattedByC(out, spec, args)) out += PadToWidth({}, spec);
+    } else
+        out += spec.Text;
+}
+
+} // namespace
+
 std::string FormatTextV(const char* format, __builtin_va_list args)
 {
+    TFormatArguments arguments(args);
     std::string out;
     for (const char* p = format; *p;) {
         if (*p != '%') {
             out += *p++;
-            continue;
-        }
-        const char* specStart = p++;
-        if (*p == '%') {
+        } else if (p[1] == '%') {
             out += '%';
-            ++p;
-            continue;
-        }
-        bool leftAlign = false;
-        bool zeroPad = false;
-        while (*p == '-' || *p == '0' || *p == '+' || *p == ' ' || *p == '#') {
-            if (*p == '-') leftAlign = true;
-            if (*p == '0') zeroPad = true;
-            ++p;
-        }
-        int width = 0;
-        while (*p >= '0' && *p <= '9') width = width * 10 + (*p++ - '0');
-        int precision = -1;
-        if (*p == '.') {
-            ++p;
-            precision = 0;
-            while (*p >= '0' && *p <= '9') precision = precision * 10 + (*p++ - '0');
-        }
-        std::string lengthMod;
-        while (*p == 'l' || *p == 'h' || *p == 'z' || *p == 'j' || *p == 't' || *p == 'L') lengthMod += *p++;
-        char conv = *p ? *p++ : '\0';
-        std::string piece;
-        if (conv == 'f' || conv == 'F' || conv == 'g' || conv == 'G' || conv == 'e' || conv == 'E') {
-            double v = lengthMod == "L" ? static_cast<double>(va_arg(args, long double)) : va_arg(args, double);
-            if (conv == 'f' || conv == 'F')
-                piece = FormatFixed(v, precision < 0 ? 2 : precision);
-            else
-                piece = FormatG(v, precision < 0 ? 15 : precision);
-            if (zeroPad && !leftAlign && static_cast<int>(piece.size()) < width) {
-                std::size_t signLen = (!piece.empty() && piece[0] == '-') ? 1 : 0;
-                piece.insert(signLen, static_cast<std::size_t>(width) - piece.size(), '0');
-            }
-        } else if (conv == 's' || conv == 'd' || conv == 'i' || conv == 'u' || conv == 'x' || conv == 'X' ||
-                   conv == 'c' || conv == 'o' || conv == 'p') {
-            // Integers and strings are not affected by the locale: let C do them.
-            std::string spec(specStart, p);
-            char buf[512];
-            int n = 0;
-            if (conv == 's') {
-                const char* s = va_arg(args, const char*);
-                std::string str = s ? s : "(null)";
-                if (precision >= 0 && static_cast<int>(str.size()) > precision) str.resize(static_cast<std::size_t>(precision));
-                piece = str;
-                n = -1;
-            } else if (conv == 'c' || ((conv == 'd' || conv == 'i' || conv == 'u' || conv == 'x' || conv == 'X' || conv == 'o') && lengthMod.empty())) {
-                n = std::snprintf(buf, sizeof buf, spec.c_str(), va_arg(args, int));
-            } else if (conv == 'p') {
-                n = std::snprintf(buf, sizeof buf, spec.c_str(), va_arg(args, void*));
-            } else if (lengthMod == "ll" || lengthMod == "j") {
-                n = std::snprintf(buf, sizeof buf, spec.c_str(), va_arg(args, long long));
-            } else {
-                n = std::snprintf(buf, sizeof buf, spec.c_str(), va_arg(args, long));
-            }
-            if (n >= 0) {
-                out.append(buf, static_cast<std::size_t>(std::min<int>(n, static_cast<int>(sizeof buf) - 1)));
-                continue;
-            }
+            p += 2;
         } else {
-            out.append(specStart, p);
-            continue;
+            AppendConversion(out, ReadFormatSpec(p), arguments);
         }
-        if (static_cast<int>(piece.size()) < width) {
-            std::string pad(static_cast<std::size_t>(width) - piece.size(), ' ');
-            piece = leftAlign ? piece + pad : pad + piece;
-        }
-        out += piece;
     }
     return out;
 }

@@ -85,3 +85,12 @@ TEST(NumberText, FormatTextHandlesRealsWithoutTheLocale)
     EXPECT_EQ(FormatText("%g|%.3f|%s|%d|%2d|%%", 0.5, 1.23456, "x", -4, 5), "0.5|1.235|x|-4| 5|%");
     EXPECT_EQ(FormatText("[%d x %d]", 10, 20), "[10 x 20]");
 }
+
+TEST(NumberText, FormatTextHonoursFlagsWidthsAndLengths)
+{
+    EXPECT_EQ(FormatText("%08.2f|%-8.2f|%8.3g", -3.14159, 2.5, 123456.0), "-0003.14|2.50    |  1.23E5");
+    EXPECT_EQ(FormatText("%-5s|%.2s|%5s", "ab", "abcdef", "ab"), "ab   |ab|   ab");
+    EXPECT_EQ(FormatText("%ld|%lld|%hd|%05d|%-4d|%+d", 123456789012L, -5LL, static_cast<short>(7), -42, 3, 1),
+              "123456789012|-5|7|-0042|3   |+1");
+    EXPECT_EQ(FormatText("%Lf|%e", static_cast<long double>(1.25), 1e-7), "1.25|1E-7");
+}
