@@ -59,7 +59,6 @@ TQMMapFrame::TQMMapFrame(QWidget* parent) : QWidget(parent)
     resize(838, 511);
     CtrlPanel = new QWidget;
     CtrlPanel->setObjectName(QStringLiteral("CtrlPanel"));
-    CtrlPanel->setMinimumWidth(50);
     auto* panelLayout = new QVBoxLayout(CtrlPanel);
     panelLayout->setContentsMargins(0, 0, 0, 0);
     panelLayout->setSpacing(0);
@@ -194,6 +193,10 @@ void TQMMapFrame::BuildPages()
 {
     PageControl1 = new QTabWidget;
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    // Whole captions, no scroll arrows: the tab bar's width in the fonts in
+    // use is the least width of the panel.
+    PageControl1->setUsesScrollButtons(false);
+    PageControl1->setElideMode(Qt::ElideNone);
 
     LayersList = new QListWidget;
     LayersList->setObjectName(QStringLiteral("LayersList"));
@@ -224,8 +227,10 @@ void TQMMapFrame::BuildPages()
     connect(GR_legend, &QTableView::clicked, this, [this]() { GR_legendClick(); });
     connect(PageControl1, &QTabWidget::currentChanged, this,
             [this]() { RunGuarded(this, [this]() { PageControl1Change(); }); });
-    GR_legend->installEventFilter(this);
-    RSTR_legend->installEventFilter(this);
+    // The text columns follow the viewports, which the grids lay out only
+    // after their own resize, and which narrow when a vertical bar appears.
+    GR_legend->viewport()->installEventFilter(this);
+    RSTR_legend->viewport()->installEventFilter(this);
 }
 
 void TQMMapFrame::BuildMapTools()
@@ -690,8 +695,8 @@ void TQMMapFrame::PageControl1Change()
 bool TQMMapFrame::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::Resize) {
-        if (watched == GR_legend) TabSheet2Resize();
-        if (watched == RSTR_legend) TabSheet3Resize();
+        if (watched == GR_legend->viewport()) TabSheet2Resize();
+        if (watched == RSTR_legend->viewport()) TabSheet3Resize();
     }
     return QWidget::eventFilter(watched, event);
 }

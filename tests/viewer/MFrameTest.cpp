@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QSet>
 #include <QSplitter>
+#include <QTabBar>
 #include <QTabWidget>
 
 #include "DialogDriving.h"
@@ -14,6 +15,7 @@
 #include "geodata/IdrisiRST.h"
 #include "geodata/QMLayers.h"
 #include "platform/FileNames.h"
+#include "platform/qt/QtColors.h"
 #include "platform/qt/SymbolFonts.h"
 #include "viewer/LayerPainter.h"
 #include "viewer/MFrame.h"
@@ -465,6 +467,93 @@ TEST_F(MapFrame, FullScreenCollapsesThePanelAndComesBack)
     Frame->FullScreenExecute();
     EXPECT_FALSE(Frame->IsFullScreen());
     EXPECT_EQ(Splitter1(*Frame)->sizes().value(0), width);
+}
+
+namespace {
+
+// The first and the second cell of a legend grid's row as it shows them.
+QRect CellOf(const TDrawGrid& grid, int row, int column)
+{
+    return grid.visualRect(grid.model()->index(row, column));
+}
+
+// Dark pixels, the text's, inside `area`.
+int DarkPixels(const QImage& image, const QRect& area)
+{
+    const QRect inside = area.intersected(image.rect());
+    int n = 0;
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x) n += qGray(image.pixel(x, y)) < 80;
+    return n;
+}
+
+} // namespace
+
+TEST_F(MapFrame, AClickOnARasterValueKeepsEveryRowInPlace)
+{
+    Frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Frame.get()));
+    Frame->OpenComposition(QString::fromStdString(std::string(QM_SAMPLES) + "/sample.qmc"), false);
+    Select(2);
+    PageControl1(*Frame)->setCurrentIndex(TQMMapFrame::kRasterValuesPage);
+    QApplication::processEvents();
+    TDrawGrid& grid = *RSTR_legend(*Frame);
+    ASSERT_EQ(grid.RowCount(), 5);
+    for (int row : {2, 0, 4}) {
+        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, CellOf(grid, row, 1).center());
+        QApplication::processEvents();
+        EXPECT_EQ(grid.CurrentRow(), row);
+        EXPECT_EQ(grid.columnViewportPosition(0), 0) << "scrolled sideways";
+        EXPECT_EQ(grid.columnWidth(0) + grid.columnWidth(1), grid.viewport()->width());
+        const QImage shown = grid.viewport()->grab().toImage();
+        for (int i = 0; i < 5; ++i) {
+            const QRgb colour = 0xFF000000u | RgbQuadToQColor(Frame->GetLegendRows()[i].Color).rgb();
+            EXPECT_EQ(shown.pixel(CellOf(grid, i, 0).center()), colour) << "row " << i;
+            EXPECT_GT(DarkPixels(shown, CellOf(grid, i, 1)), 20) << "row " << i;
+        }
+    }
+}
+
+TEST_F(MapFrame, LegendTextColumnsTakeThePageWidthAfterTheSplitterMovedUnseen)
+{
+    Frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Frame.get()));
+    AddThreeLayers();
+    Select(2);
+    int width = 240;
+    for (int page : {TQMMapFrame::kLegendPage, TQMMapFrame::kRasterValuesPage, TQMMapFrame::kLegendPage}) {
+        SCOPED_TRACE(page);
+        PageControl1(*Frame)->setCurrentIndex(TQMMapFrame::kLayersPage);
+        QApplication::processEvents();
+        width += 60;
+        Splitter1(*Frame)->setSizes({width, 800 - width});
+        QApplication::processEvents();
+        PageControl1(*Frame)->setCurrentIndex(page);
+        QApplication::processEvents();
+        const TDrawGrid& grid = page == TQMMapFrame::kLegendPage ? *GR_legend(*Frame) : *RSTR_legend(*Frame);
+        EXPECT_GT(grid.viewport()->width(), width - 40);
+        EXPECT_EQ(grid.columnWidth(0) + grid.columnWidth(1), grid.viewport()->width());
+    }
+}
+
+TEST_F(MapFrame, ThePanelShowsEveryTabCaptionWhole)
+{
+    Frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Frame.get()));
+    QFont large = Frame->font();
+    large.setPixelSize(22);
+    for (const QFont& font : {Frame->font(), large}) {
+        SCOPED_TRACE(font.pixelSize());
+        Frame->setFont(font);
+        QApplication::processEvents();
+        const QTabBar& bar = *PageControl1(*Frame)->tabBar();
+        for (int i = 0; i < bar.count(); ++i) {
+            EXPECT_TRUE(bar.rect().contains(bar.tabRect(i))) << bar.tabText(i).toStdString();
+            EXPECT_GT(bar.tabRect(i).width(), bar.fontMetrics().horizontalAdvance(bar.tabText(i)))
+                << bar.tabText(i).toStdString();
+        }
+        EXPECT_GE(CtrlPanel(*Frame)->width(), bar.tabRect(bar.count() - 1).right());
+    }
 }
 
 TEST_F(MapFrame, FileBaseNameDropsFolderAndLastExtension)
