@@ -374,9 +374,13 @@ void TQMMapFrame::SyncLegendRows()
     GR_legend->viewport()->update();
 }
 
+// After a layer command: the map is drawn anew, and a value hint may no
+// longer be what the map shows.
 void TQMMapFrame::InvalidateView()
 {
-    if (View) View->viewport()->update();
+    if (!View) return;
+    View->HideHint();
+    View->viewport()->update();
 }
 
 void TQMMapFrame::AddLayerFile(const QString& path)
@@ -558,6 +562,7 @@ void TQMMapFrame::LProperitiesExecute()
         Ui().Beep();
         return;
     }
+    View->HideHint();
     if (EditLayerProperties(*Doc, ToStd(RowPath(row)), OwnerForm, View) && PageControl1->currentIndex() == kLegendPage)
         GR_legend->viewport()->update();
 }
@@ -638,7 +643,7 @@ void TQMMapFrame::ZoomOutMap()
 
 void TQMMapFrame::RedrawMap()
 {
-    InvalidateView();
+    View->viewport()->update();
 }
 
 void TQMMapFrame::SetZoomMode(bool on)

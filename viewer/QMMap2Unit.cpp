@@ -5,6 +5,7 @@
 #include "platform/qt/ErrorReport.h"
 #include "platform/qt/UiServices.h"
 #include "viewer/MFrame.h"
+#include "viewer/QMMapView.h"
 
 TQMMap2::TQMMap2(const LumivarSettings& settings, TStatusPanels* statusBar, std::function<void(TQMMap2&)> closing,
                  QWidget* parent)
@@ -21,6 +22,17 @@ TQMMap2::TQMMap2(const LumivarSettings& settings, TStatusPanels* statusBar, std:
     TQMMapFrame1->HideFrameToolBar();
     TQMMapFrame1->SetupFrame(this, settings, statusBar);
     TQMMapFrame1->WrapLayerToolBar();
+    // The value hint belongs to the map window the user works in: another
+    // window made active or this one minimised takes it away.
+    connect(this, &QMdiSubWindow::windowStateChanged, this, [this](Qt::WindowStates, Qt::WindowStates now) {
+        if (!(now & Qt::WindowActive) || (now & Qt::WindowMinimized)) TQMMapFrame1->MapView().HideHint();
+    });
+}
+
+void TQMMap2::moveEvent(QMoveEvent* event)
+{
+    QMdiSubWindow::moveEvent(event);
+    if (TQMMapFrame1) TQMMapFrame1->MapView().HideHint();
 }
 
 TQMMap2::~TQMMap2() = default;

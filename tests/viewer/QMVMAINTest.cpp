@@ -11,6 +11,8 @@
 #include <QSettings>
 #include <QStatusTipEvent>
 #include <QTabWidget>
+#include <QTest>
+#include <functional>
 
 #include "DialogDriving.h"
 #include "LumivarFixture.h"
@@ -232,6 +234,51 @@ TEST_F(MainWindow, CommandsGoToTheActiveMapWindow)
     Form->CloseMapExecute();
     QCoreApplication::processEvents();
     EXPECT_EQ(Form->Children(), QList<TQMMap2*>({second}));
+}
+
+namespace {
+
+// The information tool's hint over the middle of the map window's raster.
+QLabel* ShowHintIn(TQMMap2& child)
+{
+    LayersList(child.Frame())->setCurrentRow(0);
+    TQMMapView& view = child.Frame().MapView();
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.viewport()->rect().center());
+    return view.HintWindow();
+}
+
+} // namespace
+
+TEST_F(MainWindow, TheValueHintGoesWhenTheMapMovesOrItsWindowLosesTheFocus)
+{
+    TQMMap2* first = Form->OpenLayerFile(QString::fromStdString(Raster("a")));
+    TQMMap2* second = Form->OpenLayerFile(QString::fromStdString(Raster("b")));
+    Form->FormAction("ZState")->trigger();
+    struct Row {
+        const char* Name;
+        std::function<void()> Act;
+    } rows[] = {
+        {"fitted", [&] { Form->FormAction("Fit")->trigger(); }},
+        {"zoomed out", [&] { Form->FormAction("Diminish")->trigger(); }},
+        {"another map window active", [&] { Form->MdiArea().setActiveSubWindow(second); }},
+        {"minimised", [&] { first->showMinimized(); }},
+        {"moved", [&] { first->move(first->pos() + QPoint(15, 10)); }},
+        {"the program deactivated",
+         [&] {
+             QEvent deactivate(QEvent::WindowDeactivate);
+             QApplication::sendEvent(Form.get(), &deactivate);
+         }},
+    };
+    for (const Row& row : rows) {
+        first->showNormal();
+        Form->MdiArea().setActiveSubWindow(first);
+        QApplication::processEvents();
+        ASSERT_NE(ShowHintIn(*first), nullptr) << row.Name;
+        row.Act();
+        QApplication::processEvents();
+        EXPECT_EQ(first->Frame().MapView().HintWindow(), nullptr) << row.Name;
+    }
+    EXPECT_TRUE(Recorded->Messages.empty());
 }
 
 TEST_F(MainWindow, OpenErrorsAreShownAndTheWindowStays)
