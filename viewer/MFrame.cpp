@@ -23,6 +23,7 @@
 #include "platform/qt/FormParts.h"
 #include "platform/qt/ScreenCursors.h"
 #include "platform/qt/UiServices.h"
+#include "viewer/Composition.h"
 #include "viewer/DrawGrid.h"
 #include "viewer/IniFile.h"
 #include "viewer/LegendCells.h"
@@ -395,8 +396,8 @@ void TQMMapFrame::AddLayerFile(const QString& path)
         if (ext.empty()) throw QMError("There is no file extension. This is program bug. Sorry.");
         if (Doc->HasLayer(file)) return;
         if (SameText(ext, ".rst"))
-            layer = Doc->Layers().AddRasterLayer(file, SettingsCopy.SymbolFolder + SettingsCopy.DefPalette, true, true,
-                                                 1);
+            layer = Doc->Layers().AddRasterLayer(
+                file, PaletteSpecForReading(SettingsCopy.DefPalette, SettingsCopy.SymbolFolder), true, true, 1);
         else if (SameText(ext, ".mif"))
             layer = Doc->Layers().AddMifLayer(file, 1, true);
         else if (SameText(ext, ".vct"))

@@ -556,6 +556,31 @@ TEST_F(MapFrame, ThePanelShowsEveryTabCaptionWhole)
     }
 }
 
+TEST_F(MapFrame, APaletteFolderWithoutThePaletteLeavesRastersWithTheDefaultPalette)
+{
+    const std::string raster = Raster("terrain");
+    const std::string qmc = Composition("map.qmc", {"terrain.rst\r\npalette=Quillmere.qmp"});
+    TIdrisiRST expected;
+    expected.Open(raster, "", true); // the default palette beside the program
+    LumivarSettings settings;
+    settings.SymbolFolder = Files.Folder() + "symbols/";
+    settings.DefPalette = "Quillmere.qmp";
+    Files.Write("symbols/readme.txt", "no palettes here");
+    for (bool composition : {false, true}) {
+        SCOPED_TRACE(composition);
+        TQMMapFrame frame;
+        frame.SetupFrame(&frame, settings, nullptr);
+        if (composition)
+            frame.OpenComposition(QString::fromStdString(qmc), false);
+        else
+            frame.AddLayerFile(QString::fromStdString(raster));
+        EXPECT_TRUE(Recorded->Messages.empty()) << MessageTexts().join("\n").toStdString();
+        ASSERT_EQ(frame.Document().LayerCount(), 1);
+        const TIdrisiRST& opened = *frame.Document().Layers().Items(0)->Raster->Image;
+        EXPECT_EQ(opened.GetBitmapInfo()->bmiColors, expected.GetBitmapInfo()->bmiColors);
+    }
+}
+
 TEST_F(MapFrame, FileBaseNameDropsFolderAndLastExtension)
 {
     EXPECT_EQ(TQMMapFrame::FileBaseName("/maps/a.b/roads.v2.mif"), "roads.v2");
