@@ -16,6 +16,8 @@
 
 #include "DialogDriving.h"
 #include "LumivarFixture.h"
+#include "geodata/IdrisiRST.h"
+#include "geodata/QMLayers.h"
 #include "platform/qt/AppEvents.h"
 #include "platform/qt/ScreenCursors.h"
 #include "viewer/ABOUT.h"
@@ -362,6 +364,30 @@ TEST_F(MainWindow, MissingSettingsReadAsTheirDefaults)
     EXPECT_EQ(Form->GetViewerSettings().DefPalette, "Quillmere.qmp");
     EXPECT_EQ(Form->GetViewerSettings().CommonRoot, "");
     EXPECT_EQ(Form->GetViewerSettings().SymbolFolder, "");
+}
+
+// A palette folder that does not hold the palette named by the settings or
+// by a composition: the raster opens with the default palette, as it does
+// without a folder.
+TEST_F(MainWindow, APaletteFolderWithoutThePaletteLeavesRastersWithTheDefaultPalette)
+{
+    const std::string raster = Raster("terrain");
+    const std::string qmc = Composition("map.qmc", {"terrain.rst\r\npalette=Quillmere.qmp"});
+    TIdrisiRST expected;
+    expected.Open(raster, "", true); // the default palette beside the program
+    Files.Write("symbols/readme.txt", "no palettes here");
+    {
+        QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "Quillmere", "Lumivar");
+        settings.setValue("Settings/SymbolFolder", QString::fromStdString(Files.Folder() + "symbols/"));
+    }
+    Form->ReadSettings();
+    for (TQMMap2* child : {Form->OpenLayerFile(QString::fromStdString(raster)),
+                           Form->OpenCompositionFile(QString::fromStdString(qmc))}) {
+        const TQMMapDoc& doc = child->Frame().Document();
+        ASSERT_EQ(doc.LayerCount(), 1);
+        EXPECT_EQ(doc.Layers().Items(0)->Raster->Image->GetBitmapInfo()->bmiColors, expected.GetBitmapInfo()->bmiColors);
+    }
+    EXPECT_TRUE(Recorded->Messages.empty()) << (Recorded->Messages.empty() ? "" : Recorded->Messages[0].Text.toStdString());
 }
 
 TEST_F(MainWindow, SettingsPickedAndConfirmedAreWrittenWithATrailingSeparator)
