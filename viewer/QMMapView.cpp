@@ -411,7 +411,6 @@ void TQMMapView::ShowHint(QPoint p)
     Hint->show();
 }
 
-
 void TQMMapView::HideHint()
 {
     Hint.reset();

@@ -376,7 +376,8 @@ std::string PointAt(double x, double y, const char* symbol)
 QRect PaintedBounds(const QImage& image, const QRect& area)
 {
     QRect bounds;
-    ForEachPixel(image, [&](QPoint p, QRgb pixel) { bounds |= pixel != qRgb(255, 255, 255) ? QRect(p, p) : QRect(); }, area);
+    ForEachPixel(
+        image, [&](QPoint p, QRgb pixel) { bounds |= pixel != qRgb(255, 255, 255) ? QRect(p, p) : QRect(); }, area);
     return bounds;
 }
 

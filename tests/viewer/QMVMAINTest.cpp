@@ -385,9 +385,10 @@ TEST_F(MainWindow, APaletteFolderWithoutThePaletteLeavesRastersWithTheDefaultPal
                            Form->OpenCompositionFile(QString::fromStdString(qmc))}) {
         const TQMMapDoc& doc = child->Frame().Document();
         ASSERT_EQ(doc.LayerCount(), 1);
-        EXPECT_EQ(doc.Layers().Items(0)->Raster->Image->GetBitmapInfo()->bmiColors, expected.GetBitmapInfo()->bmiColors);
+        const TIdrisiRST& opened = *doc.Layers().Items(0)->Raster->Image;
+        EXPECT_EQ(opened.GetBitmapInfo()->bmiColors, expected.GetBitmapInfo()->bmiColors);
     }
-    EXPECT_TRUE(Recorded->Messages.empty()) << (Recorded->Messages.empty() ? "" : Recorded->Messages[0].Text.toStdString());
+    for (const TRecordedMessage& message : Recorded->Messages) ADD_FAILURE() << message.Text.toStdString();
 }
 
 TEST_F(MainWindow, SettingsPickedAndConfirmedAreWrittenWithATrailingSeparator)
