@@ -35,7 +35,12 @@ void TQMMap2::moveEvent(QMoveEvent* event)
     if (TQMMapFrame1) TQMMapFrame1->MapView().HideHint();
 }
 
-TQMMap2::~TQMMap2() = default;
+TQMMap2::~TQMMap2()
+{
+    // The base class reports its last state change while it goes, after
+    // this part of the window is gone.
+    disconnect(this, &QMdiSubWindow::windowStateChanged, this, nullptr);
+}
 
 void TQMMap2::closeEvent(QCloseEvent* event)
 {
