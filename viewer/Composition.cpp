@@ -180,10 +180,16 @@ std::string PaletteSpecForReading(std::string_view value, std::string_view palet
     std::string_view name = value.substr(0, comma);
     std::string_view range = comma == std::string_view::npos ? std::string_view() : value.substr(comma);
     if (name.empty()) return std::string(value);
-    std::string path = IsRootedPath(name) || IsForeignAbsolutePath(name)
-                           ? std::string(name)
-                           : IncludeTrailingPathDelimiter(paletteFolder) + std::string(name);
+    const bool relative = !IsRootedPath(name) && !IsForeignAbsolutePath(name);
+    std::string path =
+        relative ? IncludeTrailingPathDelimiter(paletteFolder) + std::string(name) : std::string(name);
     if (!IsForeignAbsolutePath(path)) path = ResolveFileCase(ToSlashes(path));
+    // A name the palette folder does not hold is read as if no folder were
+    // set, so the reader's own search for a bare name (the program folder,
+    // then the default palette) finds it: compositions saved without a
+    // palette folder name "Quillmere.qmp", and a folder setting must not
+    // make them fail.
+    if (relative && !paletteFolder.empty() && !FileExists(path)) return PaletteSpecForReading(value, {});
     return path + std::string(range);
 }
 

@@ -61,8 +61,9 @@ std::string LayerNameForWriting(std::string_view fileName, std::string_view root
 std::string EnglishRasterName(std::string_view path);
 
 // The palette spec ("name" or "name,min,max") for the raster reader: a
-// relative name is taken inside `paletteFolder`, an absolute one unchanged;
-// an empty name stays empty (the reader's default palette).
+// relative name is taken inside `paletteFolder` when the folder holds it,
+// else as it stands; an absolute one unchanged; an empty name stays empty
+// (the reader's default palette).
 std::string PaletteSpecForReading(std::string_view value, std::string_view paletteFolder);
 // The "palette" written for a layer's palette file: relative to
 // `paletteFolder` when it lies below it, else unchanged.

@@ -25,6 +25,7 @@
 #include "platform/qt/FormParts.h"
 #include "platform/qt/ScreenCursors.h"
 #include "platform/qt/UiServices.h"
+#include "viewer/Composition.h"
 #include "viewer/DrawGrid.h"
 #include "viewer/IniFile.h"
 #include "viewer/LegendCells.h"
@@ -61,7 +62,6 @@ TQMMapFrame::TQMMapFrame(QWidget* parent) : QWidget(parent)
     resize(838, 511);
     CtrlPanel = new QWidget;
     CtrlPanel->setObjectName(QStringLiteral("CtrlPanel"));
-    CtrlPanel->setMinimumWidth(50);
     auto* panelLayout = new QVBoxLayout(CtrlPanel);
     panelLayout->setContentsMargins(0, 0, 0, 0);
     panelLayout->setSpacing(0);
@@ -196,6 +196,10 @@ void TQMMapFrame::BuildPages()
 {
     PageControl1 = new QTabWidget;
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    // Whole captions, no scroll arrows: the tab bar's width in the fonts in
+    // use is the least width of the panel.
+    PageControl1->setUsesScrollButtons(false);
+    PageControl1->setElideMode(Qt::ElideNone);
 
     LayersList = new QListWidget;
     LayersList->setObjectName(QStringLiteral("LayersList"));
@@ -226,8 +230,10 @@ void TQMMapFrame::BuildPages()
     connect(GR_legend, &QTableView::clicked, this, [this]() { GR_legendClick(); });
     connect(PageControl1, &QTabWidget::currentChanged, this,
             [this]() { RunGuarded(this, [this]() { PageControl1Change(); }); });
-    GR_legend->installEventFilter(this);
-    RSTR_legend->installEventFilter(this);
+    // The text columns follow the viewports, which the grids lay out only
+    // after their own resize, and which narrow when a vertical bar appears.
+    GR_legend->viewport()->installEventFilter(this);
+    RSTR_legend->viewport()->installEventFilter(this);
 }
 
 void TQMMapFrame::BuildMapTools()
@@ -371,9 +377,13 @@ void TQMMapFrame::SyncLegendRows()
     GR_legend->viewport()->update();
 }
 
+// After a layer command: the map is drawn anew, and a value hint may no
+// longer be what the map shows.
 void TQMMapFrame::InvalidateView()
 {
-    if (View) View->viewport()->update();
+    if (!View) return;
+    View->HideHint();
+    View->viewport()->update();
 }
 
 void TQMMapFrame::AddLayerFile(const QString& path)
@@ -388,8 +398,8 @@ void TQMMapFrame::AddLayerFile(const QString& path)
         if (ext.empty()) throw QMError("There is no file extension. This is program bug. Sorry.");
         if (Doc->HasLayer(file)) return;
         if (SameText(ext, ".rst"))
-            layer = Doc->Layers().AddRasterLayer(file, SettingsCopy.SymbolFolder + SettingsCopy.DefPalette, true, true,
-                                                 1);
+            layer = Doc->Layers().AddRasterLayer(
+                file, PaletteSpecForReading(SettingsCopy.DefPalette, SettingsCopy.SymbolFolder), true, true, 1);
         else if (SameText(ext, ".mif"))
             layer = Doc->Layers().AddMifLayer(file, 1, true);
         else if (SameText(ext, ".vct"))
@@ -586,6 +596,7 @@ void TQMMapFrame::LProperitiesExecute()
         Ui().Beep();
         return;
     }
+    View->HideHint();
     if (EditLayerProperties(*Doc, ToStd(RowPath(row)), OwnerForm, View) && PageControl1->currentIndex() == kLegendPage)
         GR_legend->viewport()->update();
 }
@@ -668,7 +679,7 @@ void TQMMapFrame::ZoomOutMap()
 
 void TQMMapFrame::RedrawMap()
 {
-    InvalidateView();
+    View->viewport()->update();
 }
 
 void TQMMapFrame::SetZoomMode(bool on)
@@ -725,8 +736,8 @@ void TQMMapFrame::PageControl1Change()
 bool TQMMapFrame::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::Resize) {
-        if (watched == GR_legend) TabSheet2Resize();
-        if (watched == RSTR_legend) TabSheet3Resize();
+        if (watched == GR_legend->viewport()) TabSheet2Resize();
+        if (watched == RSTR_legend->viewport()) TabSheet3Resize();
     }
     return QWidget::eventFilter(watched, event);
 }

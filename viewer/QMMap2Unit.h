@@ -23,6 +23,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     TQMMapFrame* TQMMapFrame1 = nullptr; // owned as the window's widget

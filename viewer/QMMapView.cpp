@@ -33,6 +33,16 @@ TPoint ToTPoint(QPoint p)
     return TPoint{p.x(), p.y()};
 }
 
+// The hint's bottom-left corner at the press point, shifted as little as
+// needed to stay whole inside the map.
+QRect HintRect(QPoint p, QSize size, QSize area)
+{
+    size = size.boundedTo(area);
+    const int x = std::clamp(p.x(), 0, area.width() - size.width());
+    const int y = std::clamp(p.y() - size.height(), 0, area.height() - size.height());
+    return QRect(QPoint(x, y), size);
+}
+
 } // namespace
 
 TStatusBarPanels::TStatusBarPanels(QStatusBar& bar)
@@ -126,15 +136,17 @@ TQMMapDoc& TQMMapView::MapDoc() const
 
 void TQMMapView::ResetView(bool fit)
 {
+    HideHint();
     Model.SetClientSize(viewport()->width(), viewport()->height());
     if (Doc == nullptr) return;
     if (Model.ResetView(Doc->GetExtent(), fit)) SetScrollRanges();
 }
 
-// After any change of scale or origin: the bars follow and the map is drawn
-// again.
+// After any change of scale, origin or size: the bars follow, a hint no
+// longer points at its cell, and the map is drawn again.
 void TQMMapView::Refresh()
 {
+    HideHint();
     SetScrollRanges();
     viewport()->update();
 }
@@ -199,6 +211,7 @@ void TQMMapView::OnScrollAction(Qt::Orientation orientation, int action)
         auto move = orientation == Qt::Horizontal ? Model.ScrollHorizontal(code, position)
                                                   : Model.ScrollVertical(code, position);
         if (move) {
+            HideHint();
             bar->setSliderPosition(move->Position);
             viewport()->scroll(move->Dx, move->Dy);
         } else if (code != TScrollCode::ThumbTrack) {
@@ -368,6 +381,7 @@ void TQMMapView::PanMove(QPoint p)
 {
     const TPoint shift = Model.PanBy(LastPoint, ToTPoint(p));
     LastPoint = ToTPoint(p);
+    if (shift.x != 0 || shift.y != 0) HideHint();
     SetScrollRanges();
     viewport()->scroll(shift.x, shift.y);
 }
@@ -378,8 +392,10 @@ void TQMMapView::ShowHint(QPoint p)
     QString text = GetHintText(p);
     if (text.isEmpty()) return;
     if (text.size() == 1) text += QLatin1Char(' ');
-    const QPoint at = viewport()->mapToGlobal(p);
-    Hint = std::make_unique<QLabel>(this, Qt::ToolTip | Qt::FramelessWindowHint);
+    // A child of the map: it moves, hides and goes with its window and
+    // never stands over another one.
+    Hint = std::make_unique<QLabel>(viewport());
+    Hint->setAttribute(Qt::WA_TransparentForMouseEvents);
     Hint->setFrameStyle(QFrame::Box | QFrame::Plain);
     Hint->setBackgroundRole(QPalette::ToolTipBase);
     Hint->setForegroundRole(QPalette::ToolTipText);
@@ -391,13 +407,21 @@ void TQMMapView::ShowHint(QPoint p)
     // sets the least width.
     const int measured = Hint->fontMetrics().horizontalAdvance(text) + 2 * (Hint->frameWidth() + kHintMargin);
     const int width = std::max(kHintCharWidth * static_cast<int>(text.size()), measured);
-    Hint->setGeometry(at.x(), at.y() - kHintHeight, width, kHintHeight);
+    Hint->setGeometry(HintRect(p, QSize(width, kHintHeight), viewport()->size()));
     Hint->show();
 }
 
 void TQMMapView::HideHint()
 {
     Hint.reset();
+}
+
+// The program or its window lost the focus: what the hint read may be
+// changed by other windows meanwhile.
+bool TQMMapView::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowDeactivate) HideHint();
+    return QAbstractScrollArea::event(event);
 }
 
 Layer* TQMMapView::HintRasterLayer()

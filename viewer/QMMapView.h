@@ -75,8 +75,10 @@ public:
     virtual QString GetHintText(QPoint clientPoint);
     // The raster layer the information tool reads.
     Layer* HintRasterLayer();
+    // Takes the value hint off the map; the map commands, a scroll, a pan
+    // and a deactivation of the window do it as well.
     void HideHint();
-    // The hint window on the screen, or nullptr.
+    // The hint on the map, or nullptr.
     QLabel* HintWindow() const { return Hint.get(); }
 
     // The map as drawn into the client area.
@@ -91,6 +93,7 @@ public:
     bool IsPanDragging() const { return PanDragging; }
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

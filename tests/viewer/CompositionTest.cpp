@@ -176,16 +176,26 @@ TEST(CompositionNames, PalettesAndEnglishRasterNames)
     EXPECT_EQ(EnglishRasterName("/m/soil.rst"), "/m/soil_en.rst");
     EXPECT_EQ(EnglishRasterName("/m/v1.2/soil"), "/m/v1.2/soil_en");
 
-    EXPECT_EQ(PaletteSpecForReading("grey.qmp", "/pal/"), "/pal/grey.qmp");
-    EXPECT_EQ(PaletteSpecForReading("grey.qmp,0,10", "/pal"), "/pal/grey.qmp,0,10");
-    EXPECT_EQ(PaletteSpecForReading("/abs/grey.qmp", "/pal/"), "/abs/grey.qmp");
-    EXPECT_EQ(PaletteSpecForReading("", "/pal/"), "");
+    TMapFolder palettes;
+    const std::string pal = palettes.Folder();
+    const std::string grey = palettes.WritePalette("grey.qmp");
+    const std::string sub = palettes.WritePalette("sub/grey.qmp");
+    const std::string withoutSlash = pal.substr(0, pal.size() - 1);
+    EXPECT_EQ(PaletteSpecForReading("grey.qmp", pal), grey);
+    EXPECT_EQ(PaletteSpecForReading("GREY.QMP,0,10", withoutSlash), grey + ",0,10");
+    EXPECT_EQ(PaletteSpecForReading("/abs/grey.qmp", pal), "/abs/grey.qmp");
+    EXPECT_EQ(PaletteSpecForReading("", pal), "");
+    // A name the folder does not hold is left to the reader's search for a
+    // bare name, as without a folder.
+    EXPECT_EQ(PaletteSpecForReading("Quillmere.qmp", pal), "Quillmere.qmp");
+    EXPECT_EQ(PaletteSpecForReading("Quillmere.qmp,0,10", pal), "Quillmere.qmp,0,10");
+    EXPECT_EQ(PaletteSpecForReading("grey.qmp", "/pal/"), "grey.qmp");
     EXPECT_EQ(PaletteForWriting("/pal/grey.qmp", "/pal/"), "grey.qmp");
     EXPECT_EQ(PaletteForWriting("/abs/grey.qmp", "/pal/"), "/abs/grey.qmp");
     EXPECT_EQ(PaletteForWriting("/pal/grey.qmp", ""), "/pal/grey.qmp");
     // What is written reads back to the same file.
-    for (const char* file : {"/pal/sub/grey.qmp", "/abs/grey.qmp"})
-        EXPECT_EQ(PaletteSpecForReading(PaletteForWriting(file, "/pal/"), "/pal/"), file);
+    for (const std::string& file : {sub, std::string("/abs/grey.qmp")})
+        EXPECT_EQ(PaletteSpecForReading(PaletteForWriting(file, pal), pal), file);
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QSet>
 #include <QSplitter>
+#include <QTabBar>
 #include <QTabWidget>
 
 #include "DialogDriving.h"
@@ -15,6 +16,7 @@
 #include "geodata/IdrisiRST.h"
 #include "geodata/QMLayers.h"
 #include "platform/FileNames.h"
+#include "platform/qt/QtColors.h"
 #include "platform/qt/SymbolFonts.h"
 #include "viewer/LayerPainter.h"
 #include "viewer/MFrame.h"
@@ -254,11 +256,18 @@ QImage PaintCell(TQMMapFrame& frame, bool vectorGrid, int column, int row)
     return image;
 }
 
+// Visits the pixels of `image` inside `area` (all of it by default).
+void ForEachPixel(const QImage& image, const std::function<void(QPoint, QRgb)>& visit, QRect area = {})
+{
+    area = area.isNull() ? image.rect() : area.intersected(image.rect());
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) visit(QPoint(x, y), image.pixel(x, y));
+}
+
 int CountColour(const QImage& image, QRgb colour)
 {
     int n = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) n += image.pixel(x, y) == colour;
+    ForEachPixel(image, [&](QPoint, QRgb pixel) { n += pixel == colour; });
     return n;
 }
 
@@ -313,18 +322,15 @@ std::string PointAt(double x, double y, const char* symbol)
 QRect PaintedBounds(const QImage& image, const QRect& area)
 {
     QRect bounds;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            if (image.pixel(x, y) != qRgb(255, 255, 255)) bounds |= QRect(x, y, 1, 1);
+    ForEachPixel(
+        image, [&](QPoint p, QRgb pixel) { bounds |= pixel != qRgb(255, 255, 255) ? QRect(p, p) : QRect(); }, area);
     return bounds;
 }
 
 QSet<QRgb> PaintedColours(const QImage& image, const QRect& area)
 {
     QSet<QRgb> colours;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            if (image.pixel(x, y) != qRgb(255, 255, 255)) colours.insert(image.pixel(x, y));
+    ForEachPixel(image, [&](QPoint, QRgb pixel) { if (pixel != qRgb(255, 255, 255)) colours.insert(pixel); }, area);
     return colours;
 }
 
@@ -411,6 +417,70 @@ TEST_F(MapFrame, FullScreenCollapsesThePanelAndComesBack)
     Frame->FullScreenExecute();
     EXPECT_FALSE(Frame->IsFullScreen());
     EXPECT_EQ(Splitter1(*Frame)->sizes().value(0), width);
+}
+
+namespace {
+QRect CellOf(const TDrawGrid& grid, int row, int column) { return grid.visualRect(grid.model()->index(row, column)); }
+} // namespace
+
+TEST_F(MapFrame, AClickOnARasterValueKeepsEveryRowInPlace)
+{
+    Frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Frame.get()));
+    Frame->OpenComposition(QString::fromStdString(std::string(QM_SAMPLES) + "/sample.qmc"), false);
+    Select(2);
+    PageControl1(*Frame)->setCurrentIndex(TQMMapFrame::kRasterValuesPage);
+    TDrawGrid& grid = *RSTR_legend(*Frame);
+    ASSERT_EQ(grid.RowCount(), 5);
+    for (int row : {2, 0, 4}) {
+        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, CellOf(grid, row, 1).center());
+        EXPECT_EQ(grid.CurrentRow(), row);
+        EXPECT_EQ(grid.columnViewportPosition(0), 0) << "scrolled sideways";
+        EXPECT_EQ(grid.columnWidth(0) + grid.columnWidth(1), grid.viewport()->width());
+        const QImage shown = grid.viewport()->grab().toImage();
+        for (int i = 0; i < 5; ++i) {
+            const QRgb colour = RgbQuadToQColor(Frame->GetLegendRows()[i].Color).rgb();
+            EXPECT_EQ(shown.pixel(CellOf(grid, i, 0).center()), colour) << "row " << i;
+            int dark = 0; // the text's pixels
+            ForEachPixel(shown, [&](QPoint, QRgb pixel) { dark += qGray(pixel) < 80; }, CellOf(grid, i, 1));
+            EXPECT_GT(dark, 20) << "row " << i;
+        }
+    }
+}
+
+// Whole tab captions in any font, and text columns as wide as their pages
+// even when the splitter moved while the page was hidden.
+TEST_F(MapFrame, ThePanelShowsWholeTabsAndLegendColumnsOfItsWidth)
+{
+    Frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Frame.get()));
+    AddThreeLayers();
+    Select(2);
+    QFont large = Frame->font();
+    large.setPixelSize(22);
+    int width = 240;
+    for (int page : {TQMMapFrame::kLegendPage, TQMMapFrame::kRasterValuesPage, TQMMapFrame::kLegendPage}) {
+        SCOPED_TRACE(page);
+        PageControl1(*Frame)->setCurrentIndex(TQMMapFrame::kLayersPage);
+        QApplication::processEvents();
+        Splitter1(*Frame)->setSizes({width += 60, 800 - width});
+        QApplication::processEvents();
+        PageControl1(*Frame)->setCurrentIndex(page);
+        QApplication::processEvents();
+        const TDrawGrid& grid = page == TQMMapFrame::kLegendPage ? *GR_legend(*Frame) : *RSTR_legend(*Frame);
+        EXPECT_GT(grid.viewport()->width(), width - 40);
+        EXPECT_EQ(grid.columnWidth(0) + grid.columnWidth(1), grid.viewport()->width());
+
+        if (page == TQMMapFrame::kRasterValuesPage) Frame->setFont(large);
+        QApplication::processEvents();
+        const QTabBar& bar = *PageControl1(*Frame)->tabBar();
+        for (int i = 0; i < bar.count(); ++i) {
+            const QString caption = bar.tabText(i);
+            EXPECT_TRUE(bar.rect().contains(bar.tabRect(i))) << caption.toStdString();
+            EXPECT_GT(bar.tabRect(i).width(), bar.fontMetrics().horizontalAdvance(caption)) << caption.toStdString();
+        }
+        EXPECT_GE(CtrlPanel(*Frame)->width(), bar.tabRect(bar.count() - 1).right());
+    }
 }
 
 TEST_F(MapFrame, FileBaseNameDropsFolderAndLastExtension)

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "geodata/IdrisiRST.h"
 #include "platform/FileByteReader.h"
@@ -436,9 +437,9 @@ TEST_F(MapViewHintTest, HintWindowShowsAndHides)
     Press(QPoint(250, 100));
     ASSERT_NE(View.HintWindow(), nullptr);
     EXPECT_EQ(View.HintWindow()->text(), "42");
-    const QPoint at = View.viewport()->mapToGlobal(QPoint(250, 100));
+    EXPECT_EQ(View.HintWindow()->parentWidget(), View.viewport());
     const QRect shown = View.HintWindow()->geometry();
-    EXPECT_EQ(shown.topLeft(), QPoint(at.x(), at.y() - 18));
+    EXPECT_EQ(shown.topLeft(), QPoint(250, 100 - 18));
     EXPECT_EQ(shown.height(), 18);
     EXPECT_GE(shown.width(), 16);
     EXPECT_TRUE(ShowsWholeText(*View.HintWindow()));
@@ -458,6 +459,65 @@ TEST_F(MapViewHintTest, HintWindowShowsAndHides)
     View.ZoomOut();
     Press(QPoint(2, 2));
     EXPECT_EQ(View.HintWindow(), nullptr);
+}
+
+TEST_F(MapViewHintTest, AHintNearAnEdgeStaysWholeInsideTheMap)
+{
+    Selected = IntegerFile;
+    View.SetHintMode(true);
+    const QRect map(QPoint(0, 0), View.viewport()->size());
+    for (QPoint at : {QPoint(398, 3), QPoint(1, 1), QPoint(399, 199)}) {
+        Press(at);
+        ASSERT_NE(View.HintWindow(), nullptr);
+        const QRect shown = View.HintWindow()->geometry();
+        EXPECT_TRUE(map.contains(shown)) << at.x() << "," << at.y();
+        EXPECT_EQ(shown.height(), 18);
+        EXPECT_EQ(shown.top(), std::max(0, at.y() - 18));
+    }
+}
+
+TEST_F(MapViewHintTest, AHintGoesWhenTheMapUnderItChanges)
+{
+    Selected = IntegerFile;
+    struct Row {
+        const char* Name;
+        std::function<void()> Act;
+        bool Kept;
+    } rows[] = {
+        {"zoomed in", [&] { View.ZoomIn(); }, false},
+        {"zoomed out", [&] { View.ZoomOut(); }, false},
+        {"fitted", [&] { View.ZoomFit(); }, false},
+        {"reset after a layer command", [&] { View.ResetView(false); }, false},
+        {"resized", [&] { View.resize(View.size() - QSize(30, 20)); }, false},
+        {"scrolled", [&] { View.horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd); }, false},
+        {"panned",
+         [&] {
+             View.SetPanMode(true);
+             Press(QPoint(200, 100));
+             Drag(QPoint(240, 110));
+             Release(QPoint(240, 110));
+         },
+         false},
+        {"window deactivated",
+         [&] {
+             QEvent deactivate(QEvent::WindowDeactivate);
+             QApplication::sendEvent(&View, &deactivate);
+         },
+         false},
+        {"pointer moved", [&] { Hover(QPoint(100, 50)); }, true},
+        {"repainted", [&] { View.viewport()->repaint(); }, true},
+    };
+    const QSize size = View.size();
+    for (const Row& row : rows) {
+        View.resize(size);
+        View.ZoomFit();
+        View.ZoomIn();
+        View.SetHintMode(true);
+        Press(QPoint(250, 100));
+        ASSERT_NE(View.HintWindow(), nullptr) << row.Name;
+        row.Act();
+        EXPECT_EQ(View.HintWindow() != nullptr, row.Kept) << row.Name;
+    }
 }
 
 TEST_F(MapViewHintTest, RasterIsDrawnWithItsPalette)

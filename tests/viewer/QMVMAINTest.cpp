@@ -13,9 +13,13 @@
 #include <QSettings>
 #include <QStatusTipEvent>
 #include <QTabWidget>
+#include <QTest>
+#include <functional>
 
 #include "DialogDriving.h"
 #include "LumivarFixture.h"
+#include "geodata/IdrisiRST.h"
+#include "geodata/QMLayers.h"
 #include "platform/qt/AppEvents.h"
 #include "platform/qt/ScreenCursors.h"
 #include "viewer/ABOUT.h"
@@ -236,6 +240,51 @@ TEST_F(MainWindow, CommandsGoToTheActiveMapWindow)
     EXPECT_EQ(Form->Children(), QList<TQMMap2*>({second}));
 }
 
+namespace {
+
+// The information tool's hint over the middle of the map window's raster.
+QLabel* ShowHintIn(TQMMap2& child)
+{
+    LayersList(child.Frame())->setCurrentRow(0);
+    TQMMapView& view = child.Frame().MapView();
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.viewport()->rect().center());
+    return view.HintWindow();
+}
+
+} // namespace
+
+TEST_F(MainWindow, TheValueHintGoesWhenTheMapMovesOrItsWindowLosesTheFocus)
+{
+    TQMMap2* first = Form->OpenLayerFile(QString::fromStdString(Raster("a")));
+    TQMMap2* second = Form->OpenLayerFile(QString::fromStdString(Raster("b")));
+    Form->FormAction("ZState")->trigger();
+    struct Row {
+        const char* Name;
+        std::function<void()> Act;
+    } rows[] = {
+        {"fitted", [&] { Form->FormAction("Fit")->trigger(); }},
+        {"zoomed out", [&] { Form->FormAction("Diminish")->trigger(); }},
+        {"another map window active", [&] { Form->MdiArea().setActiveSubWindow(second); }},
+        {"minimised", [&] { first->showMinimized(); }},
+        {"moved", [&] { first->move(first->pos() + QPoint(15, 10)); }},
+        {"the program deactivated",
+         [&] {
+             QEvent deactivate(QEvent::WindowDeactivate);
+             QApplication::sendEvent(Form.get(), &deactivate);
+         }},
+    };
+    for (const Row& row : rows) {
+        first->showNormal();
+        Form->MdiArea().setActiveSubWindow(first);
+        QApplication::processEvents();
+        ASSERT_NE(ShowHintIn(*first), nullptr) << row.Name;
+        row.Act();
+        QApplication::processEvents();
+        EXPECT_EQ(first->Frame().MapView().HintWindow(), nullptr) << row.Name;
+    }
+    EXPECT_TRUE(Recorded->Messages.empty());
+}
+
 TEST_F(MainWindow, OpenErrorsAreShownAndTheWindowStays)
 {
     const std::string plain = Files.Write("plain.qmc", "[file1]\r\nname=a.rst\r\n");
@@ -381,6 +430,31 @@ TEST_F(MainWindow, MissingSettingsReadAsTheirDefaults)
     EXPECT_EQ(Form->GetViewerSettings().DefPalette, "Quillmere.qmp");
     EXPECT_EQ(Form->GetViewerSettings().CommonRoot, "");
     EXPECT_EQ(Form->GetViewerSettings().SymbolFolder, "");
+}
+
+// A palette folder that does not hold the palette named by the settings or
+// by a composition: the raster opens with the default palette, as it does
+// without a folder.
+TEST_F(MainWindow, APaletteFolderWithoutThePaletteLeavesRastersWithTheDefaultPalette)
+{
+    const std::string raster = Raster("terrain");
+    const std::string qmc = Composition("map.qmc", {"terrain.rst\r\npalette=Quillmere.qmp"});
+    TIdrisiRST expected;
+    expected.Open(raster, "", true); // the default palette beside the program
+    Files.Write("symbols/readme.txt", "no palettes here");
+    {
+        QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "Quillmere", "Lumivar");
+        settings.setValue("Settings/SymbolFolder", QString::fromStdString(Files.Folder() + "symbols/"));
+    }
+    Form->ReadSettings();
+    for (TQMMap2* child : {Form->OpenLayerFile(QString::fromStdString(raster)),
+                           Form->OpenCompositionFile(QString::fromStdString(qmc))}) {
+        const TQMMapDoc& doc = child->Frame().Document();
+        ASSERT_EQ(doc.LayerCount(), 1);
+        const TIdrisiRST& opened = *doc.Layers().Items(0)->Raster->Image;
+        EXPECT_EQ(opened.GetBitmapInfo()->bmiColors, expected.GetBitmapInfo()->bmiColors);
+    }
+    for (const TRecordedMessage& message : Recorded->Messages) ADD_FAILURE() << message.Text.toStdString();
 }
 
 TEST_F(MainWindow, SettingsPickedAndConfirmedAreWrittenWithATrailingSeparator)
