@@ -169,6 +169,17 @@ void TAnalyzer::ScanFileName(Token& token)
 {
     std::size_t open = ScanPos - 1;
     std::size_t close = Text.find(']', open + 1);
+    // A control character (a zero byte of an expression read from a file)
+    // would cut or bend the name the file is opened by: it is an error at
+    // its own position.
+    const std::size_t end = close == std::string::npos ? Text.size() : close;
+    for (std::size_t i = open + 1; i < end; ++i) {
+        if (static_cast<unsigned char>(Text[i]) < 32) {
+            TokenMark = i + 1;
+            ScanPos = i + 1;
+            return; // an error token
+        }
+    }
     if (close == std::string::npos) {
         ScanPos = Text.size() + 1;
         return; // an error token
@@ -456,7 +467,7 @@ bool TAnalyzer::CheckRasterHeader(const TIdrisiRDC& header, const std::string& r
 {
     // Checked before any cell is read, so that a bad input is refused in the
     // header pass, before the destination's old files are deleted.
-    if (header.Rows <= 0 || header.Columns <= 0) return Fail("rows or columns equals to zero");
+    if (std::string error = RasterSizeError(header); !error.empty()) return Fail(std::move(error));
     if (!IsValidDataType(header.DataType) || header.FileType != 1) return Fail("Unknown data type or file type");
     std::uint64_t needed = static_cast<std::uint64_t>(header.Rows) * static_cast<std::uint64_t>(header.Columns) *
                            CellSize(header.DataType);
@@ -523,24 +534,25 @@ bool TAnalyzer::LoadCellWindow(RastrFile& raster, const std::string& rstName, st
     const std::uint64_t cellSize = CellSize(raster.Header.DataType);
     std::uint64_t first = static_cast<std::uint64_t>(WindowFirst < 0 ? 0 : WindowFirst);
     std::uint64_t count = static_cast<std::uint64_t>(WindowCount);
-    // First 0 with count 0 is the whole raster as its header declares it.
-    if (first == 0 && count == 0)
-        count = static_cast<std::uint64_t>(std::max(raster.Header.Rows, 0)) *
-                static_cast<std::uint64_t>(std::max(raster.Header.Columns, 0));
+    // The raster is the cells its header declares: bytes beyond them in a
+    // longer file are no cells. First 0 with count 0 is the whole raster.
+    const std::uint64_t declared = static_cast<std::uint64_t>(std::max(raster.Header.Rows, 0)) *
+                                   static_cast<std::uint64_t>(std::max(raster.Header.Columns, 0));
+    if (first == 0 && count == 0) count = declared;
 
     std::string onDisk = ResolveFileCase(rstName);
     // A FIFO, a device or a folder is refused before any read.
     TFileByteReader file(onDisk);
     std::uint64_t length = file.Size();
     std::uint64_t offset = first * cellSize;
-    if (offset >= length) {
+    if (offset >= length || first >= declared) {
         raster.Cells.clear();
         raster.RawCells.clear();
         raster.FirstCell = 0;
         raster.CellCount = -1;
         return true;
     }
-    std::uint64_t cells = std::min(count, (length - offset) / cellSize);
+    std::uint64_t cells = std::min({count, (length - offset) / cellSize, declared - first});
     std::uint64_t bytes = cells * cellSize;
     char* target = nullptr;
     if (raster.Header.DataType == dtReal) {

@@ -43,7 +43,7 @@ public:
     // Reads a file operand's header and window, as 32-bit floats.
     bool LoadFileLeaf(TreeNode& node);
     // Reads the current window of a ".rst" file into the raster's cells, in
-    // the raster's data type. A real window is measured as it is read, a
+    // the raster's data type, cut to the cells its header declares. A real window is measured as it is read, a
     // slice at a time, for FoldLaneExtremes.
     bool LoadCellWindow(RastrFile& raster, const std::string& rstName, std::vector<TLaneExtremes>& measured);
     // Fills the target (a copy of the source's header with another data

@@ -1,5 +1,6 @@
 #include "calculator/Processing.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <functional>
@@ -169,7 +170,8 @@ TWindowExtremes FillWindows(TAnalyzer& analyzer, RastrFile& window, std::int64_t
     TWindowExtremes extremes{kCellHigh, kCellLow};
     RastrFile converted; // reused by every window
     for (std::int64_t start = 0; start < cells; start += kWindowCells) {
-        analyzer.SetCellWindow(start, kWindowCells);
+        // The last window holds the cells that remain, not a whole window.
+        analyzer.SetCellWindow(start, std::min(kWindowCells, cells - start));
         fill();
         RastrFile* cellsToWrite = &window;
         if (outputType != window.Header.DataType) {

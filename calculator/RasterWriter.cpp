@@ -64,6 +64,7 @@ std::string OutputRstName(const std::string& destination)
 
 void CheckWritableHeader(const TIdrisiRDC& header)
 {
+    if (std::string error = RasterSizeError(header); !error.empty()) throw QMError(error);
     if (!UnitsWord(header.RefUnits)) throw QMError("File %s has unsupported reference units", header.HeaderFile.c_str());
 }
 

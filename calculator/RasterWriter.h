@@ -26,7 +26,8 @@ void ReadRasterHeader(const std::string& fileName, TIdrisiRDC& header);
 std::string OutputRdcName(const std::string& destination);
 std::string OutputRstName(const std::string& destination);
 
-// Raises QMError "File %s has unsupported reference units" naming the
+// Raises the message of RasterSizeError for a raster without cells or with
+// too many, and QMError "File %s has unsupported reference units" naming the
 // header file when WriteRdc could not write the header's units.
 void CheckWritableHeader(const TIdrisiRDC& header);
 

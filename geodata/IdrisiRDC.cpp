@@ -87,6 +87,15 @@ bool SplitHeaderLine(std::string_view line, std::string_view& key, std::string_v
     return true;
 }
 
+std::string RasterSizeError(const TIdrisiRDC& header)
+{
+    if (header.Rows <= 0 || header.Columns <= 0) return "rows or columns equals to zero";
+    if (std::int64_t(header.Rows) * header.Columns > kMaxRasterCells)
+        return FormatText("File %s is too large: %d rows x %d columns exceed %lld cells.", header.HeaderFile.c_str(),
+                          header.Rows, header.Columns, static_cast<long long>(kMaxRasterCells));
+    return {};
+}
+
 std::string RdcFileName(std::string_view rasterName)
 {
     return ChangeFileExt(rasterName, ".RDC");

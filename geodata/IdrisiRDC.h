@@ -38,6 +38,15 @@ struct TIdrisiRDC {
     double DisplayMax = -1.7e308;
 };
 
+// The most cells one raster may hold: cells are counted and indexed in
+// 32 bits (the calculator's windows, the viewer's histogram counts).
+inline constexpr std::int64_t kMaxRasterCells = 2147483647;
+// Empty when the header's rows and columns make a raster this system can
+// hold; otherwise the message that refuses it: "rows or columns equals to
+// zero" for a raster without cells, "File %s is too large: ..." naming the
+// header file for one of more than kMaxRasterCells cells.
+std::string RasterSizeError(const TIdrisiRDC& header);
+
 // The header's name: the raster's name with its extension replaced by ".RDC".
 std::string RdcFileName(std::string_view rasterName);
 // The cell file's name: the extension replaced by ".rst".

@@ -480,9 +480,7 @@ void TIdrisiRST::LoadImage(const std::string& paletteSpec)
 {
     // The cell count bounds every allocation below together with the length
     // of the cell file; a negative or huge count is no raster.
-    if (Header.Rows <= 0 || Header.Columns <= 0 ||
-        static_cast<std::int64_t>(Header.Rows) * Header.Columns > std::numeric_limits<std::int32_t>::max())
-        throw QMError(std::string("rows or columns equals to zero"));
+    if (std::string error = RasterSizeError(Header); !error.empty()) throw QMError(error);
     if (Header.DataType == 0 || Header.FileType == 0) throw QMError(std::string("Unknown data type or file type"));
 
     FillBitmapHeader();

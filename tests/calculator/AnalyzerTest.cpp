@@ -346,6 +346,8 @@ TEST_F(AnalyzerRasters, BadHeadersAreRefusedInTheHeaderPass)
         {{2, -1, "byte", "m", {}}, 0, "rows or columns equals to zero"},
         {{1, 2, "float64", "m", {1, 2}}, 0, "Unknown data type or file type"},
         {{2, 2, "integer", "m", {1, 2, 3, 4}}, 1, "File " + dir.Path("a.RST") + " is shorter than its header says."},
+        {{46341, 46341, "byte", "m", {}}, 0,
+         "File " + dir.Path("a.rdc") + " is too large: 46341 rows x 46341 columns exceed 2147483647 cells."},
     };
     for (const auto& row : rows) {
         std::string rst = WriteTestRaster(dir.Path("a"), row.Raster);
@@ -373,6 +375,14 @@ TEST_F(AnalyzerRasters, WindowsCutTheRasterAndExtremesSpanThemAll)
         FreeTreeCells(root.get());
     }
     EXPECT_EQ(counts, (std::vector<std::int64_t>{1000, 1000, 500}));
+    // A window that reaches beyond the header's cells ends with them, however
+    // long the file is.
+    WriteWholeFile(dir.Path("a.rst"), ReadWholeFile(dir.Path("a.rst")) + std::string(40, '\x7f'));
+    analyzer.SetCellWindow(2000, 1000);
+    ASSERT_TRUE(WalkTree(root.get(), [&](TreeNode& n) { return analyzer.EvalRasterNode(n); }));
+    EXPECT_EQ(root->Rastr.CellCount, 500);
+    EXPECT_EQ(root->Rastr.Cells.size(), 500u);
+    FreeTreeCells(root.get());
     EXPECT_EQ(root->Rastr.MinSeen, -7);
     EXPECT_EQ(root->Rastr.MaxSeen, 99);
 

@@ -123,13 +123,26 @@ TEST_F(ProcessingTest, NumbersAreShownNotWritten)
 TEST_F(ProcessingTest, TextsThatAreNoExpressionAreRefused)
 {
     EXPECT_EQ(ErrorOf(""), "Expression is empty. ");
-    try {
-        Process("2 # 3");
-        ADD_FAILURE() << "parsed";
-    } catch (const EExpressionError& e) {
-        EXPECT_STREQ(e.what(), "Error in expression. ");
-        EXPECT_EQ(e.Position, 3);
+    WriteTestRaster(dir.Path("b"), {1, 1, "real", "m", {1}});
+    using namespace std::string_literals;
+    // A control character stops the parse where it stands, in a file operand
+    // as anywhere else: a zero byte must not cut "[b.rdc\0...]" to b.rdc.
+    struct {
+        std::string Expression;
+        int Position;
+    } rows[] = {
+        {"2 # 3", 3}, {"[b.rdc\0x.rst]*2"s, 7}, {"[b.rst\x1f]"s, 7}, {"[b\0"s, 3}, {"[b.rst]\0+1"s, 8},
+    };
+    for (const auto& row : rows) {
+        try {
+            Process(row.Expression);
+            ADD_FAILURE() << "parsed: " << row.Expression;
+        } catch (const EExpressionError& e) {
+            EXPECT_STREQ(e.what(), "Error in expression. ");
+            EXPECT_EQ(e.Position, row.Position) << row.Expression;
+        }
     }
+    EXPECT_FALSE(fs::exists(dir.Path("out.RST")));
 }
 
 TEST_F(ProcessingTest, FileOperandsAreFoundInTheImageFoldersInOrder)
@@ -229,6 +242,22 @@ TEST_F(ProcessingTest, ByteOutputOutOfRangeIsProhibited)
     EXPECT_EQ(cells[5], 2);  // 2.5 rounds to even
     EXPECT_EQ(cells[7], 4);  // 3.5 too
     EXPECT_EQ(OutputHeader("half").MaxValue, 128);
+}
+
+// Bytes a cell file holds beyond its header's rows x columns are no cells:
+// neither written nor seen by the byte check or the header's extremes.
+TEST_F(ProcessingTest, ResultHoldsExactlyTheCellsOfItsHeader)
+{
+    std::vector<double> values(12, 1);
+    values.insert(values.end(), {7, 7, 7, 7, 7, 7, 7, 200});
+    WriteTestRaster(dir.Path("b"), {4, 3, "byte", "m", values});
+    TProcessResult result = Process("[b.rst]*2", "out.rst", 0);
+    EXPECT_EQ(result.Outcome, TProcessOutcome::Written) << result.Message;
+    EXPECT_EQ(ReadTestCells(dir.Path("out.RST"), "byte"), std::vector<double>(12, 2));
+    TIdrisiRDC header = OutputHeader();
+    EXPECT_EQ(header.Rows, 4);
+    EXPECT_EQ(header.Columns, 3);
+    EXPECT_EQ(header.MaxValue, 2);
 }
 
 TEST_F(ProcessingTest, IntegerOutputWrapsSilently)

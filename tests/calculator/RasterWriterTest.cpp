@@ -159,6 +159,15 @@ TEST(RasterWriterRdc, WrittenHeaderReadsBackAndBadCodesWriteNothing)
     } catch (const QMError& e) {
         EXPECT_STREQ(e.what(), "File /maps/in.RDC has unsupported reference units");
     }
+    // A raster the calculator cannot hold is refused first (reclassification
+    // checks its source this way before its dialog).
+    header.Rows = header.Columns = 46341;
+    try {
+        CheckWritableHeader(header);
+        ADD_FAILURE() << "46341 x 46341 was accepted";
+    } catch (const QMError& e) {
+        EXPECT_STREQ(e.what(), "File /maps/in.RDC is too large: 46341 rows x 46341 columns exceed 2147483647 cells.");
+    }
 }
 
 class RasterWriterOverwrite : public ::testing::Test {

@@ -258,6 +258,19 @@ TEST_F(ReclassCommandTest, WindowsOfAMillionCellsCoverTheRaster)
     EXPECT_EQ(OutputHeader().MaxValue, 7);
 }
 
+TEST_F(ReclassCommandTest, OutputHoldsExactlyTheCellsOfItsHeader)
+{
+    // 20 cells on disk for a 4 x 3 header: the surplus is no cell.
+    std::vector<double> values(12, 5);
+    values.insert(values.end(), {7, 7, 7, 7, 7, 7, 7, 200});
+    WriteTestRaster(Dir.Path("src"), {.Rows = 4, .Columns = 3, .DataType = "byte", .Values = values});
+    Reclassify("src.rst", {{0, 10, 1}, {100, 255, 9}}, dtByte);
+    EXPECT_EQ(ReadTestCells(Dir.Path("out.RST"), "byte"), std::vector<double>(12, 1));
+    TIdrisiRDC header = OutputHeader();
+    EXPECT_EQ(header.MinValue, 1);
+    EXPECT_EQ(header.MaxValue, 1);
+}
+
 TEST_F(ReclassCommandTest, FailureInALaterWindowLeavesTheOldPairWhole)
 {
     TTestRaster big{.Rows = 1001, .Columns = 1000, .Values = {}};

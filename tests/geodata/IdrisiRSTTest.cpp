@@ -402,7 +402,10 @@ TEST_F(RstTest, FailuresAreReportedExactly)
     const Row rows[] = {
         {"zero rows", header + "rows : 0\ncolumns : 4\n", "", "rows or columns equals to zero"},
         {"negative rows", header + "rows : -5\ncolumns : 4\n", "", "rows or columns equals to zero"},
-        {"too many cells", header + "rows : 100000\ncolumns : 100000\n", "x", "rows or columns equals to zero"},
+        {"one cell too many", header + "rows : 46341\ncolumns : 46341\n", "x",
+         "File " + Path("bad.rdc") + " is too large: 46341 rows x 46341 columns exceed 2147483647 cells."},
+        {"too many cells", header + "rows : 100000\ncolumns : 100000\n", "x",
+         "File " + Path("bad.rdc") + " is too large: 100000 rows x 100000 columns exceed 2147483647 cells."},
         {"no data type", "file type : binary\nrows : 1\ncolumns : 1\n", "x", "Unknown data type or file type"},
         {"no file type", "data type : real\nrows : 1\ncolumns : 1\n", "x", "Unknown data type or file type"},
         {"short cell file", header + "rows : 2\ncolumns : 3\n", "12345", "Error on ReadFile"},
