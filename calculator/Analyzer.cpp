@@ -580,7 +580,13 @@ void TAnalyzer::ReadNextAhead(const RastrFile& raster, TCellWindowRead window, s
     window.Offset = next * cellSize;
     if (next >= declared || window.Offset >= window.FileSize) return;
     window.Bytes = std::min({count, (window.FileSize - window.Offset) / cellSize, declared - next}) * cellSize;
-    if (!ReadAhead) ReadAhead = std::make_unique<TCellReadAhead>();
+    if (!ReadAhead) {
+        try {
+            ReadAhead = std::make_unique<TCellReadAhead>();
+        } catch (const std::system_error&) {
+            return; // no thread to spare: each window is read when it is asked for
+        }
+    }
     ReadAhead->Start(raster, window);
 }
 
