@@ -18,9 +18,14 @@
 #include "calculator/ExprTree.h"
 
 struct TLaneExtremes;
+struct TCellWindowRead;
+class TCellReadAhead;
 
 class TAnalyzer {
 public:
+    TAnalyzer();
+    ~TAnalyzer();
+
     // Stores the text with ASCII letters lower-cased and resets the scan and
     // the last error text.
     void SetExpression(std::string_view text);
@@ -43,8 +48,10 @@ public:
     // Reads a file operand's header and window, as 32-bit floats.
     bool LoadFileLeaf(TreeNode& node);
     // Reads the current window of a ".rst" file into the raster's cells, in
-    // the raster's data type, cut to the cells its header declares. A real window is measured as it is read, a
-    // slice at a time, for FoldLaneExtremes.
+    // the raster's data type, cut to the cells its header declares. A real
+    // window is measured as it is read, a slice at a time, for
+    // FoldLaneExtremes. The next window of the same length is then read
+    // ahead for the same raster.
     bool LoadCellWindow(RastrFile& raster, const std::string& rstName, std::vector<TLaneExtremes>& measured);
     // Fills the target (a copy of the source's header with another data
     // type, the same window) with the source's cells in the target's type.
@@ -71,6 +78,8 @@ private:
     bool BinaryFileNumber(TreeNode& node);
     bool BinaryFileFile(TreeNode& node);
     bool CheckRasterHeader(const TIdrisiRDC& header, const std::string& rstName);
+    void ReadNextAhead(const RastrFile& raster, TCellWindowRead window, std::uint64_t next, std::uint64_t count,
+                       std::uint64_t declared);
 
     std::string Typed; // as typed: file names keep their case
     std::string Text;  // lower-cased
@@ -79,6 +88,9 @@ private:
     std::string LastError;
     std::int64_t WindowFirst = 0;
     std::int64_t WindowCount = -1;
+    // The next window of each file operand, read while one is computed;
+    // made at the first window that has a next one.
+    std::unique_ptr<TCellReadAhead> ReadAhead;
 };
 
 // True for a number literal, and for an operator node whose operands are all

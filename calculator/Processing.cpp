@@ -13,6 +13,7 @@
 #include "calculator/CellMath.h"
 #include "platform/FileNames.h"
 #include "platform/NumberText.h"
+#include "platform/TaskThread.h"
 
 namespace {
 
@@ -68,8 +69,8 @@ void HeaderPass(TAnalyzer& analyzer, TreeNode& root)
     CheckWritableHeader(root.Rastr.Header);
 }
 
-// Appends each window's cells to the output while the next window is
-// computed; the windows reach the file in order.
+// Appends each window's cells to the output on a thread of its own while
+// the next window is computed; the windows reach the file in order.
 class TWindowAppender {
 public:
     explicit TWindowAppender(TRasterOutput& output) : Output(output) {}
@@ -86,7 +87,7 @@ public:
         Cells.Header.DataType = window.Header.DataType;
         std::swap(Cells.Cells, window.Cells);
         std::swap(Cells.RawCells, window.RawCells);
-        Pending = std::async(std::launch::async, [this] { Output.AppendRst(CellBytes(Cells)); });
+        Pending = Writer.Run([this] { Output.AppendRst(CellBytes(Cells)); });
     }
     // Waits for the last append; raises its failure.
     void Finish()
@@ -98,6 +99,7 @@ private:
     TRasterOutput& Output;
     RastrFile Cells;
     std::future<void> Pending;
+    TTaskThread Writer; // last: its tasks end before the cells they write go
 };
 
 } // namespace

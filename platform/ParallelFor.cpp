@@ -14,8 +14,11 @@ namespace {
 // How long a thread that ran out of work keeps watching for the next loop
 // before it sleeps. An operation runs many short loops back to back (a read,
 // a transform and its extremes for every window); waking sleeping threads
-// for each of them cost more than the loops themselves.
-constexpr auto kSpinTime = std::chrono::microseconds(500);
+// for each of them cost more than the loops themselves. Loops of other
+// threads fill most gaps now, and on a machine shared with other work a
+// longer watch took the cores from this process's own writer and reader
+// threads (the calculator's window loop ran a fifth slower with 500 us).
+constexpr auto kSpinTime = std::chrono::microseconds(50);
 
 // Watches `ready` for up to kSpinTime; true when it came true.
 template <class Ready>
@@ -31,9 +34,29 @@ bool SpinUntil(Ready ready)
     }
 }
 
+// A part that starts a loop of its own runs that loop on its own thread:
+// waiting for workers from inside a part could wait for itself.
+thread_local bool tInsidePart = false;
+
+// One running loop. Its caller owns it; workers join it under the pool's
+// mutex and leave it under the mutex, so the caller can tell when none is
+// inside any more.
+struct TLoop {
+    TLoop(const std::function<void(std::size_t)>& part, std::size_t count)
+        : Part(part), Count(count), FailedIndex(count) {}
+    const std::function<void(std::size_t)>& Part;
+    const std::size_t Count;
+    std::atomic<std::size_t> Next{0};
+    std::atomic<std::size_t> Helpers{0}; // changed under the pool's mutex
+    std::size_t FailedIndex;             // under the pool's mutex
+    std::exception_ptr Failure;          // under the pool's mutex
+};
+
 // The worker threads of the process, started on the first parallel loop and
-// joined at exit. One loop runs at a time; a second caller runs its parts
-// itself, so nesting and concurrent callers cannot deadlock.
+// joined at exit. Loops of several threads run at once: a worker that ran
+// out of parts of one loop takes parts of the oldest loop that has some
+// left, so a thread that reads while another computes keeps every core busy
+// and nobody waits at a hand-over.
 class TWorkerPool {
 public:
     TWorkerPool()
@@ -55,84 +78,90 @@ public:
 
     void Run(std::size_t count, const std::function<void(std::size_t)>& part)
     {
-        std::unique_lock busy(Busy, std::try_to_lock);
-        if (!busy.owns_lock() || Workers.empty() || count < 2) {
-            for (std::size_t i = 0; i < count; ++i) part(i);
+        if (tInsidePart || Workers.empty() || count < 2) {
+            for (std::size_t i = 0; i < count; ++i) RunPart(part, i);
             return;
         }
+        TLoop loop(part, count);
         {
             std::lock_guard lock(Mutex);
-            Part = &part;
-            Count = count;
-            Next.store(0, std::memory_order_relaxed);
-            FailedIndex = count;
-            Failure = nullptr;
+            Loops.push_back(&loop);
             Generation.fetch_add(1, std::memory_order_release);
         }
         Wake.notify_all();
-        RunParts(part, count);
+        RunParts(loop);
+        SpinUntil([&] { return loop.Helpers.load(std::memory_order_acquire) == 0; });
         std::exception_ptr failure;
-        SpinUntil([this] { return Active.load(std::memory_order_acquire) == 0; });
         {
             std::unique_lock lock(Mutex);
-            Done.wait(lock, [this] { return Active.load() == 0; });
-            Part = nullptr;
-            failure = std::move(Failure);
+            Left.wait(lock, [&] { return loop.Helpers.load() == 0; });
+            Loops.erase(std::find(Loops.begin(), Loops.end(), &loop));
+            failure = std::move(loop.Failure);
         }
         if (failure) std::rethrow_exception(failure);
     }
 
 private:
+    static void RunPart(const std::function<void(std::size_t)>& part, std::size_t i)
+    {
+        struct TRestore {
+            bool Outer;
+            ~TRestore() { tInsidePart = Outer; }
+        } restore{tInsidePart};
+        tInsidePart = true;
+        part(i);
+    }
+
+    // The oldest loop with parts left; under Mutex.
+    TLoop* OpenLoop() const
+    {
+        for (TLoop* loop : Loops)
+            if (loop->Next.load(std::memory_order_relaxed) < loop->Count) return loop;
+        return nullptr;
+    }
+
     void WorkerLoop()
     {
-        std::uint64_t seen = 0;
         std::unique_lock lock(Mutex);
         for (;;) {
-            if (!Stop && !(Part && Generation.load() != seen)) {
+            if (TLoop* loop = OpenLoop()) {
+                loop->Helpers.fetch_add(1);
                 lock.unlock();
-                SpinUntil([&] { return Generation.load(std::memory_order_acquire) != seen; });
+                RunParts(*loop);
                 lock.lock();
+                if (loop->Helpers.fetch_sub(1) == 1) Left.notify_all();
+                continue;
             }
-            Wake.wait(lock, [&] { return Stop || (Part && Generation.load() != seen); });
             if (Stop) return;
-            seen = Generation.load();
-            ++Active;
-            const std::function<void(std::size_t)>* part = Part;
-            std::size_t count = Count;
+            const std::uint64_t seen = Generation.load();
             lock.unlock();
-            RunParts(*part, count);
+            SpinUntil([&] { return Generation.load(std::memory_order_acquire) != seen; });
             lock.lock();
-            if (--Active == 0) Done.notify_all();
+            Wake.wait(lock, [&] { return Stop || Generation.load() != seen; });
         }
     }
 
-    void RunParts(const std::function<void(std::size_t)>& part, std::size_t count)
+    void RunParts(TLoop& loop)
     {
-        for (std::size_t i = Next.fetch_add(1); i < count; i = Next.fetch_add(1)) {
+        for (std::size_t i = loop.Next.fetch_add(1); i < loop.Count; i = loop.Next.fetch_add(1)) {
             try {
-                part(i);
+                RunPart(loop.Part, i);
             } catch (...) {
                 std::lock_guard lock(Mutex);
-                if (i < FailedIndex) {
-                    FailedIndex = i;
-                    Failure = std::current_exception();
+                if (i < loop.FailedIndex) {
+                    loop.FailedIndex = i;
+                    loop.Failure = std::current_exception();
                 }
             }
         }
     }
 
-    std::mutex Busy;
     std::mutex Mutex;
     std::condition_variable Wake;
-    std::condition_variable Done;
-    const std::function<void(std::size_t)>* Part = nullptr;
-    std::size_t Count = 0;
-    std::atomic<std::size_t> Next{0};
+    std::condition_variable Left;
+    std::vector<TLoop*> Loops; // under Mutex, oldest first
     // Changed under Mutex; read without it only while spinning.
-    std::atomic<std::size_t> Active{0};
     std::atomic<std::uint64_t> Generation{0};
-    std::size_t FailedIndex = 0;
-    std::exception_ptr Failure;
     bool Stop = false;
     std::vector<std::jthread> Workers; // last: joined before the rest goes
 };

@@ -10,8 +10,9 @@
 // Runs part(i) for every i in [0, count), on the calling thread and on the
 // pool's worker threads. An exception of a part is rethrown once all parts
 // have ended: the one of the lowest index, which a front-to-back loop would
-// have met first. A call from inside a part, or while another thread's call
-// runs, executes its parts one after the other on its own thread.
+// have met first. A call from inside a part executes its parts one after
+// the other on its own thread; calls of several threads at once share the
+// workers.
 void ParallelFor(std::size_t count, const std::function<void(std::size_t)>& part);
 
 // The number of threads ParallelFor uses: the cores of the machine.

@@ -215,7 +215,9 @@ TEST_F(ProcessingTest, WindowsOfAMillionCellsCoverTheRaster)
     values[values.size() - 3] = -9; // the minimum lies in the last window
     values[1500000] = 300;
     WriteTestRaster(dir.Path("a"), {rows, columns, "integer", "m", values});
-    Process("[a.rst]*2", "out.rst", 1);
+    // Each operand's next window is read while one is computed, also when
+    // two operands name one file.
+    Process("[a.rst]+[a.rst]", "out.rst", 1);
     std::vector<double> cells = ReadTestCells(dir.Path("out.RST"), "integer");
     ASSERT_EQ(cells.size(), values.size());
     for (std::size_t i = 0; i < values.size(); i += 99991) EXPECT_EQ(cells[i], values[i] * 2) << i;

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -33,6 +34,34 @@ TEST(ParallelFor, RaisesTheFailureOfTheLowestPart)
             EXPECT_STREQ(e.what(), "part 3");
         }
     }
+}
+
+// Loops of two threads at once share the workers: each part runs once, in
+// its own loop, and a failure reaches only the caller whose part raised it.
+TEST(ParallelFor, LoopsOfSeveralThreadsShareTheWorkers)
+{
+    auto loops = [](std::size_t parts, bool failing, int& wrong) {
+        for (int round = 0; round < 200; ++round) {
+            std::vector<std::atomic<int>> runs(parts);
+            try {
+                ParallelFor(parts, [&](std::size_t i) {
+                    ++runs[i];
+                    if (failing && i == 5) throw std::runtime_error("failing loop");
+                });
+                if (failing) ++wrong;
+            } catch (const std::runtime_error&) {
+                if (!failing) ++wrong;
+            }
+            for (const auto& count : runs) wrong += count.load() != 1;
+        }
+    };
+    int wrongA = 0;
+    int wrongB = 0;
+    std::thread other([&] { loops(97, true, wrongB); });
+    loops(64, false, wrongA);
+    other.join();
+    EXPECT_EQ(wrongA, 0);
+    EXPECT_EQ(wrongB, 0);
 }
 
 TEST(ParallelFor, SlicesCoverEveryItemOnceOnGranuleBounds)
