@@ -15,6 +15,12 @@ inline constexpr const char* kTypeRaster = "rastr";
 inline constexpr const char* kTypeMif = "vect";
 inline constexpr const char* kTypeIdrisiVector = "ivect";
 
+// The open dialogs' filter of the layer files a composition can hold, in the
+// "caption|*.ext" pairs of the file dialogs; the .rst, .mif and .vct file
+// stands for its pair.
+inline constexpr char kLayerFileFilter[] =
+    "Idrisi rastr files(*.rst/rdc)|*.rst|Mapinfo files(*.mid/mif)|*.mif|Idrisi vector files(*.vct/vdc)|*.vct";
+
 // Splits a style string as the run time's ExtractStrings does: blanks, "(",
 // ")", "," and line breaks separate; empty fields are dropped; a run in
 // single or double quotes is not split and keeps its quotes.

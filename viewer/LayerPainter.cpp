@@ -269,20 +269,31 @@ void TLayerPainter::DrawAreaObject(const MapObject& object, std::int32_t opacity
     if (n < 3) return;
     Screen.resize(static_cast<std::size_t>(n));
     for (std::size_t i = 0; i < Screen.size(); ++i) Screen[i] = ScreenPoint(object.Points[i], layerToMap);
+    // Only a solid fill below full opacity goes to the drawing library; every
+    // other fill is the painter's own, opaque.
+    if (style.Brush.lbStyle == BS_SOLID && opacity >= 0 && opacity < 255)
+        FillTranslucentArea(object, opacity, style);
+    else
+        FillOpaqueArea(object, style);
+}
 
-    if (style.Brush.lbStyle == BS_SOLID && opacity >= 0 && opacity < 255) {
-        if (style.Outline.lopnStyle > static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max()))
-            throw ERangeError();
-        static_assert(sizeof(QPoint) == sizeof(SoftedgePoint));
-        std::vector<SoftedgePoint> points(Screen.size());
-        for (std::size_t i = 0; i < Screen.size(); ++i) points[i] = SoftedgePoint{Screen[i].x(), Screen[i].y()};
-        QMPolyPolygon(&Painter, points.data(), object.PartCounts.data(),
-                      static_cast<std::int32_t>(object.PartCounts.size()), style.Brush.lbColor, opacity,
-                      style.Outline.lopnColor, style.Outline.lopnWidth.x,
-                      static_cast<std::int32_t>(style.Outline.lopnStyle));
-        return;
-    }
+// The rings in Screen, with their outline, through the drawing library.
+void TLayerPainter::FillTranslucentArea(const MapObject& object, std::int32_t opacity, const TAreaStyle& style)
+{
+    if (style.Outline.lopnStyle > static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max()))
+        throw ERangeError();
+    static_assert(sizeof(QPoint) == sizeof(SoftedgePoint));
+    std::vector<SoftedgePoint> points(Screen.size());
+    for (std::size_t i = 0; i < Screen.size(); ++i) points[i] = SoftedgePoint{Screen[i].x(), Screen[i].y()};
+    QMPolyPolygon(&Painter, points.data(), object.PartCounts.data(), static_cast<std::int32_t>(object.PartCounts.size()),
+                  style.Brush.lbColor, opacity, style.Outline.lopnColor, style.Outline.lopnWidth.x,
+                  static_cast<std::int32_t>(style.Outline.lopnStyle));
+}
 
+// The rings in Screen with the style's pen and brush; a hatched brush takes
+// the style's background mode and colour for the time of the fill.
+void TLayerPainter::FillOpaqueArea(const MapObject& object, const TAreaStyle& style)
+{
     const bool hatched = style.Brush.lbStyle == BS_HATCHED;
     const Qt::BGMode oldMode = Painter.backgroundMode();
     const QBrush oldBackground = Painter.background();
@@ -294,31 +305,35 @@ void TLayerPainter::DrawAreaObject(const MapObject& object, std::int32_t opacity
     }
     UsePen(style.Outline);
     UseBrush(style.Brush);
-    if (object.PartCounts.size() == 1) {
-        Painter.drawPolygon(Screen.data(), static_cast<int>(n), Qt::OddEvenFill);
-    } else {
-        // All rings as one shape: inner rings cut holes, as one ring set of
-        // the platform with the alternate fill rule does.
-        QPainterPath path;
-        path.setFillRule(Qt::OddEvenFill);
-        std::size_t start = 0;
-        for (std::int32_t count : object.PartCounts) {
-            if (count > 0) {
-                QPolygonF ring;
-                ring.reserve(count);
-                for (std::int32_t i = 0; i < count; ++i) ring << QPointF(Screen[start + i]);
-                path.addPolygon(ring);
-                path.closeSubpath();
-            }
-            start += static_cast<std::size_t>(count);
-        }
-        Painter.drawPath(path);
-    }
+    if (object.PartCounts.size() == 1)
+        Painter.drawPolygon(Screen.data(), static_cast<int>(Screen.size()), Qt::OddEvenFill);
+    else
+        Painter.drawPath(RingSet(object));
     if (hatched) {
         Painter.setBackgroundMode(oldMode);
         Painter.setBackground(oldBackground);
         Painter.setBrushOrigin(oldOrigin);
     }
+}
+
+// All rings in Screen as one shape: inner rings cut holes, as one ring set
+// of the platform with the alternate fill rule does.
+QPainterPath TLayerPainter::RingSet(const MapObject& object) const
+{
+    QPainterPath path;
+    path.setFillRule(Qt::OddEvenFill);
+    std::size_t start = 0;
+    for (std::int32_t count : object.PartCounts) {
+        if (count > 0) {
+            QPolygonF ring;
+            ring.reserve(count);
+            for (std::int32_t i = 0; i < count; ++i) ring << QPointF(Screen[start + i]);
+            path.addPolygon(ring);
+            path.closeSubpath();
+        }
+        start += static_cast<std::size_t>(count);
+    }
+    return path;
 }
 
 void RenderLayers(QPainter& painter, QSize size, const TMView& view, const TLayerList& layers,

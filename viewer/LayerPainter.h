@@ -20,6 +20,7 @@
 #include "viewer/PointSymbol.h"
 
 class QPainter;
+class QPainterPath;
 class TMView;
 class TIdrisiRST;
 class TLayerList;
@@ -67,6 +68,9 @@ private:
     QPoint ScreenPoint(const TDoublePoint& layerPoint, const TAffineTransform& layerToMap) const;
     bool PartVisible(const MapObject& object, std::size_t part, const TAffineTransform& layerToMap) const;
     void DrawSymbol(QPoint at, const TPointStyle& style);
+    void FillTranslucentArea(const MapObject& object, std::int32_t opacity, const TAreaStyle& style);
+    void FillOpaqueArea(const MapObject& object, const TAreaStyle& style);
+    QPainterPath RingSet(const MapObject& object) const;
     void UsePen(const TLogPen& pen);
     void UseBrush(const TLogBrush& brush);
 

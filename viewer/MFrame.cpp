@@ -1,16 +1,12 @@
 #include "viewer/MFrame.h"
 
 #include <QAction>
-#include <QActionGroup>
-#include <QApplication>
 #include <QEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPainter>
-#include <QSignalBlocker>
 #include <QSplitter>
-#include <QStyle>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -27,18 +23,17 @@
 #include "platform/qt/UiServices.h"
 #include "viewer/Composition.h"
 #include "viewer/DrawGrid.h"
+#include "viewer/FrameToolBars.h"
 #include "viewer/IniFile.h"
+#include "viewer/LayerCheckList.h"
 #include "viewer/LegendCells.h"
+#include "viewer/LegendPages.h"
 #include "viewer/QMMapDoc.h"
 #include "viewer/QMMapDocDialogs.h"
 #include "viewer/QMMapView.h"
 
 namespace {
 
-constexpr int kPathRole = Qt::UserRole;
-
-const char* const kLayerFilter =
-    "Idrisi rastr files(*.rst/rdc)|*.rst|Mapinfo files(*.mid/mif)|*.mif|Idrisi vector files(*.vct/vdc)|*.vct";
 const char* const kCompositionFilter = "QMC Composition files(*.qmc)|*.qmc|";
 const char* const kBitmapFilter = "BMP Files|*.bmp";
 
@@ -65,7 +60,10 @@ TQMMapFrame::TQMMapFrame(QWidget* parent) : QWidget(parent)
     auto* panelLayout = new QVBoxLayout(CtrlPanel);
     panelLayout->setContentsMargins(0, 0, 0, 0);
     panelLayout->setSpacing(0);
-    BuildLayerTools();
+    const TLayerToolBars layerTools = BuildLayerToolBars(*this);
+    ToolBar1 = layerTools.Row1;
+    ToolBar1Row2 = layerTools.Row2;
+    LFreeze = layerTools.Freeze;
     panelLayout->addWidget(ToolBar1);
     panelLayout->addWidget(ToolBar1Row2);
     BuildPages();
@@ -76,7 +74,7 @@ TQMMapFrame::TQMMapFrame(QWidget* parent) : QWidget(parent)
     auto* mapLayout = new QVBoxLayout(MapPanel);
     mapLayout->setContentsMargins(0, 0, 0, 0);
     mapLayout->setSpacing(0);
-    BuildMapTools();
+    ToolBar2 = BuildMapToolBar(*this);
     mapLayout->addWidget(ToolBar2);
 
     Splitter1 = new QSplitter(Qt::Horizontal, this);
@@ -118,72 +116,6 @@ TQMMapFrame::~TQMMapFrame()
     }
 }
 
-QAction* TQMMapFrame::MakeAction(QObject* owner, const QString& name, const QString& hint,
-                                 std::function<void()> handler)
-{
-    auto* action = new QAction(name, owner);
-    action->setObjectName(name);
-    SetHint(*action, hint);
-    connect(action, &QAction::triggered, this, [this, handler = std::move(handler)]() { RunGuarded(this, handler); });
-    return action;
-}
-
-void TQMMapFrame::BuildLayerTools()
-{
-    ToolBar1 = new QToolBar(QStringLiteral("ToolBar1"));
-    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
-    ToolBar1->setIconSize(QSize(16, 16));
-    ToolBar1Row2 = new QToolBar(QStringLiteral("ToolBar1Row2"));
-    ToolBar1Row2->setIconSize(QSize(16, 16));
-    ToolBar1Row2->hide();
-    QStyle* style = QApplication::style();
-
-    QAction* addLayer = MakeAction(this, QStringLiteral("AddLayer"), QStringLiteral("Add Layer...|Add Layer"),
-                                   [this]() { AddLayerExecute(); });
-    addLayer->setIcon(style->standardIcon(QStyle::SP_FileIcon));
-    ToolBar1->addAction(addLayer);
-    ToolBar1->addSeparator();
-
-    QAction* addComposition = MakeAction(this, QStringLiteral("AddComposition"),
-                                         QStringLiteral("Add Composition...|Add Composition"),
-                                         [this]() { AddCompositionExecute(); });
-    addComposition->setIcon(style->standardIcon(QStyle::SP_DirOpenIcon));
-    ToolBar1->addAction(addComposition);
-    ToolBar1->addSeparator();
-
-    // A check-style button of its own; ClearMap reads it.
-    LFreeze = new QAction(QStringLiteral("LFreeze"), this);
-    LFreeze->setObjectName(QStringLiteral("LFreeze"));
-    LFreeze->setCheckable(true);
-    SetHint(*LFreeze, QStringLiteral("Freeze non common layers"));
-    LFreeze->setIcon(style->standardIcon(QStyle::SP_DialogApplyButton));
-    ToolBar1->addAction(LFreeze);
-    ToolBar1->addSeparator();
-
-    QAction* up = MakeAction(this, QStringLiteral("LayerUP"),
-                             QStringLiteral("Move layer up|Move layer up so that it's elements draw earlier on"),
-                             [this]() { LayerUPExecute(); });
-    up->setIcon(style->standardIcon(QStyle::SP_ArrowUp));
-    QAction* down = MakeAction(this, QStringLiteral("LayerDown"),
-                               QStringLiteral("Move layer down|Move layer down so that it's elements draw later"),
-                               [this]() { LayerDownExecute(); });
-    down->setIcon(style->standardIcon(QStyle::SP_ArrowDown));
-    QAction* remove = MakeAction(this, QStringLiteral("LayerDelete"),
-                                 QStringLiteral("Remove layer|Remove layer from map composition"),
-                                 [this]() { LayerDeleteExecute(); });
-    remove->setIcon(style->standardIcon(QStyle::SP_TrashIcon));
-    ToolBar1->addAction(up);
-    ToolBar1->addAction(down);
-    ToolBar1->addAction(remove);
-    ToolBar1->addSeparator();
-
-    QAction* properties = MakeAction(this, QStringLiteral("LProperities"),
-                                     QStringLiteral("Layer properties|Layer properties"),
-                                     [this]() { LProperitiesExecute(); });
-    properties->setIcon(style->standardIcon(QStyle::SP_FileDialogDetailedView));
-    ToolBar1->addAction(properties);
-}
-
 void TQMMapFrame::WrapLayerToolBar()
 {
     QAction* properties = FrameAction(QStringLiteral("LProperities"));
@@ -194,31 +126,11 @@ void TQMMapFrame::WrapLayerToolBar()
 
 void TQMMapFrame::BuildPages()
 {
-    PageControl1 = new QTabWidget;
-    PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    // Whole captions, no scroll arrows: the tab bar's width in the fonts in
-    // use is the least width of the panel.
-    PageControl1->setUsesScrollButtons(false);
-    PageControl1->setElideMode(Qt::ElideNone);
-
-    LayersList = new QListWidget;
-    LayersList->setObjectName(QStringLiteral("LayersList"));
-    LayersList->setSelectionMode(QAbstractItemView::SingleSelection);
-    PageControl1->addTab(LayersList, QStringLiteral("Layers"));
-
-    GR_legend = new TDrawGrid;
-    GR_legend->setObjectName(QStringLiteral("GR_legend"));
-    GR_legend->SetDrawCell([this](QPainter& painter, int column, int row, const QRect& cell) {
-        GR_legendDrawCell(painter, column, row, cell);
-    });
-    PageControl1->addTab(GR_legend, QStringLiteral("Legend"));
-
-    RSTR_legend = new TDrawGrid;
-    RSTR_legend->setObjectName(QStringLiteral("RSTR_legend"));
-    RSTR_legend->SetDrawCell([this](QPainter& painter, int column, int row, const QRect& cell) {
-        RSTR_legendDrawCell(painter, column, row, cell);
-    });
-    PageControl1->addTab(RSTR_legend, QStringLiteral("Rastr Values"));
+    const TLegendPages pages = BuildLegendPages(*this);
+    PageControl1 = pages.Pages;
+    LayersList = pages.Layers;
+    GR_legend = pages.Legend;
+    RSTR_legend = pages.RasterValues;
 
     // The check of a row follows the user; programmatic fills block signals.
     connect(LayersList, &QListWidget::itemChanged, this,
@@ -234,50 +146,6 @@ void TQMMapFrame::BuildPages()
     // after their own resize, and which narrow when a vertical bar appears.
     GR_legend->viewport()->installEventFilter(this);
     RSTR_legend->viewport()->installEventFilter(this);
-}
-
-void TQMMapFrame::BuildMapTools()
-{
-    ToolBar2 = new QToolBar(QStringLiteral("ToolBar2"));
-    ToolBar2->setObjectName(QStringLiteral("ToolBar2"));
-    const auto make = [this](const QString& name, const QString& hint, std::function<void()> handler) {
-        QAction* action = MakeAction(ToolBar2, name, hint, std::move(handler));
-        return action;
-    };
-    QAction* zoomState = make(QStringLiteral("ZoomState"),
-                              QStringLiteral("Zoom state|Indicate a rectangular area in the map that is to be "
-                                             "displayed in a window"),
-                              []() { PostAppMessage(WM_MAPZOOMSTATE); });
-    QAction* magnitude = make(QStringLiteral("Magnitude"), QStringLiteral("Zoom in|Increase a view window's magnification"),
-                              [this]() { ZoomInMap(); });
-    QAction* diminish = make(QStringLiteral("Diminish"), QStringLiteral("Zoom out|Decrease a view window's magnification"),
-                             [this]() { ZoomOutMap(); });
-    QAction* pan = make(QStringLiteral("Pan"),
-                        QStringLiteral("Pan state|View a different part of the map without changing the view "
-                                       "magnification"),
-                        []() { PostAppMessage(WM_MAPPAN); });
-    QAction* redraw = make(QStringLiteral("Redraw"),
-                           QStringLiteral("Update windows|Update (redraw) the contents of a window(s)"),
-                           [this]() { RedrawMap(); });
-    QAction* fullScreen = make(QStringLiteral("FullScreen"), QStringLiteral("Full screen|Full screen"),
-                               [this]() { FullScreenExecute(); });
-    QAction* fit = make(QStringLiteral("Fit"),
-                        QStringLiteral("Fit view|Adjust the magnification of a map so all elements are visible"),
-                        [this]() { ZoomFitMap(); });
-    QAction* zState = make(QStringLiteral("ZState"), QStringLiteral("Show hints|Show hints"),
-                           []() { PostAppMessage(WM_MAPHINTS); });
-    QAction* saveMap = make(QStringLiteral("SaveMap"), QString(), [this]() { SaveMapImage(); });
-    zoomState->setCheckable(true);
-    pan->setCheckable(true);
-    fullScreen->setCheckable(true);
-    zState->setCheckable(true);
-    auto* group = new QActionGroup(ToolBar2);
-    group->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
-    for (QAction* action : {zoomState, pan, zState}) group->addAction(action);
-    for (QAction* action : {zoomState, magnitude, diminish, pan, redraw, fullScreen, fit}) ToolBar2->addAction(action);
-    ToolBar2->addSeparator();
-    ToolBar2->addAction(zState);
-    saveMap->setParent(ToolBar2); // no button
 }
 
 void TQMMapFrame::HideFrameToolBar()
@@ -319,22 +187,10 @@ void TQMMapFrame::SetupFrame(QWidget* ownerForm, const LumivarSettings& settings
 // ---------------------------------------------------------------------------
 // Rows and layers
 
-int TQMMapFrame::SelectedRow() const
-{
-    const QList<QListWidgetItem*> selected = LayersList->selectedItems();
-    return selected.isEmpty() ? -1 : LayersList->row(selected.first());
-}
-
-QString TQMMapFrame::RowPath(int row) const
-{
-    const QListWidgetItem* item = LayersList->item(row);
-    return item ? item->data(kPathRole).toString() : QString();
-}
-
 QString TQMMapFrame::SelectedLayerName() const
 {
-    const int row = SelectedRow();
-    return row < 0 ? QString() : RowPath(row);
+    const int row = LayersList->SelectedRow();
+    return row < 0 ? QString() : LayersList->RowPath(row);
 }
 
 QString TQMMapFrame::FileBaseName(const QString& path)
@@ -344,27 +200,14 @@ QString TQMMapFrame::FileBaseName(const QString& path)
     return FromStd(dot == std::string::npos ? name : name.substr(0, dot));
 }
 
-void TQMMapFrame::InsertLayerRow(int row, const QString& path, bool checked)
-{
-    auto* item = new QListWidgetItem(FromStd(ExtractFileName(ToStd(path))));
-    item->setData(kPathRole, path);
-    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-    item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
-    const QSignalBlocker blocker(LayersList);
-    LayersList->insertItem(row, item);
-}
-
 // Rows from the document: walking from the last layer and inserting each
 // at row 0 leaves row i showing layer i.
 void TQMMapFrame::FillLayerRows()
 {
-    {
-        const QSignalBlocker blocker(LayersList);
-        LayersList->clear();
-    }
+    LayersList->ClearRows();
     Doc->BeginReverseWalk();
     while (const Layer* layer = Doc->NextReverseWalk())
-        InsertLayerRow(0, FromStd(layer->FileName), layer->Visible != 0);
+        LayersList->InsertRow(0, FromStd(layer->FileName), layer->Visible != 0);
     SyncLegendRows();
     UpdateActions();
 }
@@ -372,7 +215,7 @@ void TQMMapFrame::FillLayerRows()
 void TQMMapFrame::SyncLegendRows()
 {
     GR_legend->SetRowCount(LayersList->count());
-    const int row = SelectedRow();
+    const int row = LayersList->SelectedRow();
     if (row >= 0) GR_legend->SetCurrentRow(row);
     GR_legend->viewport()->update();
 }
@@ -417,13 +260,10 @@ void TQMMapFrame::AddLayerFile(const QString& path)
     try {
         layer->Common = 0;
         Doc->InvalidateExtent();
-        InsertLayerRow(0, path, true);
+        LayersList->InsertRow(0, path, true);
         View->ResetView(wasEmpty);
     } catch (...) {
-        if (LayersList->count() > 0 && RowPath(0) == path) {
-            const QSignalBlocker blocker(LayersList);
-            std::unique_ptr<QListWidgetItem> row(LayersList->takeItem(0));
-        }
+        if (LayersList->count() > 0 && LayersList->RowPath(0) == path) LayersList->RemoveRow(0);
         Doc->RemoveLayer(file);
         Doc->InvalidateExtent();
         throw;
@@ -484,7 +324,7 @@ void TQMMapFrame::SaveComposition(const QString& path)
 QString TQMMapFrame::WorkFolder() const
 {
     const QString file = !OpenedComposition.isEmpty() ? OpenedComposition
-                         : LayersList->count() > 0    ? RowPath(0)
+                         : LayersList->count() > 0    ? LayersList->RowPath(0)
                                                       : QString();
     return file.isEmpty() ? QString() : QFileInfo(file).absolutePath();
 }
@@ -501,10 +341,7 @@ void TQMMapFrame::ClearMap()
     }
     View->HideHint();
     Doc->ResetDocument();
-    {
-        const QSignalBlocker blocker(LayersList);
-        LayersList->clear();
-    }
+    LayersList->ClearRows();
     GR_legend->SetRowCount(0);
     RSTR_legend->SetRowCount(0);
     Loaded = false;
@@ -517,35 +354,26 @@ void TQMMapFrame::ClearMap()
 
 void TQMMapFrame::AddLayerExecute()
 {
-    TFileDialogRequest request;
-    request.Filter = ConvertFileFilter(QString::fromLatin1(kLayerFilter));
-    request.Folder = QString::fromStdString(SettingsCopy.CommonRoot);
-    const QString name = ChooseFileName(this, TFileDialogKind::Open, kOpenLayerDialog, request);
+    const QString name =
+        ChooseFileToOpen(this, kOpenLayerDialog, kLayerFileFilter, QString::fromStdString(SettingsCopy.CommonRoot));
     if (!name.isEmpty()) AddLayerFile(name);
 }
 
 void TQMMapFrame::AddCompositionExecute()
 {
-    TFileDialogRequest request;
-    request.Filter = ConvertFileFilter(QString::fromLatin1(kCompositionFilter));
-    request.Folder = QString::fromStdString(SettingsCopy.CommonRoot);
-    const QString name = ChooseFileName(this, TFileDialogKind::Open, kOpenCompositionDialog, request);
+    const QString name = ChooseFileToOpen(this, kOpenCompositionDialog, kCompositionFilter,
+                                          QString::fromStdString(SettingsCopy.CommonRoot));
     if (!name.isEmpty()) OpenComposition(name, false);
 }
 
 void TQMMapFrame::MoveSelectedLayer(int delta)
 {
-    const int row = SelectedRow();
+    const int row = LayersList->SelectedRow();
     const int target = row + delta;
     if (row < 0 || target < 0 || target >= LayersList->count()) return;
     // Row i is layer i: the row's own layer moves, whatever its path.
     Doc->MoveLayerAt(row, delta);
-    {
-        const QSignalBlocker blocker(LayersList);
-        QListWidgetItem* item = LayersList->takeItem(row);
-        LayersList->insertItem(target, item);
-        LayersList->setCurrentRow(target);
-    }
+    LayersList->MoveRow(row, target);
     LayersListClick();
     UpdateActions();
     InvalidateView();
@@ -553,7 +381,7 @@ void TQMMapFrame::MoveSelectedLayer(int delta)
         GR_legend->SetCurrentRow(target);
         GR_legend->viewport()->update();
     }
-    if (target == 0 || row == 0) FrameCaption = FileBaseName(RowPath(0));
+    if (target == 0 || row == 0) FrameCaption = FileBaseName(LayersList->RowPath(0));
 }
 
 void TQMMapFrame::LayerUPExecute()
@@ -568,20 +396,14 @@ void TQMMapFrame::LayerDownExecute()
 
 void TQMMapFrame::LayerDeleteExecute()
 {
-    const int row = SelectedRow();
+    const int row = LayersList->SelectedRow();
     if (row < 0) return;
     if (Doc->RemoveLayerAt(row) != 0) {
         Ui().MessageBox(this, QStringLiteral("Stop"), QStringLiteral("You cannot delete common layer"),
                         TMsgIcon::Information);
         return;
     }
-    {
-        const QSignalBlocker blocker(LayersList);
-        delete LayersList->takeItem(row);
-        // No row stays selected after a delete.
-        LayersList->clearSelection();
-        LayersList->setCurrentRow(-1);
-    }
+    LayersList->DeleteRow(row);
     SyncLegendRows();
     UpdateActions();
     InvalidateView();
@@ -591,13 +413,13 @@ void TQMMapFrame::LayerDeleteExecute()
 // in the legend at once.
 void TQMMapFrame::LProperitiesExecute()
 {
-    const int row = SelectedRow();
+    const int row = LayersList->SelectedRow();
     if (row < 0) {
         Ui().Beep();
         return;
     }
     View->HideHint();
-    if (EditLayerProperties(*Doc, ToStd(RowPath(row)), OwnerForm, View) && PageControl1->currentIndex() == kLegendPage)
+    if (EditLayerProperties(*Doc, ToStd(LayersList->RowPath(row)), OwnerForm, View) && PageControl1->currentIndex() == kLegendPage)
         GR_legend->viewport()->update();
 }
 
@@ -620,7 +442,7 @@ void TQMMapFrame::FullScreenExecute()
 void TQMMapFrame::UpdateActions()
 {
     const int rows = LayersList->count();
-    const int row = SelectedRow();
+    const int row = LayersList->SelectedRow();
     FrameAction(QStringLiteral("LayerUP"))->setEnabled(rows > 0 && row >= 1);
     FrameAction(QStringLiteral("LayerDown"))->setEnabled(rows > 0 && row >= 0 && row < rows - 1);
     FrameAction(QStringLiteral("LayerDelete"))->setEnabled(rows > 0 && row >= 0);
@@ -639,7 +461,7 @@ void TQMMapFrame::LayersListItemChanged(QListWidgetItem* item)
 
 void TQMMapFrame::LayersListClick()
 {
-    const int row = SelectedRow();
+    const int row = LayersList->SelectedRow();
     if (row >= 0) GR_legend->SetCurrentRow(row);
 }
 
@@ -712,7 +534,7 @@ void TQMMapFrame::PageControl1Change()
 {
     if (PageControl1->currentIndex() != kRasterValuesPage) return;
     Layer* layer = nullptr;
-    if (SelectedRow() >= 0) layer = Doc->LayerByName(ToStd(SelectedLayerName()));
+    if (LayersList->SelectedRow() >= 0) layer = Doc->LayerByName(ToStd(SelectedLayerName()));
     if (layer && (layer->Kind != lkRaster || !layer->Raster || !layer->Raster->Image)) layer = nullptr;
     if (!layer) {
         LegendLayerName.clear();
@@ -744,12 +566,12 @@ bool TQMMapFrame::eventFilter(QObject* watched, QEvent* event)
 
 void TQMMapFrame::TabSheet2Resize()
 {
-    GR_legend->setColumnWidth(1, std::max(0, GR_legend->viewport()->width() - GR_legend->columnWidth(0)));
+    FitTextColumn(*GR_legend);
 }
 
 void TQMMapFrame::TabSheet3Resize()
 {
-    RSTR_legend->setColumnWidth(1, std::max(0, RSTR_legend->viewport()->width() - RSTR_legend->columnWidth(0)));
+    FitTextColumn(*RSTR_legend);
 }
 
 void TQMMapFrame::GR_legendDrawCell(QPainter& painter, int column, int row, const QRect& cell)
@@ -765,7 +587,7 @@ void TQMMapFrame::GR_legendDrawCell(QPainter& painter, int column, int row, cons
 bool TQMMapFrame::LegendInfoOf(int row, LegendObject& legend) const
 {
     try {
-        return Doc && Doc->GetLegendInfo(ToStd(RowPath(row)), legend);
+        return Doc && Doc->GetLegendInfo(ToStd(LayersList->RowPath(row)), legend);
     } catch (...) {
         return false;
     }

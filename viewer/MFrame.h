@@ -6,20 +6,19 @@
 // i always shows layer i, addressed by its file path.
 #include <QString>
 #include <QWidget>
-#include <functional>
 #include <memory>
 #include <vector>
 
 #include "geodata/QMMapDecl.h"
 
 class QAction;
-class QListWidget;
 class QListWidgetItem;
 class QPainter;
 class QSplitter;
 class QTabWidget;
 class QToolBar;
 class TDrawGrid;
+class TLayerCheckList;
 class TLayerList;
 struct Layer;
 class TQMMapDoc;
@@ -105,14 +104,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void BuildLayerTools();
     void BuildPages();
-    void BuildMapTools();
-    QAction* MakeAction(QObject* owner, const QString& name, const QString& hint, std::function<void()> handler);
 
-    int SelectedRow() const;
-    QString RowPath(int row) const;
-    void InsertLayerRow(int row, const QString& path, bool checked);
     void FillLayerRows();
     std::vector<std::shared_ptr<Layer>> KeptLayers() const;
     void SyncLegendRows();
@@ -129,7 +122,7 @@ private:
     QToolBar* ToolBar1 = nullptr;
     QAction* LFreeze = nullptr;
     QTabWidget* PageControl1 = nullptr;
-    QListWidget* LayersList = nullptr;
+    TLayerCheckList* LayersList = nullptr;
     TDrawGrid* GR_legend = nullptr;
     TDrawGrid* RSTR_legend = nullptr;
     QSplitter* Splitter1 = nullptr;

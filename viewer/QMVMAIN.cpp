@@ -24,6 +24,7 @@
 #include "platform/qt/ScreenCursors.h"
 #include "platform/qt/UiServices.h"
 #include "viewer/ABOUT.h"
+#include "viewer/Composition.h"
 #include "viewer/MFrame.h"
 #include "viewer/MapPropDialog.h"
 #include "viewer/QMMap2Unit.h"
@@ -39,8 +40,6 @@
 namespace {
 
 const char* const kCompositionOpenFilter = "QM Composition Files(*.qmc)|*.qmc";
-const char* const kLayerFilter =
-    "Idrisi rastr files(*.rst/rdc)|*.rst|Mapinfo files(*.mid/mif)|*.mif|Idrisi vector files(*.vct/vdc)|*.vct";
 const char* const kCompositionSaveFilter = "QM Composition Files(*.qmc)|*.qmc|All Files (*.*)|*.*";
 
 // The names of the commands that need a map window.
@@ -106,11 +105,7 @@ void TQMVForm::LoadScreenCursors()
 QAction* TQMVForm::MakeAction(const QString& name, const QString& caption, const QString& hint,
                               std::function<void()> handler)
 {
-    auto* action = new QAction(caption, this);
-    action->setObjectName(name);
-    SetHint(*action, hint);
-    connect(action, &QAction::triggered, this, [this, handler = std::move(handler)]() { RunGuarded(this, handler); });
-    return action;
+    return ::MakeAction(this, this, name, caption, hint, std::move(handler));
 }
 
 QAction* TQMVForm::FormAction(const QString& name) const
@@ -398,19 +393,14 @@ bool TQMVForm::AppMessage(const QEvent& message)
 // a file in them.
 void TQMVForm::OpenMapExecute()
 {
-    TFileDialogRequest request;
-    request.Filter = ConvertFileFilter(QString::fromLatin1(kCompositionOpenFilter));
-    request.Folder = QString::fromStdString(ViewerSettings.CommonRoot);
-    const QString name = ChooseFileName(this, TFileDialogKind::Open, kOpenCompositionDialog, request);
+    const QString name = ChooseFileToOpen(this, kOpenCompositionDialog, kCompositionOpenFilter,
+                                          QString::fromStdString(ViewerSettings.CommonRoot));
     if (!name.isEmpty()) OpenCompositionFile(name);
 }
 
 QString TQMVForm::SelectLayerFile()
 {
-    TFileDialogRequest request;
-    request.Filter = ConvertFileFilter(QString::fromLatin1(kLayerFilter));
-    request.Folder = QString::fromStdString(ViewerSettings.CommonRoot);
-    return ChooseFileName(this, TFileDialogKind::Open, kOpenLayerDialog, request);
+    return ChooseFileToOpen(this, kOpenLayerDialog, kLayerFileFilter, QString::fromStdString(ViewerSettings.CommonRoot));
 }
 
 void TQMVForm::OpenLayerExecute()

@@ -67,3 +67,11 @@ QString ChooseFileName(QWidget* parent, TFileDialogKind kind, const QString& dia
     if (!chosen.isEmpty()) RememberFolder(dialog, chosen);
     return chosen;
 }
+
+QString ChooseFileToOpen(QWidget* parent, const QString& dialog, const char* windowsFilter, const QString& folder)
+{
+    TFileDialogRequest request;
+    request.Filter = ConvertFileFilter(QString::fromLatin1(windowsFilter));
+    request.Folder = folder;
+    return ChooseFileName(parent, TFileDialogKind::Open, dialog, request);
+}

@@ -18,5 +18,9 @@ enum class TFileDialogKind { Open, Save };
 // without folder. Returns the chosen file, empty when the user cancelled.
 QString ChooseFileName(QWidget* parent, TFileDialogKind kind, const QString& dialog, TFileDialogRequest request);
 
+// The open dialog `dialog` for the files of `windowsFilter` ("caption|*.ext"
+// pairs), first in `folder`. Returns the chosen file, empty when cancelled.
+QString ChooseFileToOpen(QWidget* parent, const QString& dialog, const char* windowsFilter, const QString& folder);
+
 // The folder dialog `dialog` starts in when the caller proposes `proposed`.
 QString FileDialogStartFolder(const QString& dialog, const QString& proposed);

@@ -4,16 +4,7 @@
 #include <limits>
 
 #include "platform/RuntimeErrors.h"
-
-namespace {
-void ExpectRect(const TDoubleRect& r, double x1, double y1, double x2, double y2)
-{
-    EXPECT_DOUBLE_EQ(r.X1, x1);
-    EXPECT_DOUBLE_EQ(r.Y1, y1);
-    EXPECT_DOUBLE_EQ(r.X2, x2);
-    EXPECT_DOUBLE_EQ(r.Y2, y2);
-}
-} // namespace
+#include "tests/support/RectChecks.h"
 
 TEST(Geometry, TransformsInvertAndApply)
 {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/RuntimeErrors.h"
+#include "tests/support/RectChecks.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -72,14 +73,6 @@ protected:
     TIdrisiVCT Reader;
     std::vector<std::string> Shown;
 };
-
-void ExpectRect(const TDoubleRect& r, double x1, double y1, double x2, double y2)
-{
-    EXPECT_EQ(r.X1, x1);
-    EXPECT_EQ(r.Y1, y1);
-    EXPECT_EQ(r.X2, x2);
-    EXPECT_EQ(r.Y2, y2);
-}
 
 } // namespace
 

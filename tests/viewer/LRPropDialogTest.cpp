@@ -8,9 +8,8 @@
 #include <gtest/gtest.h>
 #include <limits>
 
-#include "DialogDriving.h"
 #include "MapFiles.h"
-#include "RecordingUi.h"
+#include "RecordedDialogTest.h"
 #include "geodata/IdrisiRST.h"
 #include "geodata/QMLayers.h"
 #include "platform/NumberText.h"
@@ -64,11 +63,11 @@ std::string Palette(std::uint8_t shift)
     return bytes;
 }
 
-class RasterDialogTest : public ::testing::Test {
+class RasterDialogTest : public TRecordedDialogTest<TLRPropDlg> {
 protected:
     void SetUp() override
     {
-        std::tie(Recorded, UiGuard) = RecordingUi::Install();
+        TRecordedDialogTest::SetUp();
         Files.Write("grey.qmp", Palette(0));
         Files.Write("shifted.qmp", Palette(100));
     }
@@ -116,11 +115,6 @@ protected:
         Dialog->SetMapView(&View);
         Dialog->show();
     }
-    template <class T = QWidget>
-    T* W(const char* name)
-    {
-        return Named<T>(*Dialog, name);
-    }
     TIdrisiRST& Image() { return *EditedLayer.Raster->Image; }
     QString MinText() { return W<QLineEdit>("MinDspVal")->text(); }
     QString MaxText() { return W<QLineEdit>("MaxDspVal")->text(); }
@@ -131,9 +125,6 @@ protected:
     Layer EditedLayer;
     TPaintCounter View;
     TMessageCounter Messages2030;
-    std::unique_ptr<TLRPropDlg> Dialog;
-    RecordingUi* Recorded = nullptr;
-    std::unique_ptr<RecordingUi::Guard> UiGuard;
 };
 
 } // namespace

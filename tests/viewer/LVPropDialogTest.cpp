@@ -8,8 +8,7 @@
 #include <QTableWidget>
 #include <gtest/gtest.h>
 
-#include "DialogDriving.h"
-#include "RecordingUi.h"
+#include "RecordedDialogTest.h"
 #include "geodata/FontTable.h"
 #include "geodata/QMLayers.h"
 #include "platform/qt/SymbolFonts.h"
@@ -29,11 +28,11 @@ TAreaStyle Area(std::uint32_t penStyle, std::uint32_t brushStyle, std::uint32_t 
     return area;
 }
 
-class StyleDialogTest : public ::testing::Test {
+class StyleDialogTest : public TRecordedDialogTest<TLVPropDlg> {
 protected:
     void SetUp() override
     {
-        std::tie(Recorded, UiGuard) = RecordingUi::Install();
+        TRecordedDialogTest::SetUp();
         ResetFontTable();
         InitVectorLayer(Vector);
         Vector.Objects.resize(7);
@@ -72,24 +71,8 @@ protected:
         Dialog->SetLayerFileName("/maps/data/roads.vct");
         Dialog->show();
     }
-    template <class T = QWidget>
-    T* W(const char* name)
-    {
-        return Named<T>(*Dialog, name);
-    }
-    void PressOk() { Click(W("OKbtn")); }
-    // The texts of the message boxes shown so far.
-    QStringList Messages() const
-    {
-        QStringList texts;
-        for (const TRecordedMessage& m : Recorded->Messages) texts << m.Caption + ": " + m.Text;
-        return texts;
-    }
 
     VectorLayer Vector;
-    std::unique_ptr<TLVPropDlg> Dialog;
-    RecordingUi* Recorded = nullptr;
-    std::unique_ptr<RecordingUi::Guard> UiGuard;
 };
 
 } // namespace

@@ -8,7 +8,7 @@
 #include "RecordingUi.h"
 #include "platform/qt/AppEvents.h"
 #include "platform/qt/SymbolFonts.h"
-#include "tests/viewer/DialogDriving.h"
+#include "tests/support/DialogDriving.h"
 
 TEST(UiServices, WindowsFiltersBecomeQtFiltersWithUpperCaseTwins)
 {

@@ -1,0 +1,43 @@
+#include "viewer/LegendPages.h"
+
+#include <QTabWidget>
+#include <algorithm>
+
+#include "viewer/DrawGrid.h"
+#include "viewer/LayerCheckList.h"
+#include "viewer/MFrame.h"
+
+TLegendPages BuildLegendPages(TQMMapFrame& frame)
+{
+    TLegendPages pages;
+    pages.Pages = new QTabWidget;
+    pages.Pages->setObjectName(QStringLiteral("PageControl1"));
+    // Whole captions, no scroll arrows: the tab bar's width in the fonts in
+    // use is the least width of the panel.
+    pages.Pages->setUsesScrollButtons(false);
+    pages.Pages->setElideMode(Qt::ElideNone);
+
+    pages.Layers = new TLayerCheckList;
+    pages.Pages->addTab(pages.Layers, QStringLiteral("Layers"));
+
+    TQMMapFrame* f = &frame;
+    pages.Legend = new TDrawGrid;
+    pages.Legend->setObjectName(QStringLiteral("GR_legend"));
+    pages.Legend->SetDrawCell([f](QPainter& painter, int column, int row, const QRect& cell) {
+        f->GR_legendDrawCell(painter, column, row, cell);
+    });
+    pages.Pages->addTab(pages.Legend, QStringLiteral("Legend"));
+
+    pages.RasterValues = new TDrawGrid;
+    pages.RasterValues->setObjectName(QStringLiteral("RSTR_legend"));
+    pages.RasterValues->SetDrawCell([f](QPainter& painter, int column, int row, const QRect& cell) {
+        f->RSTR_legendDrawCell(painter, column, row, cell);
+    });
+    pages.Pages->addTab(pages.RasterValues, QStringLiteral("Rastr Values"));
+    return pages;
+}
+
+void FitTextColumn(TDrawGrid& grid)
+{
+    grid.setColumnWidth(1, std::max(0, grid.viewport()->width() - grid.columnWidth(0)));
+}
