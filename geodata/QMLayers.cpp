@@ -158,9 +158,22 @@ std::string LayerName(std::string_view fileName)
 void TLayerList::Destroy()
 {
     for (const PLayer& layer : Layers) QM_ASSERT(kUnit, layer->Freed == 0);
-    for (const PLayer& layer : Layers) layer->Freed = 1;
-    Layers.clear();
-    ResetWhenEmpty();
+    ReleaseLayers(TReleaseScope::EveryLayer);
+}
+
+void TLayerList::ReleaseLayer(Layer& layer)
+{
+    if (layer.Freed != 0) return;
+    layer.Freed = 1;
+    layer.Raster.reset();
+    layer.Vector.reset();
+}
+
+void TLayerList::ReleaseLayers(TReleaseScope scope)
+{
+    for (const PLayer& layer : Layers)
+        if (scope == TReleaseScope::EveryLayer || layer->Owned == 1) ReleaseLayer(*layer);
+    Clear();
 }
 
 std::int32_t TLayerList::Count() const

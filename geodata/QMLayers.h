@@ -54,7 +54,7 @@ struct VectorLayer {
 // One layer. A record may sit in several lists at once (the document's and
 // the frame's keeper lists), so it is shared; `Owned`, `Common`, `Frozen`
 // and `Freed` say who releases it and whether that has happened. Releasing
-// means: `Freed` := 1, the payload dropped, the entry removed.
+// (TLayerList::ReleaseLayer) means: `Freed` := 1, the payload dropped.
 struct Layer {
     std::int32_t Serial = 0;
     std::uint8_t Kind = 0; // 0 raster, 1 vector
@@ -88,9 +88,20 @@ public:
     TLayerList(const TLayerList&) = delete;
     TLayerList& operator=(const TLayerList&) = delete;
 
-    // Marks every layer still in the list released and empties it; a layer
-    // already released raises the assertion error and nothing changes.
+    // Releases every layer still in the list and empties it; a layer already
+    // released raises the assertion error and nothing changes.
     void Destroy();
+
+    // Which layers ReleaseLayers releases: the document releases only the
+    // ones it owns, a keeper list every one.
+    enum class TReleaseScope : std::uint8_t { EveryLayer, OwnedLayers };
+    // Releasing a layer: `Freed` := 1 and its raster or vector dropped. The
+    // record may still sit in another list, which then sees it released. A
+    // layer already released stays as it is. Never throws.
+    static void ReleaseLayer(Layer& layer);
+    // Releases the layers of the scope that are not released yet, then
+    // empties the list. Never throws.
+    void ReleaseLayers(TReleaseScope scope);
 
     std::int32_t Count() const;
     // An index outside 0..Count-1 raises the assertion error.

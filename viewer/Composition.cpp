@@ -375,11 +375,7 @@ void TQMMapDoc::DropLayers(const std::vector<PLayer>& layers)
     for (const PLayer& layer : layers) {
         for (std::int32_t i = LayerCount() - 1; i >= 0; --i)
             if (LayerList->Items(i) == layer) LayerList->Delete(i);
-        if (layer->Freed == 0) {
-            layer->Freed = 1;
-            layer->Raster.reset();
-            layer->Vector.reset();
-        }
+        TLayerList::ReleaseLayer(*layer);
     }
     ExtentValid = false;
     if (LayerCount() == 0) RenewLayerList();
