@@ -225,9 +225,9 @@ bool TQMMapDoc::GetLegendInfo(std::string_view path, LegendObject& legend) const
     bool custom = v.UseCustom != 0;
     legend.StyleKind = custom ? v.CustomKind : v.DefaultKind;
     switch (legend.StyleKind) {
-    case 1: legend.Style.Set(custom ? v.CustomPoint : v.DefaultPoint); break;
-    case 2: legend.Style.Set(custom ? v.CustomLine : v.DefaultLine); break;
-    case 3: legend.Style.Set(custom ? v.CustomArea : v.DefaultArea); break;
+    case skPoint: legend.Style.Set(custom ? v.CustomPoint : v.DefaultPoint); break;
+    case skLine: legend.Style.Set(custom ? v.CustomLine : v.DefaultLine); break;
+    case skArea: legend.Style.Set(custom ? v.CustomArea : v.DefaultArea); break;
     default: break;
     }
     legend.Title = layer->LegendEn;
