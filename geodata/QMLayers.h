@@ -141,7 +141,8 @@ public:
 
     // With SameProjection, `units.UnitDist` has been converted to the
     // composition's units. Raises QMError when the layer cannot join.
-    TProjectionCheck CheckProjection(bool isVector, std::uint8_t projection, TLayerUnits& units, const std::string& text) const;
+    TProjectionCheck CheckProjection(bool isVector, std::uint8_t projection, TLayerUnits& units,
+                                     const std::string& text) const;
     // Both codes are checked before anything is stored.
     void SetProjection(std::uint8_t projection, const std::string& text, std::uint8_t units);
     // Reprojects every layer (all must be vector layers; all are checked
