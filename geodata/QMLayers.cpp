@@ -158,9 +158,22 @@ std::string LayerName(std::string_view fileName)
 void TLayerList::Destroy()
 {
     for (const PLayer& layer : Layers) QM_ASSERT(kUnit, layer->Freed == 0);
-    for (const PLayer& layer : Layers) layer->Freed = 1;
-    Layers.clear();
-    ResetWhenEmpty();
+    ReleaseLayers(TReleaseScope::EveryLayer);
+}
+
+void TLayerList::ReleaseLayer(Layer& layer)
+{
+    if (layer.Freed != 0) return;
+    layer.Freed = 1;
+    layer.Raster.reset();
+    layer.Vector.reset();
+}
+
+void TLayerList::ReleaseLayers(TReleaseScope scope)
+{
+    for (const PLayer& layer : Layers)
+        if (scope == TReleaseScope::EveryLayer || layer->Owned == 1) ReleaseLayer(*layer);
+    Clear();
 }
 
 std::int32_t TLayerList::Count() const
@@ -255,17 +268,17 @@ bool TLayerList::AllLayersValid() const
 
 // ---- projection rules -------------------------------------------------------
 
-int TLayerList::CheckProjection(bool isVector, std::uint8_t projection, TLayerUnits& units,
-                                const std::string& text) const
+TProjectionCheck TLayerList::CheckProjection(bool isVector, std::uint8_t projection, TLayerUnits& units,
+                                             const std::string& text) const
 {
-    if (Projection == prNone) return 1;
+    if (Projection == prNone) return TProjectionCheck::SetsProjection;
     if (Projection == prPlane || Projection == prOther)
         throw QMError("Invalid projection: '%s'.\r\nComposition already has '%s' projection.", text.c_str(),
                       ProjectionName.c_str());
     if (projection != Projection) {
         bool hasRaster = HasRasterLayer();
         if (!isVector && hasRaster) throw QMError(std::string("All rastr layers must have the same projection."));
-        return hasRaster ? 2 : 3;
+        return hasRaster ? TProjectionCheck::ReprojectLayer : TProjectionCheck::ReprojectComposition;
     }
     double factor = 0;
     std::uint8_t code = units.Code;
@@ -274,7 +287,7 @@ int TLayerList::CheckProjection(bool isVector, std::uint8_t projection, TLayerUn
         factor = UnitFactor(code, Units);
     if (factor == 0) throw QMError(std::string(kInvalidUnits));
     units.UnitDist *= factor;
-    return 0;
+    return TProjectionCheck::SameProjection;
 }
 
 void TLayerList::SetProjection(std::uint8_t projection, const std::string& text, std::uint8_t units)
@@ -321,8 +334,8 @@ PLayer TLayerList::AddRasterLayer(const std::string& fileName, const std::string
     CheckUnitDist(units.UnitDist);
     std::uint8_t projection = image->GetRefSystem();
     std::string projectionName = image->GetRefSystemName();
-    int r = CheckProjection(false, projection, units, projectionName);
-    if (r == 2) throw QMError(std::string(kProgramBugCheck));
+    TProjectionCheck r = CheckProjection(false, projection, units, projectionName);
+    if (r == TProjectionCheck::ReprojectLayer) throw QMError(std::string(kProgramBugCheck));
 
     auto raster = std::make_unique<RastrLayer>();
     raster->Image = std::move(image);
@@ -341,8 +354,8 @@ PLayer TLayerList::AddRasterLayer(const std::string& fileName, const std::string
 
     Layers.reserve(Layers.size() + 1);
     TProjectionRollback rollback(Projection, ProjectionName, Units);
-    if (r == 1) SetProjection(projection, projectionName, units.Code);
-    else if (r == 3) ProjectAllTo(projection, units);
+    if (r == TProjectionCheck::SetsProjection) SetProjection(projection, projectionName, units.Code);
+    else if (r == TProjectionCheck::ReprojectComposition) ProjectAllTo(projection, units);
     InsertFirst(layer);
     rollback.Commit();
     return layer;
@@ -353,9 +366,9 @@ PLayer TLayerList::AddVectorSource(TVectorSource& source, const std::string& fil
 {
     TLayerUnits units{source.RefUnits, source.UnitDist};
     CheckUnitDist(units.UnitDist);
-    int r = CheckProjection(true, source.RefSystem, units, source.RefSystemName);
+    TProjectionCheck r = CheckProjection(true, source.RefSystem, units, source.RefSystemName);
     // A vector layer never moves the layers already there.
-    if (r == 3) throw QMError(std::string(kProgramBugCheck));
+    if (r == TProjectionCheck::ReprojectComposition) throw QMError(std::string(kProgramBugCheck));
 
     auto vector = std::make_unique<VectorLayer>();
     InitVectorLayer(*vector);
@@ -373,7 +386,7 @@ PLayer TLayerList::AddVectorSource(TVectorSource& source, const std::string& fil
     SetTransforms(*layer, units.UnitDist);
     layer->Vector = std::move(vector);
 
-    if (r == 2) {
+    if (r == TProjectionCheck::ReprojectLayer) {
         TLayerUnits target{Units, 1.0};
         ProjectLayer(*layer, Projection, target);
     }
@@ -381,7 +394,7 @@ PLayer TLayerList::AddVectorSource(TVectorSource& source, const std::string& fil
 
     Layers.reserve(Layers.size() + 1);
     TProjectionRollback rollback(Projection, ProjectionName, Units);
-    if (r == 1) SetProjection(source.RefSystem, source.RefSystemName, units.Code);
+    if (r == TProjectionCheck::SetsProjection) SetProjection(source.RefSystem, source.RefSystemName, units.Code);
     InsertFirst(layer);
     rollback.Commit();
     return layer;
@@ -447,12 +460,12 @@ void InitLayer(Layer& layer)
 
 void InitVectorLayer(VectorLayer& layer)
 {
-    layer.DefaultKind = 0;
+    layer.DefaultKind = skNone;
     layer.DefaultPoint = {};
     layer.DefaultLine = {};
     layer.DefaultArea = {};
     layer.DefaultOpacity = 255;
-    layer.CustomKind = 0;
+    layer.CustomKind = skNone;
     layer.CustomPoint = {};
     layer.CustomLine = {};
     layer.CustomArea = {};
@@ -521,8 +534,8 @@ bool VectorLegendStyle(const VectorLayer& layer, LegendObject& legend)
     if (IsStyleKind(layer.DefaultKind)) {
         legend.StyleKind = layer.DefaultKind;
         legend.Opacity = layer.DefaultOpacity;
-        if (layer.DefaultKind == otPoint) legend.Style.Set(layer.DefaultPoint);
-        else if (layer.DefaultKind == otLine) legend.Style.Set(layer.DefaultLine);
+        if (layer.DefaultKind == skPoint) legend.Style.Set(layer.DefaultPoint);
+        else if (layer.DefaultKind == skLine) legend.Style.Set(layer.DefaultLine);
         else legend.Style.Set(layer.DefaultArea);
         return true;
     }
@@ -558,24 +571,24 @@ void AdoptUniformStyle(Layer& layer)
     VectorLayer& v = *layer.Vector;
     v.DefaultKind = legend.StyleKind;
     switch (legend.StyleKind) {
-    case otPoint:
+    case skPoint:
         v.DefaultPoint = legend.Style.As<TPointStyle>();
-        if (v.CustomKind == 0) {
-            v.CustomKind = otPoint;
+        if (v.CustomKind == skNone) {
+            v.CustomKind = skPoint;
             v.CustomPoint = v.DefaultPoint;
         }
         break;
-    case otLine:
+    case skLine:
         v.DefaultLine = legend.Style.As<TLineStyle>();
-        if (v.CustomKind == 0) {
-            v.CustomKind = otLine;
+        if (v.CustomKind == skNone) {
+            v.CustomKind = skLine;
             v.CustomLine = v.DefaultLine;
         }
         break;
-    case otPolygon:
+    case skArea:
         v.DefaultArea = legend.Style.As<TAreaStyle>();
-        if (v.CustomKind == 0) {
-            v.CustomKind = 3;
+        if (v.CustomKind == skNone) {
+            v.CustomKind = skArea;
             v.CustomArea = v.DefaultArea;
             v.CustomOpacity = v.DefaultOpacity;
         }

@@ -22,6 +22,14 @@ enum : std::uint8_t { unNone = 0, unMetre = 1, unKilometre = 2, unFoot = 3, unDe
 // Layer kinds.
 enum : std::uint8_t { lkRaster = 0, lkVector = 1 };
 
+// What CheckProjection decides for a new layer.
+enum class TProjectionCheck : std::uint8_t {
+    SameProjection,       // joins as it is; its unit distance is converted
+    SetsProjection,       // the first layer sets the composition's projection
+    ReprojectLayer,       // the layer is reprojected to the composition
+    ReprojectComposition, // the composition is reprojected to the layer
+};
+
 struct TLayerUnits {
     std::uint8_t Code = 0;
     double UnitDist = 0; // layer units to composition units
@@ -36,13 +44,13 @@ struct RastrLayer {
 
 struct VectorLayer {
     // The styles found in the data.
-    std::uint8_t DefaultKind = 0; // 0 none, 1 point, 2 line, 3 area
+    std::uint8_t DefaultKind = skNone; // a style kind
     TPointStyle DefaultPoint;
     TLineStyle DefaultLine;
     TAreaStyle DefaultArea;
     std::int16_t DefaultOpacity = 255;
     // The styles given by the composition or the user.
-    std::uint8_t CustomKind = 0;
+    std::uint8_t CustomKind = skNone;
     TPointStyle CustomPoint;
     TLineStyle CustomLine;
     TAreaStyle CustomArea;
@@ -54,7 +62,7 @@ struct VectorLayer {
 // One layer. A record may sit in several lists at once (the document's and
 // the frame's keeper lists), so it is shared; `Owned`, `Common`, `Frozen`
 // and `Freed` say who releases it and whether that has happened. Releasing
-// means: `Freed` := 1, the payload dropped, the entry removed.
+// (TLayerList::ReleaseLayer) means: `Freed` := 1, the payload dropped.
 struct Layer {
     std::int32_t Serial = 0;
     std::uint8_t Kind = 0; // 0 raster, 1 vector
@@ -88,9 +96,20 @@ public:
     TLayerList(const TLayerList&) = delete;
     TLayerList& operator=(const TLayerList&) = delete;
 
-    // Marks every layer still in the list released and empties it; a layer
-    // already released raises the assertion error and nothing changes.
+    // Releases every layer still in the list and empties it; a layer already
+    // released raises the assertion error and nothing changes.
     void Destroy();
+
+    // Which layers ReleaseLayers releases: the document releases only the
+    // ones it owns, a keeper list every one.
+    enum class TReleaseScope : std::uint8_t { EveryLayer, OwnedLayers };
+    // Releasing a layer: `Freed` := 1 and its raster or vector dropped. The
+    // record may still sit in another list, which then sees it released. A
+    // layer already released stays as it is. Never throws.
+    static void ReleaseLayer(Layer& layer);
+    // Releases the layers of the scope that are not released yet, then
+    // empties the list. Never throws.
+    void ReleaseLayers(TReleaseScope scope);
 
     std::int32_t Count() const;
     // An index outside 0..Count-1 raises the assertion error.
@@ -120,11 +139,10 @@ public:
     void ShowAll();
     void SetVisible(std::string_view name, std::int16_t value);
 
-    // 1: the layer sets the composition's projection; 2: the layer is to be
-    // reprojected to the composition; 3: the composition to the layer; 0:
-    // same projection, `units.UnitDist` converted to the composition's units.
-    // Raises QMError when the layer cannot join.
-    int CheckProjection(bool isVector, std::uint8_t projection, TLayerUnits& units, const std::string& text) const;
+    // With SameProjection, `units.UnitDist` has been converted to the
+    // composition's units. Raises QMError when the layer cannot join.
+    TProjectionCheck CheckProjection(bool isVector, std::uint8_t projection, TLayerUnits& units,
+                                     const std::string& text) const;
     // Both codes are checked before anything is stored.
     void SetProjection(std::uint8_t projection, const std::string& text, std::uint8_t units);
     // Reprojects every layer (all must be vector layers; all are checked

@@ -45,7 +45,7 @@ bool SameAreaStyle(const TAreaStyle& a, const TAreaStyle& b)
 
 bool IsStyleKind(std::uint8_t kind)
 {
-    return kind >= 1 && kind <= 3;
+    return kind >= skPoint && kind <= skArea;
 }
 
 void CalcPartBounds(MapObject& object)

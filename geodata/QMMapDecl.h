@@ -58,6 +58,14 @@ public:
 
 enum : std::uint8_t { otPoint = 1, otLine = 2, otPolygon = 3, otText = 4 };
 
+// Style kinds of a legend entry and of a vector layer's two style sets. A
+// layer's legend takes the type of its objects as its kind, so each kind
+// equals the object type it styles.
+enum : std::uint8_t { skNone = 0, skPoint = 1, skLine = 2, skArea = 3 };
+static_assert(+skPoint == +otPoint && +skLine == +otLine && +skArea == +otPolygon);
+// Point, line or area.
+bool IsStyleKind(std::uint8_t kind);
+
 struct MapObject {
     std::uint8_t ObjType = 0;           // 1 point, 2 line, 3 polygon, 4 text
     TDoubleRect Bounds;                 // of all points, in layer units
@@ -70,7 +78,7 @@ using MapObjectArray = std::vector<MapObject>;
 
 // One legend entry of a vector layer.
 struct LegendObject {
-    std::uint8_t StyleKind = 0; // 1 point, 2 line, 3 area
+    std::uint8_t StyleKind = skNone;
     std::string Title;
     std::int32_t Opacity = 255; // 0..255, 255 opaque
     TStyleBytes Style;
@@ -105,6 +113,5 @@ extern std::int32_t ScreenDpi;
 bool SamePointStyle(const TPointStyle& a, const TPointStyle& b);
 bool SameLineStyle(const TLineStyle& a, const TLineStyle& b);
 bool SameAreaStyle(const TAreaStyle& a, const TAreaStyle& b);
-bool IsStyleKind(std::uint8_t kind);
 // Fills PartBounds from Points and PartCounts.
 void CalcPartBounds(MapObject& object);

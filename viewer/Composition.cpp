@@ -330,19 +330,19 @@ PLayer TQMMapDoc::AddSectionLayer(const TIniFile& ini, const std::string& sectio
 
 void TQMMapDoc::ApplyCustomStyle(const TIniFile& ini, const std::string& section, VectorLayer& vector)
 {
-    vector.CustomKind = 0;
+    vector.CustomKind = skNone;
     std::string polygon = ini.ReadString(section, "Polygon", "");
     if (!polygon.empty()) {
-        if (ParseAreaStyle(polygon, vector.CustomArea, vector.CustomOpacity)) vector.CustomKind = 3;
+        if (ParseAreaStyle(polygon, vector.CustomArea, vector.CustomOpacity)) vector.CustomKind = skArea;
         return;
     }
     std::string line = ini.ReadString(section, "Line", "");
     if (!line.empty()) {
-        if (ParseLineStyle(line, vector.CustomLine)) vector.CustomKind = 2;
+        if (ParseLineStyle(line, vector.CustomLine)) vector.CustomKind = skLine;
         return;
     }
     std::string point = ini.ReadString(section, "Point", "");
-    if (!point.empty() && ParsePointStyle(point, vector.CustomPoint)) vector.CustomKind = 1;
+    if (!point.empty() && ParsePointStyle(point, vector.CustomPoint)) vector.CustomKind = skPoint;
 }
 
 void TQMMapDoc::ApplySequence(const TIniFile& ini, const std::string& section)
@@ -375,11 +375,7 @@ void TQMMapDoc::DropLayers(const std::vector<PLayer>& layers)
     for (const PLayer& layer : layers) {
         for (std::int32_t i = LayerCount() - 1; i >= 0; --i)
             if (LayerList->Items(i) == layer) LayerList->Delete(i);
-        if (layer->Freed == 0) {
-            layer->Freed = 1;
-            layer->Raster.reset();
-            layer->Vector.reset();
-        }
+        TLayerList::ReleaseLayer(*layer);
     }
     ExtentValid = false;
     if (LayerCount() == 0) RenewLayerList();
@@ -428,9 +424,9 @@ void TQMMapDoc::WriteLayerSection(TIniFile& ini, const std::string& section, con
     if (v.DefaultOpacity >= 0 && v.DefaultOpacity < 255)
         ini.WriteString(section, "AlphaBlend", std::to_string(v.DefaultOpacity));
     switch (v.CustomKind) {
-    case 3: ini.WriteString(section, "Polygon", FormatAreaStyle(v.CustomArea, v.CustomOpacity)); break;
-    case 2: ini.WriteString(section, "Line", FormatLineStyle(v.CustomLine)); break;
-    case 1: ini.WriteString(section, "Point", FormatPointStyle(v.CustomPoint)); break;
+    case skArea: ini.WriteString(section, "Polygon", FormatAreaStyle(v.CustomArea, v.CustomOpacity)); break;
+    case skLine: ini.WriteString(section, "Line", FormatLineStyle(v.CustomLine)); break;
+    case skPoint: ini.WriteString(section, "Point", FormatPointStyle(v.CustomPoint)); break;
     default: break;
     }
 }

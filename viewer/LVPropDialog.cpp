@@ -315,11 +315,11 @@ void TLVPropDlg::FormActivate()
     FileName->setText(QString::fromStdString(ExtractFileName(LayerFileName)));
     const std::size_t objects = VectorData ? VectorData->Objects.size() : 0;
     NObjects->setText(QString::number(objects));
-    DefaultSet.Kind = 0;
-    CustomSet.Kind = 0;
+    DefaultSet.Kind = skNone;
+    CustomSet.Kind = skNone;
 
-    const std::uint8_t kind = VectorData ? VectorData->DefaultKind : 0;
-    if (kind < 1 || kind > 3) {
+    const std::uint8_t kind = VectorData ? VectorData->DefaultKind : std::uint8_t{skNone};
+    if (!IsStyleKind(kind)) {
         // Nothing to edit, and nothing would be stored: no page can be used.
         DrawDefault->hide();
         DrawParams->hide();
@@ -332,13 +332,13 @@ void TLVPropDlg::FormActivate()
     QWidget* page = nullptr;
     DefaultSet.Kind = kind;
     CustomSet.Kind = kind;
-    if (kind == 1) {
+    if (kind == skPoint) {
         page = PointSheet;
         DefaultSet.Point = VectorData->DefaultPoint;
         CustomSet.Point = VectorData->CustomPoint;
         PageControl->setCurrentWidget(page);
         ShowPointStyle(readOnly, EditedSet().Point);
-    } else if (kind == 2) {
+    } else if (kind == skLine) {
         page = LineSheet;
         DefaultSet.Line = VectorData->DefaultLine;
         CustomSet.Line = VectorData->CustomLine;
@@ -362,7 +362,7 @@ void TLVPropDlg::DrawDefaultClick()
     const bool readOnly = DrawDefault->isChecked();
     const TStyleSet& set = EditedSet();
     QWidget* page = PageControl->currentWidget();
-    if (set.Kind == 0) return;
+    if (set.Kind == skNone) return;
     if (page == AreaSheet) ShowAreaStyle(readOnly, set.Area, set.Opacity);
     else if (page == LineSheet) ShowLineStyle(readOnly, set.Line);
     else if (page == PointSheet) ShowPointStyle(readOnly, set.Point);
@@ -588,16 +588,16 @@ bool TLVPropDlg::ReadWidth(QLineEdit* field, std::int32_t& width)
 bool TLVPropDlg::TakeEditedFields()
 {
     TStyleSet& set = EditedSet();
-    if (set.Kind == 2) {
+    if (set.Kind == skLine) {
         std::int32_t width = set.Line.lopnWidth.x;
         if (set.Line.lopnStyle == PS_SOLID && !ReadWidth(LineWidth, width)) return false;
         set.Line.lopnWidth.x = width;
-    } else if (set.Kind == 1) {
+    } else if (set.Kind == skPoint) {
         const int row = Symbols->currentRow();
         const int column = Symbols->currentColumn();
         if (SymbolCellTaken && row >= 0 && column >= 0)
             set.Point.SymbolChar = kFirstSymbol + row * kSymbolColumns + column;
-    } else if (set.Kind == 3) {
+    } else if (set.Kind == skArea) {
         std::int32_t width = set.Area.Outline.lopnWidth.x;
         if (set.Area.Outline.lopnStyle == PS_SOLID && !ReadWidth(AreaBoundWidth, width)) return false;
         std::int32_t opacity = set.Opacity;

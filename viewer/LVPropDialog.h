@@ -23,7 +23,7 @@ struct VectorLayer;
 
 // A working copy of one style set of a vector layer.
 struct TStyleSet {
-    std::uint8_t Kind = 0; // 0 none, 1 point, 2 line, 3 area
+    std::uint8_t Kind = skNone; // the layer's style kind
     TAreaStyle Area;
     std::int32_t Opacity = 0; // 0..255, 255 opaque; with a solid fill
     TLineStyle Line;

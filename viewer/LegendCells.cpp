@@ -31,16 +31,16 @@ void DrawLegendStyle(QPainter& painter, const LegendObject& legend, const TCellE
 {
     const int mid = edges.Mid();
     switch (legend.StyleKind) {
-    case 1: {
+    case skPoint: {
         TPointSymbols symbols;
         symbols.Draw(painter, QPoint((edges.Left + edges.Right) / 2, mid), legend.Style.As<TPointStyle>());
         break;
     }
-    case 2:
+    case skLine:
         painter.setPen(PenFromLogPen(legend.Style.As<TLineStyle>()));
         painter.drawLine(edges.Left + kCellDx, mid, edges.Right - kCellDx, mid);
         break;
-    case 3: {
+    case skArea: {
         const TAreaStyle style = legend.Style.As<TAreaStyle>();
         painter.setPen(PenFromLogPen(style.Outline));
         painter.setBrush(BrushFromLogBrush(style.Brush));

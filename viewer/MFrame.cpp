@@ -103,17 +103,8 @@ TQMMapFrame::~TQMMapFrame()
     Doc.reset();
     // The keeper lists' layers that the document did not own are released
     // with the frame (the document released the ones it owned).
-    for (std::unique_ptr<TLayerList>* keeper : {&FrozenLayers, &CommonLayers}) {
-        if (!*keeper) continue;
-        for (std::int32_t i = 0; i < (*keeper)->Count(); ++i) {
-            Layer& layer = *(*keeper)->Items(i);
-            if (layer.Freed != 0) continue;
-            layer.Freed = 1;
-            layer.Raster.reset();
-            layer.Vector.reset();
-        }
-        (*keeper)->Clear();
-    }
+    for (std::unique_ptr<TLayerList>* keeper : {&FrozenLayers, &CommonLayers})
+        if (*keeper) (*keeper)->ReleaseLayers(TLayerList::TReleaseScope::EveryLayer);
 }
 
 void TQMMapFrame::WrapLayerToolBar()

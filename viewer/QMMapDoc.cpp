@@ -43,15 +43,7 @@ TQMMapDoc::~TQMMapDoc()
     // A document can go while its layers break an invariant (a load that
     // failed after frozen layers were merged leaves them owned and frozen);
     // it still releases what it owns, without the checks that would throw.
-    for (std::int32_t i = LayerCount() - 1; i >= 0; --i) {
-        Layer& layer = *LayerList->Items(i);
-        if (layer.Owned == 1 && layer.Freed == 0) {
-            layer.Freed = 1;
-            layer.Raster.reset();
-            layer.Vector.reset();
-        }
-    }
-    LayerList->Clear();
+    LayerList->ReleaseLayers(TLayerList::TReleaseScope::OwnedLayers);
 }
 
 void TQMMapDoc::SetPaletteDefaults(std::string folder, std::string fileName)
@@ -185,9 +177,7 @@ void TQMMapDoc::ClearFrozenFlags()
 void TQMMapDoc::ReleaseLayer(Layer& layer)
 {
     QM_ASSERT(kUnit, layer.Freed == 0);
-    layer.Freed = 1;
-    layer.Vector.reset();
-    layer.Raster.reset();
+    TLayerList::ReleaseLayer(layer);
 }
 
 void TQMMapDoc::FreeLayers()
@@ -235,9 +225,9 @@ bool TQMMapDoc::GetLegendInfo(std::string_view path, LegendObject& legend) const
     bool custom = v.UseCustom != 0;
     legend.StyleKind = custom ? v.CustomKind : v.DefaultKind;
     switch (legend.StyleKind) {
-    case 1: legend.Style.Set(custom ? v.CustomPoint : v.DefaultPoint); break;
-    case 2: legend.Style.Set(custom ? v.CustomLine : v.DefaultLine); break;
-    case 3: legend.Style.Set(custom ? v.CustomArea : v.DefaultArea); break;
+    case skPoint: legend.Style.Set(custom ? v.CustomPoint : v.DefaultPoint); break;
+    case skLine: legend.Style.Set(custom ? v.CustomLine : v.DefaultLine); break;
+    case skArea: legend.Style.Set(custom ? v.CustomArea : v.DefaultArea); break;
     default: break;
     }
     legend.Title = layer->LegendEn;

@@ -20,9 +20,9 @@ void InvalidateView(QWidget* view)
 void StoreCustomSet(VectorLayer& vector, const TStyleSet& set, bool useCustom)
 {
     switch (set.Kind) {
-    case 3: SetAreaStyle(vector, set.Area, set.Opacity, useCustom); break;
-    case 2: SetLineStyle(vector, set.Line, useCustom); break;
-    case 1: SetPointStyle(vector, set.Point, useCustom); break;
+    case skArea: SetAreaStyle(vector, set.Area, set.Opacity, useCustom); break;
+    case skLine: SetLineStyle(vector, set.Line, useCustom); break;
+    case skPoint: SetPointStyle(vector, set.Point, useCustom); break;
     default: return;
     }
     vector.CustomKind = set.Kind;

@@ -87,7 +87,7 @@ void TQMVForm::FormCreate(const QStringList& arguments)
     qApp->installEventFilter(this);
     LoadScreenCursors();
     ReadSettings();
-    MapMode = 0;
+    MapMode = TViewMode::None;
     if (!arguments.isEmpty()) PendingFile = arguments.first();
 }
 
@@ -299,7 +299,7 @@ void TQMVForm::ChildClosing(TQMMap2& child)
     // starts afresh as well as its buttons.
     const QList<TQMMap2*> others = Children();
     if (others.isEmpty() || (others.size() == 1 && others.first() == &child)) {
-        MapMode = 0;
+        MapMode = TViewMode::None;
         ShowModeChecks();
     }
     UpdateActions();
@@ -478,14 +478,14 @@ void TQMVForm::RedrawExecute()
 
 void TQMVForm::ShowModeChecks()
 {
-    FormAction(QStringLiteral("ZoomState"))->setChecked(MapMode == 1);
-    FormAction(QStringLiteral("Pan"))->setChecked(MapMode == 2);
-    FormAction(QStringLiteral("ZState"))->setChecked(MapMode == 3);
+    FormAction(QStringLiteral("ZoomState"))->setChecked(MapMode == TViewMode::Zoom);
+    FormAction(QStringLiteral("Pan"))->setChecked(MapMode == TViewMode::Pan);
+    FormAction(QStringLiteral("ZState"))->setChecked(MapMode == TViewMode::Hint);
 }
 
-void TQMVForm::ToggleMode(std::uint8_t mode, void (TQMMapFrame::*setMode)(bool))
+void TQMVForm::ToggleMode(TViewMode mode, void (TQMMapFrame::*setMode)(bool))
 {
-    MapMode = MapMode != mode ? mode : 0;
+    MapMode = MapMode != mode ? mode : TViewMode::None;
     ShowModeChecks();
     const bool on = MapMode == mode;
     for (TQMMap2* child : Children()) (child->Frame().*setMode)(on);
@@ -493,17 +493,17 @@ void TQMVForm::ToggleMode(std::uint8_t mode, void (TQMMapFrame::*setMode)(bool))
 
 void TQMVForm::ZoomStateExecute()
 {
-    ToggleMode(1, &TQMMapFrame::SetZoomMode);
+    ToggleMode(TViewMode::Zoom, &TQMMapFrame::SetZoomMode);
 }
 
 void TQMVForm::PanExecute()
 {
-    ToggleMode(2, &TQMMapFrame::SetPanMode);
+    ToggleMode(TViewMode::Pan, &TQMMapFrame::SetPanMode);
 }
 
 void TQMVForm::ZStateExecute()
 {
-    ToggleMode(3, &TQMMapFrame::SetHintMode);
+    ToggleMode(TViewMode::Hint, &TQMMapFrame::SetHintMode);
 }
 
 void TQMVForm::SaveToFileExecute()

@@ -6,11 +6,11 @@
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
-#include <cstdint>
 #include <functional>
 #include <memory>
 
 #include "geodata/QMMapDecl.h"
+#include "viewer/MView.h"
 
 class QDialog;
 class QMdiArea;
@@ -61,7 +61,8 @@ public:
     void RastelloExecute();
     void PaletteEdExecute();
 
-    std::uint8_t GetMapMode() const { return MapMode; }
+    // The mode chosen here, which every map window's view takes.
+    TViewMode GetMapMode() const { return MapMode; }
     const QString& GetPendingFile() const { return PendingFile; }
     const LumivarSettings& GetViewerSettings() const { return ViewerSettings; }
     TStatusBarPanels& StatusPanels() const { return *StatusBar; }
@@ -94,11 +95,11 @@ private:
     void UpdateActions();
     TQMMap2* NewChild();
     TQMMap2* OpenInNewChild(const std::function<void(TQMMapFrame&)>& open);
-    void ToggleMode(std::uint8_t mode, void (TQMMapFrame::*setMode)(bool));
+    void ToggleMode(TViewMode mode, void (TQMMapFrame::*setMode)(bool));
     void ShowModeChecks();
     void StartSibling(const QString& program);
 
-    std::uint8_t MapMode = 0;
+    TViewMode MapMode = TViewMode::None;
     QString PendingFile;
     LumivarSettings ViewerSettings;
 

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <numbers>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -223,29 +224,30 @@ TEST(QMLayers, UnitFactorIsExactForEveryPair)
 TEST(QMLayers, CheckProjectionRules)
 {
     const std::string planeRefusal = "Invalid projection: 'latlong'.\r\nComposition already has 'plane' projection.";
+    using Check = TProjectionCheck;
     struct Row {
         const char* name;
         std::uint8_t compositionProjection, compositionUnits;
         bool withRaster, isVector;
         std::uint8_t projection, unitsCode;
-        int result;          // -1: refused
+        std::optional<TProjectionCheck> result; // none: refused
         const char* message; // when refused
         double unitDist;     // after the check
     };
     const Row rows[] = {
-        {"EmptyTakesAnything", 0, 0, false, false, 4, 9, 1, "", 2.5},
-        {"PlaneTakesNothing", 1, 1, false, true, 1, 1, -1, nullptr, 2.5},
-        {"OtherTakesNothing", 4, 1, false, false, 4, 1, -1, nullptr, 2.5},
-        {"SecondRasterOfOtherProjection", 3, 1, true, false, 2, 4, -1,
+        {"EmptyTakesAnything", 0, 0, false, false, 4, 9, Check::SetsProjection, "", 2.5},
+        {"PlaneTakesNothing", 1, 1, false, true, 1, 1, std::nullopt, nullptr, 2.5},
+        {"OtherTakesNothing", 4, 1, false, false, 4, 1, std::nullopt, nullptr, 2.5},
+        {"SecondRasterOfOtherProjection", 3, 1, true, false, 2, 4, std::nullopt,
          "All rastr layers must have the same projection.", 2.5},
-        {"VectorToRasterComposition", 3, 1, true, true, 2, 4, 2, "", 2.5},
-        {"VectorToVectorComposition", 3, 1, false, true, 2, 4, 3, "", 2.5},
-        {"RasterToVectorComposition", 3, 1, false, false, 2, 4, 3, "", 2.5},
-        {"DegreesIntoRadians", 2, 5, false, true, 2, 4, 0, "", 2.5 * 0.017453292519943295},
-        {"MetresIntoLatLong", 2, 4, false, true, 2, 1, -1, "Invalid units.", 2.5},
-        {"KilometresIntoMetres", 3, 1, true, false, 3, 2, 0, "", 2500},
-        {"FeetIntoKilometres", 3, 2, false, true, 3, 3, 0, "", 2.5 * 0.0003048},
-        {"DegreesIntoAlbers", 3, 1, false, true, 3, 4, -1, "Invalid units.", 2.5},
+        {"VectorToRasterComposition", 3, 1, true, true, 2, 4, Check::ReprojectLayer, "", 2.5},
+        {"VectorToVectorComposition", 3, 1, false, true, 2, 4, Check::ReprojectComposition, "", 2.5},
+        {"RasterToVectorComposition", 3, 1, false, false, 2, 4, Check::ReprojectComposition, "", 2.5},
+        {"DegreesIntoRadians", 2, 5, false, true, 2, 4, Check::SameProjection, "", 2.5 * 0.017453292519943295},
+        {"MetresIntoLatLong", 2, 4, false, true, 2, 1, std::nullopt, "Invalid units.", 2.5},
+        {"KilometresIntoMetres", 3, 1, true, false, 3, 2, Check::SameProjection, "", 2500},
+        {"FeetIntoKilometres", 3, 2, false, true, 3, 3, Check::SameProjection, "", 2.5 * 0.0003048},
+        {"DegreesIntoAlbers", 3, 1, false, true, 3, 4, std::nullopt, "Invalid units.", 2.5},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -255,8 +257,8 @@ TEST(QMLayers, CheckProjectionRules)
                                row.compositionUnits);
         if (row.withRaster) list.Add(MakeRasterLayer("r.rst"));
         TLayerUnits units{row.unitsCode, 2.5};
-        if (row.result >= 0) {
-            EXPECT_EQ(list.CheckProjection(row.isVector, row.projection, units, "latlong"), row.result);
+        if (row.result) {
+            EXPECT_EQ(list.CheckProjection(row.isVector, row.projection, units, "latlong"), *row.result);
         } else {
             std::string expected = row.message ? row.message
                                    : row.compositionProjection == 1

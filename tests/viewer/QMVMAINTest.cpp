@@ -83,18 +83,18 @@ TEST_F(MainWindow, ModeTogglesActOnEveryMapWindow)
     ASSERT_EQ(Form->Children().size(), 2);
 
     Form->FormAction("ZoomState")->trigger();
-    EXPECT_EQ(Form->GetMapMode(), 1);
+    EXPECT_EQ(Form->GetMapMode(), TViewMode::Zoom);
     EXPECT_TRUE(Checked("ZoomState"));
     EXPECT_EQ(ViewModes(), Modes({TViewMode::Zoom, TViewMode::Zoom}));
 
     Form->FormAction("Pan")->trigger();
-    EXPECT_EQ(Form->GetMapMode(), 2);
+    EXPECT_EQ(Form->GetMapMode(), TViewMode::Pan);
     EXPECT_TRUE(Checked("Pan"));
     EXPECT_FALSE(Checked("ZoomState"));
     EXPECT_EQ(ViewModes(), Modes({TViewMode::Pan, TViewMode::Pan}));
 
     Form->FormAction("Pan")->trigger();
-    EXPECT_EQ(Form->GetMapMode(), 0);
+    EXPECT_EQ(Form->GetMapMode(), TViewMode::None);
     EXPECT_FALSE(Checked("Pan"));
     EXPECT_FALSE(Checked("ZoomState"));
     EXPECT_FALSE(Checked("ZState"));
@@ -110,7 +110,7 @@ TEST_F(MainWindow, ClosingEveryMapWindowResetsTheMode)
     EXPECT_TRUE(Checked("ZState"));
     CloseAll();
     EXPECT_TRUE(Form->Children().isEmpty());
-    EXPECT_EQ(Form->GetMapMode(), 0);
+    EXPECT_EQ(Form->GetMapMode(), TViewMode::None);
     EXPECT_FALSE(Checked("ZState"));
     EXPECT_FALSE(Enabled("ZState"));
     EXPECT_FALSE(Enabled("SaveMap"));
@@ -118,7 +118,7 @@ TEST_F(MainWindow, ClosingEveryMapWindowResetsTheMode)
     // The next press turns the mode on again.
     Form->OpenLayerFile(QString::fromStdString(Raster("c")));
     Form->ZoomStateExecute();
-    EXPECT_EQ(Form->GetMapMode(), 1);
+    EXPECT_EQ(Form->GetMapMode(), TViewMode::Zoom);
     EXPECT_TRUE(Checked("ZoomState"));
 }
 
@@ -128,7 +128,7 @@ TEST_F(MainWindow, ANewMapWindowStartsWithNoMode)
     Form->ZoomStateExecute();
     TQMMap2* later = Form->OpenLayerFile(QString::fromStdString(Raster("b")));
     EXPECT_EQ(later->Frame().MapView().GetViewMode(), TViewMode::None);
-    EXPECT_EQ(Form->GetMapMode(), 1);
+    EXPECT_EQ(Form->GetMapMode(), TViewMode::Zoom);
     EXPECT_EQ(Form->FirstChild(), later);
 }
 
@@ -136,15 +136,15 @@ TEST_F(MainWindow, PostedMessagesActOnlyOnceEventsAreProcessed)
 {
     Form->OpenLayerFile(QString::fromStdString(Raster("a")));
     PostAppMessage(WM_MAPZOOMSTATE);
-    EXPECT_EQ(Form->GetMapMode(), 0);
+    EXPECT_EQ(Form->GetMapMode(), TViewMode::None);
     QCoreApplication::processEvents();
-    EXPECT_EQ(Form->GetMapMode(), 1);
+    EXPECT_EQ(Form->GetMapMode(), TViewMode::Zoom);
     PostAppMessage(WM_MAPPAN);
     QCoreApplication::processEvents();
-    EXPECT_EQ(Form->GetMapMode(), 2);
+    EXPECT_EQ(Form->GetMapMode(), TViewMode::Pan);
     PostAppMessage(WM_MAPHINTS);
     QCoreApplication::processEvents();
-    EXPECT_EQ(Form->GetMapMode(), 3);
+    EXPECT_EQ(Form->GetMapMode(), TViewMode::Hint);
 }
 
 TEST_F(MainWindow, OnlyTheMessagesItActsOnAreMarkedHandled)
