@@ -65,9 +65,14 @@ public:
     // Reads `count` rows from file row `first` into `buffer`.
     void ReadRows(std::int64_t first, std::int64_t count, std::vector<char>& buffer) const
     {
+        Read(first * RowBytes, buffer.data(), count * RowBytes);
+    }
+    // Reads the `n` bytes at `offset`, which the constructor's check keeps
+    // inside the rows.
+    void Read(std::int64_t offset, void* out, std::int64_t n) const
+    {
         try {
-            File->ReadAt(static_cast<std::uint64_t>(first * RowBytes), buffer.data(),
-                         static_cast<std::size_t>(count * RowBytes));
+            File->ReadAt(static_cast<std::uint64_t>(offset), out, static_cast<std::size_t>(n));
         } catch (const EReadPastEnd&) {
             throw QMError(std::string("Error on ReadFile"));
         } catch (const EInOutError&) {
@@ -131,6 +136,27 @@ Cell DecodeCell(const char* bytes, std::int64_t column)
     Cell cell;
     std::memcpy(&cell, bytes + column * static_cast<std::int64_t>(sizeof(Cell)), sizeof(Cell));
     return cell;
+}
+
+// The value of one cell of file row `fileRow`, read from the cell file; none
+// when the file no longer holds the raster (removed or cut short since the
+// open), so that a value query finds no cell instead of failing.
+std::optional<double> ReadCellValue(const TIdrisiRDC& header, std::int32_t column, std::int32_t fileRow)
+{
+    const std::int64_t cellBytes = CellBytes(header.DataType);
+    const std::int64_t rowBytes = cellBytes * header.Columns;
+    std::array<char, 4> cell{};
+    try {
+        TCellFile file(RstFileName(header.HeaderFile), rowBytes, header.Rows);
+        file.Read(fileRow * rowBytes + column * cellBytes, cell.data(), cellBytes);
+    } catch (const QMError&) {
+        return std::nullopt;
+    }
+    switch (header.DataType) {
+    case dtByte: return DecodeCell<std::uint8_t>(cell.data(), 0);
+    case dtInteger: return DecodeCell<std::int16_t>(cell.data(), 0);
+    default: return DecodeCell<float>(cell.data(), 0);
+    }
 }
 
 // ---- value to palette index ------------------------------------------------
@@ -287,7 +313,8 @@ ZHistogrammArray PaletteBins(const std::array<std::uint32_t, 256>& colors, const
     return bins;
 }
 
-// Turns rows of cells into pixel rows and values, and counts the histogram.
+// Turns rows of cells into pixel rows and counts the histogram in the same
+// pass, so no copy of the values is kept.
 // Whole-number cells take their index from a table of every possible value
 // and are counted per value; the histogram then takes each distinct value
 // once, with its count, which gives the same bins as counting cell by cell.
@@ -304,15 +331,14 @@ public:
         for (std::size_t i = 0; i < span; ++i) Lookup[i] = Mapping(static_cast<double>(LowestCell + std::int32_t(i)));
     }
 
-    // `values` may be null: the values are then not kept.
-    void ConvertRow(const char* cells, std::int32_t columns, std::uint8_t* pixels, float* values)
+    void ConvertRow(const char* cells, std::int32_t columns, std::uint8_t* pixels)
     {
         if (DataType == dtByte)
-            ConvertWholeRow<std::uint8_t>(cells, columns, pixels, values);
+            ConvertWholeRow<std::uint8_t>(cells, columns, pixels);
         else if (DataType == dtInteger)
-            ConvertWholeRow<std::int16_t>(cells, columns, pixels, values);
+            ConvertWholeRow<std::int16_t>(cells, columns, pixels);
         else
-            ConvertRealRow(cells, columns, pixels, values);
+            ConvertRealRow(cells, columns, pixels);
     }
 
     // Takes in what another converter of the same mapping counted over
@@ -335,7 +361,7 @@ private:
     // The loops work on local copies: a store through a byte pointer could
     // alias any member, which would reload it for every cell.
     template <class Cell>
-    void ConvertWholeRow(const char* cells, std::int32_t columns, std::uint8_t* pixels, float* values)
+    void ConvertWholeRow(const char* cells, std::int32_t columns, std::uint8_t* pixels)
     {
         const std::uint8_t* lookup = Lookup.data();
         std::int64_t* counts = ValueCounts.data();
@@ -345,13 +371,12 @@ private:
             auto slot = static_cast<std::size_t>(std::int32_t(cell) - lowest);
             pixels[c] = lookup[slot];
             ++counts[slot];
-            if (values) values[c] = cell;
         }
     }
 
     // Neighbouring cells of a smooth raster mostly share a bin: such a run is
     // summed in locals and handed to the histogram once.
-    void ConvertRealRow(const char* cells, std::int32_t columns, std::uint8_t* pixels, float* values)
+    void ConvertRealRow(const char* cells, std::int32_t columns, std::uint8_t* pixels)
     {
         const TIndexMapping mapping = Mapping;
         std::ptrdiff_t runBin = -1;
@@ -361,7 +386,6 @@ private:
         for (std::int32_t c = 0; c < columns; ++c) {
             float cell = DecodeCell<float>(cells, c);
             pixels[c] = mapping(cell);
-            if (values) values[c] = cell;
             double v = cell;
             if (v >= runLo && v < runHi) {
                 ++runCount;
@@ -446,7 +470,6 @@ std::int64_t DibRowBytes(std::int32_t columns)
 struct TIdrisiRST::TBuild {
     TIndexMapping Mapping;
     TBulkVector<std::uint8_t> Bits;
-    TBulkVector<float> Values; // empty unless the build was asked to fill them
     ZHistogrammArray Histogram;
     TColorValueArray Legend;
 };
@@ -492,8 +515,7 @@ void TIdrisiRST::LoadImage(const std::string& paletteSpec)
         Header.DisplayMax = palette.RangeMax;
     }
     LoadPalette(palette.FileName);
-    // Open always reads the values afresh, in the same pass as the image.
-    TBuild build = BuildImage(Stretch, Header.DisplayMin, Header.DisplayMax, true);
+    TBuild build = BuildImage(Stretch, Header.DisplayMin, Header.DisplayMax);
     Commit(build);
 }
 
@@ -528,7 +550,7 @@ void TIdrisiRST::LoadPalette(const std::string& paletteFileName)
     BitmapInfo.bmiColors = colors;
 }
 
-TIdrisiRST::TBuild TIdrisiRST::BuildImage(bool stretch, double displayMin, double displayMax, bool withValues) const
+TIdrisiRST::TBuild TIdrisiRST::BuildImage(bool stretch, double displayMin, double displayMax) const
 {
     CellBytes(Header.DataType); // "Unknown data type" before anything else
     TBuild build;
@@ -545,13 +567,9 @@ TIdrisiRST::TBuild TIdrisiRST::BuildImage(bool stretch, double displayMin, doubl
     ForEachCellRow(Header, ranges, [&](std::size_t range, std::int32_t fileRow, const char* cells) {
         // Allocated only once the file has proved to hold every row; the
         // pages are first touched by the cores that fill them.
-        std::call_once(allocated, [&] {
-            build.Bits.resize(static_cast<std::size_t>(stride * rows));
-            if (withValues) build.Values.resize(static_cast<std::size_t>(std::int64_t(rows) * columns));
-        });
+        std::call_once(allocated, [&] { build.Bits.resize(static_cast<std::size_t>(stride * rows)); });
         std::int64_t row = rows - 1 - fileRow;
-        float* values = withValues ? build.Values.data() + row * columns : nullptr;
-        converters[range].ConvertRow(cells, columns, build.Bits.data() + row * stride, values);
+        converters[range].ConvertRow(cells, columns, build.Bits.data() + row * stride);
     });
     TCellConverter& converter = converters.front();
     for (std::size_t k = 1; k < converters.size(); ++k) converter.Merge(converters[k]);
@@ -592,7 +610,6 @@ void TIdrisiRST::Commit(TBuild& build)
     ScaleA = build.Mapping.ScaleA;
     ScaleB = build.Mapping.ScaleB;
     Bits = std::move(build.Bits);
-    if (!build.Values.empty()) Values = std::move(build.Values);
     Histogram = std::move(build.Histogram);
     Legend = std::move(build.Legend);
     LegendChanged = true;
@@ -601,40 +618,21 @@ void TIdrisiRST::Commit(TBuild& build)
 void TIdrisiRST::SetDisplayRange(bool stretch, double min, double max)
 {
     if (!(min <= max) || (min == max && stretch)) return;
-    TBuild build = BuildImage(stretch, min, max, Values.empty());
+    TBuild build = BuildImage(stretch, min, max);
     Header.DisplayMin = min;
     Header.DisplayMax = max;
     Stretch = stretch;
     Commit(build);
 }
 
-void TIdrisiRST::LoadValues()
-{
-    const std::int32_t rows = Header.Rows;
-    const std::int32_t columns = Header.Columns;
-    if (rows <= 0 || columns <= 0 || std::int64_t(rows) * columns > std::numeric_limits<std::int32_t>::max()) return;
-    std::uint8_t dataType = Header.DataType;
-    TBulkVector<float> values;
-    std::once_flag allocated;
-    ForEachCellRow(Header, RowRangeCount(Header), [&](std::size_t, std::int32_t fileRow, const char* cells) {
-        std::call_once(allocated, [&] { values.resize(static_cast<std::size_t>(std::int64_t(rows) * columns)); });
-        float* out = values.data() + std::int64_t(rows - 1 - fileRow) * columns;
-        for (std::int32_t c = 0; c < columns; ++c) {
-            if (dataType == dtByte) out[c] = DecodeCell<std::uint8_t>(cells, c);
-            else if (dataType == dtInteger) out[c] = DecodeCell<std::int16_t>(cells, c);
-            else out[c] = DecodeCell<float>(cells, c);
-        }
-    });
-    Values = std::move(values);
-}
-
 bool TIdrisiRST::GetValueAt(std::int32_t column, std::int32_t row, bool second, std::string& name, double& value)
 {
     name.clear();
     if (column < 0 || column >= Header.Columns || row < 0 || row >= Header.Rows) return false;
-    if (Values.empty()) LoadValues();
-    if (Values.empty()) return false;
-    value = Values[static_cast<std::size_t>(std::int64_t(row) * Header.Columns + column)];
+    // The northern row comes first in the file.
+    std::optional<double> cell = ReadCellValue(Header, column, Header.Rows - 1 - row);
+    if (!cell) return false;
+    value = *cell;
     name = CategoryName(value, second);
     return true;
 }
