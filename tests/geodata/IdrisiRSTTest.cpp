@@ -12,7 +12,9 @@
 #include "geodata/QMMapDecl.h"
 #include "platform/FileNames.h"
 #include "platform/NumberText.h"
+#include "platform/ParallelFor.h"
 #include "platform/RuntimeErrors.h"
+#include "tests/support/AddressSpace.h"
 #include "tests/support/RasterFiles.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -443,6 +445,31 @@ TEST_F(RstTest, FailuresAreReportedExactly)
     EXPECT_EQ(OpenError(Path("absent.rst")), "There is only .rst file, no .rdc.");
     Write("lonely.rdc", header + "rows : 1\ncolumns : 1\n");
     EXPECT_EQ(OpenError(Path("lonely.rdc")), "File '" + Path("lonely.rst") + "' not opened (not exists?).");
+}
+
+TEST_F(RstTest, ImageBeyondTheMemoryLeftFailsTheOpenCleanly)
+{
+    if (!kAddressSpaceCanBeLimited) GTEST_SKIP() << "sanitizer builds cannot limit their address space";
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // A gigabyte of cells in a sparse file, which costs no disk; its image
+    // cannot be had. The windows show std::bad_alloc as "Out of memory".
+    std::string rst = WriteRaster("huge", "byte", 16384, 65536, "");
+    fs::resize_file(rst, std::uint64_t(1) << 30);
+    EXPECT_EXIT(
+        {
+            ParallelWidth(); // the workers first: the image is what must not fit
+            LimitAddressSpace(std::uint64_t(256) << 20);
+            TIdrisiRST r;
+            try {
+                r.Open(rst, "", true);
+            } catch (const std::bad_alloc&) {
+                std::_Exit(r.IsLoaded() || r.GetBits() ? 3 : 0);
+            } catch (...) {
+                std::_Exit(2);
+            }
+            std::_Exit(1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(RstTest, GetValueAtBounds)
