@@ -27,6 +27,9 @@ constexpr std::size_t kMaxRangeTextLength = 1000;
 // Rows are read in blocks of about this size: fewer system calls than one
 // read per row, with the same cells.
 constexpr std::int64_t kReadBlockBytes = std::int64_t(1) << 22;
+// Byte cells are counted into this many tables in turn: a run of equal cells
+// then does not wait on one counter.
+constexpr std::size_t kByteCountLanes = 4;
 // Cell files below this size are read by one core.
 constexpr std::int64_t kParallelFromBytes = std::int64_t(1) << 20;
 
@@ -45,10 +48,10 @@ std::uint8_t Language()
 
 // ---- files -------------------------------------------------------------
 
-// The cell file of a raster, read in whole rows, by several threads at once.
+// The cell file of a raster, read by several threads at once.
 class TCellFile {
 public:
-    TCellFile(const std::string& rstName, std::int64_t rowBytes, std::int32_t rows) : RowBytes(rowBytes)
+    TCellFile(const std::string& rstName, std::int64_t rowBytes, std::int32_t rows)
     {
         // A FIFO, a device or a folder is refused like a missing file.
         try {
@@ -62,13 +65,7 @@ public:
             throw QMError(std::string("Error on ReadFile"));
     }
 
-    // Reads `count` rows from file row `first` into `buffer`.
-    void ReadRows(std::int64_t first, std::int64_t count, std::vector<char>& buffer) const
-    {
-        Read(first * RowBytes, buffer.data(), count * RowBytes);
-    }
-    // Reads the `n` bytes at `offset`, which the constructor's check keeps
-    // inside the rows.
+    // Reads the `n` bytes at `offset`, inside the rows the constructor checked.
     void Read(std::int64_t offset, void* out, std::int64_t n) const
     {
         try {
@@ -82,7 +79,6 @@ public:
 
 private:
     std::optional<TFileByteReader> File;
-    std::int64_t RowBytes;
 };
 
 std::int64_t CellBytes(std::uint8_t dataType)
@@ -123,7 +119,7 @@ void ForEachCellRow(const TIdrisiRDC& header, std::size_t ranges, RowFn&& rowFn)
         std::vector<char> buffer(static_cast<std::size_t>(std::min(blockRows, end - begin) * rowBytes));
         for (std::int64_t first = begin; first < end; first += blockRows) {
             std::int64_t count = std::min<std::int64_t>(blockRows, end - first);
-            file.ReadRows(first, count, buffer);
+            file.Read(first * rowBytes, buffer.data(), count * rowBytes);
             for (std::int64_t i = 0; i < count; ++i)
                 rowFn(range, static_cast<std::int32_t>(first + i), buffer.data() + i * rowBytes);
         }
@@ -138,9 +134,7 @@ Cell DecodeCell(const char* bytes, std::int64_t column)
     return cell;
 }
 
-// The value of one cell of file row `fileRow`, read from the cell file; none
-// when the file no longer holds the raster (removed or cut short since the
-// open), so that a value query finds no cell instead of failing.
+// One cell of file row `fileRow`; none once the cell file no longer holds the raster.
 std::optional<double> ReadCellValue(const TIdrisiRDC& header, std::int32_t column, std::int32_t fileRow)
 {
     const std::int64_t cellBytes = CellBytes(header.DataType);
@@ -152,11 +146,9 @@ std::optional<double> ReadCellValue(const TIdrisiRDC& header, std::int32_t colum
     } catch (const QMError&) {
         return std::nullopt;
     }
-    switch (header.DataType) {
-    case dtByte: return DecodeCell<std::uint8_t>(cell.data(), 0);
-    case dtInteger: return DecodeCell<std::int16_t>(cell.data(), 0);
-    default: return DecodeCell<float>(cell.data(), 0);
-    }
+    if (header.DataType == dtByte) return DecodeCell<std::uint8_t>(cell.data(), 0);
+    if (header.DataType == dtInteger) return DecodeCell<std::int16_t>(cell.data(), 0);
+    return DecodeCell<float>(cell.data(), 0);
 }
 
 // ---- value to palette index ------------------------------------------------
@@ -200,8 +192,7 @@ TIndexMapping MakeIndexMapping(bool stretch, double lowBound, double highBound, 
     map.LowBound = lowBound;
     map.HighBound = highBound;
     if (!stretch) {
-        map.ScaleA = 1;
-        map.ScaleB = 0;
+        map.ScaleA = 1; // ScaleB stays 0
         return map;
     }
     map.ScaleA = (map.IndexMax - map.IndexMin) / (map.HighBound - map.LowBound);
@@ -313,8 +304,7 @@ ZHistogrammArray PaletteBins(const std::array<std::uint32_t, 256>& colors, const
     return bins;
 }
 
-// Turns rows of cells into pixel rows and counts the histogram in the same
-// pass, so no copy of the values is kept.
+// Turns rows of cells into pixel rows and counts the histogram in one pass.
 // Whole-number cells take their index from a table of every possible value
 // and are counted per value; the histogram then takes each distinct value
 // once, with its count, which gives the same bins as counting cell by cell.
@@ -325,20 +315,17 @@ public:
           LowestCell(dataType == dtInteger ? -32768 : 0)
     {
         if (DataType == dtReal) return;
-        std::size_t span = DataType == dtByte ? 256 : 65536;
+        const std::size_t span = DataType == dtByte ? 256 : 65536;
         Lookup.resize(span);
-        ValueCounts.assign(span, 0);
+        ValueCounts.assign(span * (DataType == dtByte ? kByteCountLanes : 1), 0);
         for (std::size_t i = 0; i < span; ++i) Lookup[i] = Mapping(static_cast<double>(LowestCell + std::int32_t(i)));
     }
 
     void ConvertRow(const char* cells, std::int32_t columns, std::uint8_t* pixels)
     {
-        if (DataType == dtByte)
-            ConvertWholeRow<std::uint8_t>(cells, columns, pixels);
-        else if (DataType == dtInteger)
-            ConvertWholeRow<std::int16_t>(cells, columns, pixels);
-        else
-            ConvertRealRow(cells, columns, pixels);
+        if (DataType == dtByte) return ConvertWholeRow<std::uint8_t, kByteCountLanes>(cells, columns, pixels);
+        if (DataType == dtInteger) return ConvertWholeRow<std::int16_t, 1>(cells, columns, pixels);
+        ConvertRealRow(cells, columns, pixels);
     }
 
     // Takes in what another converter of the same mapping counted over
@@ -351,8 +338,10 @@ public:
 
     ZHistogrammArray Histogram()
     {
-        for (std::size_t i = 0; i < ValueCounts.size(); ++i)
-            if (ValueCounts[i] > 0) Counter.Add(static_cast<double>(LowestCell + std::int32_t(i)), ValueCounts[i]);
+        // Table by table: the bins sum a value's counts in any order alike.
+        for (std::size_t at = 0; at < ValueCounts.size(); ++at)
+            if (ValueCounts[at] > 0)
+                Counter.Add(static_cast<double>(LowestCell + std::int32_t(at % Lookup.size())), ValueCounts[at]);
         ValueCounts.assign(ValueCounts.size(), 0);
         return Counter.Result();
     }
@@ -360,17 +349,17 @@ public:
 private:
     // The loops work on local copies: a store through a byte pointer could
     // alias any member, which would reload it for every cell.
-    template <class Cell>
+    template <class Cell, std::size_t Lanes>
     void ConvertWholeRow(const char* cells, std::int32_t columns, std::uint8_t* pixels)
     {
         const std::uint8_t* lookup = Lookup.data();
         std::int64_t* counts = ValueCounts.data();
         const std::int32_t lowest = LowestCell;
+        const std::size_t span = Lookup.size();
         for (std::int32_t c = 0; c < columns; ++c) {
-            Cell cell = DecodeCell<Cell>(cells, c);
-            auto slot = static_cast<std::size_t>(std::int32_t(cell) - lowest);
+            auto slot = static_cast<std::size_t>(std::int32_t(DecodeCell<Cell>(cells, c)) - lowest);
             pixels[c] = lookup[slot];
-            ++counts[slot];
+            ++counts[static_cast<std::size_t>(c) % Lanes * span + slot];
         }
     }
 
@@ -629,8 +618,7 @@ bool TIdrisiRST::GetValueAt(std::int32_t column, std::int32_t row, bool second, 
 {
     name.clear();
     if (column < 0 || column >= Header.Columns || row < 0 || row >= Header.Rows) return false;
-    // The northern row comes first in the file.
-    std::optional<double> cell = ReadCellValue(Header, column, Header.Rows - 1 - row);
+    const auto cell = ReadCellValue(Header, column, Header.Rows - 1 - row); // the file starts in the north
     if (!cell) return false;
     value = *cell;
     name = CategoryName(value, second);
