@@ -354,8 +354,8 @@ private:
     {
         const std::uint8_t* lookup = Lookup.data();
         std::int64_t* counts = ValueCounts.data();
-        const std::int32_t lowest = LowestCell;
-        const std::size_t span = Lookup.size();
+        constexpr std::int32_t lowest = std::numeric_limits<Cell>::min();
+        constexpr std::size_t span = std::size_t(1) << (8 * sizeof(Cell));
         for (std::int32_t c = 0; c < columns; ++c) {
             auto slot = static_cast<std::size_t>(std::int32_t(DecodeCell<Cell>(cells, c)) - lowest);
             pixels[c] = lookup[slot];
