@@ -24,9 +24,9 @@ static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "cells are decoded as l
 constexpr std::size_t kPaletteHeaderBytes = 5;
 constexpr std::size_t kPaletteBytes = kPaletteHeaderBytes + 256 * 3;
 constexpr std::size_t kMaxRangeTextLength = 1000;
-// Rows are read in blocks of about this size: fewer system calls than one
-// read per row, with the same cells.
-constexpr std::int64_t kReadBlockBytes = std::int64_t(1) << 22;
+// Rows are read in blocks of about this size: few system calls, and the block
+// each core holds stays in its cache and adds little to an open's memory.
+constexpr std::int64_t kReadBlockBytes = std::int64_t(1) << 18;
 // Byte cells are counted into this many tables in turn: a run of equal cells
 // then does not wait on one counter.
 constexpr std::size_t kByteCountLanes = 4;
