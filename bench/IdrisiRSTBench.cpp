@@ -1,6 +1,9 @@
 // Opening big rasters from the page cache: the image build, Open as a whole,
 // and, for comparison, merely reading the ".rst" bytes. Counters report
-// cells per second and the peak memory added per cell.
+// cells per second, the peak memory the open adds per cell and the peak of
+// the whole process. Each raster is written when a benchmark first needs it,
+// so a run of one benchmark costs only its own file: scripts/bench opens the
+// 30000 x 30000 raster in a process of its own under an address-space limit.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -32,20 +35,30 @@ public:
         std::string palette = "HEAD!";
         for (int i = 0; i < 256; ++i) palette += {char(i), char(255 - i), char(7)};
         std::ofstream(Dir / "pal.qmp", std::ios::binary) << palette;
-        Real = Write("real8000", "real", 8000, 8000, [](std::int64_t r, std::int64_t c, char* out) {
-            float v = static_cast<float>(1000 * std::sin(r * 0.001) * std::cos(c * 0.0013) + 0.25 * c);
-            std::memcpy(out, &v, 4);
-        });
-        Byte = Write("byte20000", "byte", 10000, 20000, [](std::int64_t r, std::int64_t c, char* out) {
-            *out = static_cast<char>((r / 97 + c / 89) % 250);
-        });
     }
 
     std::string Palette() const { return (Dir / "pal.qmp").string(); }
-    TBenchRaster Real;
-    TBenchRaster Byte;
+    const TBenchRaster& Real()
+    {
+        static TBenchRaster real = Write("real8000", "real", 8000, 8000, [](std::int64_t r, std::int64_t c, char* out) {
+            float v = static_cast<float>(1000 * std::sin(r * 0.001) * std::cos(c * 0.0013) + 0.25 * c);
+            std::memcpy(out, &v, 4);
+        });
+        return real;
+    }
+    const TBenchRaster& Byte() { return ByteRaster<10000, 20000>(); }
+    const TBenchRaster& HugeByte() { return ByteRaster<30000, 30000>(); }
 
 private:
+    template <std::int64_t Rows, std::int64_t Columns>
+    const TBenchRaster& ByteRaster()
+    {
+        static TBenchRaster raster =
+            Write("byte" + std::to_string(Columns) + "x" + std::to_string(Rows), "byte", Rows, Columns,
+                  [](std::int64_t r, std::int64_t c, char* out) { *out = static_cast<char>((r / 97 + c / 89) % 250); });
+        return raster;
+    }
+
     template <class CellFn>
     TBenchRaster Write(const std::string& name, const std::string& type, std::int64_t rows, std::int64_t columns,
                        CellFn cell)
@@ -70,7 +83,7 @@ private:
     }
 };
 
-const TBenchFolder& Folder()
+TBenchFolder& Folder()
 {
     static TBenchFolder folder;
     return folder;
@@ -117,21 +130,27 @@ void ReadBytes(benchmark::State& state, const TBenchRaster& raster)
 void Open(benchmark::State& state, const TBenchRaster& raster)
 {
     double peakPerCell = 0;
+    double processPeak = 0;
     for (auto _ : state) {
         std::int64_t before = CurrentRss();
         ResetPeak();
-        {
+        try {
             TIdrisiRST rst;
             rst.Open(raster.Rst, Folder().Palette(), true);
             benchmark::DoNotOptimize(rst.GetBits());
             peakPerCell = double(PeakRss() - before) / double(raster.Cells);
+            processPeak = double(PeakRss());
+        } catch (const std::exception& e) {
+            state.SkipWithError(e.what()); // "std::bad_alloc" when memory ran out
+            return;
         }
     }
     state.SetItemsProcessed(state.iterations() * raster.Cells);
     state.counters["peak_bytes_per_cell"] = peakPerCell;
+    state.counters["process_peak_mb"] = processPeak / 1e6;
 }
 
-// The image alone, rebuilt from the cell file with the values already kept.
+// The image and legend alone, rebuilt from the cell file.
 void ImageBuild(benchmark::State& state, const TBenchRaster& raster)
 {
     TIdrisiRST rst;
@@ -144,16 +163,13 @@ void ImageBuild(benchmark::State& state, const TBenchRaster& raster)
     state.SetItemsProcessed(state.iterations() * raster.Cells);
 }
 
-// The floor set by the machine: first touch of the 5 bytes a cell that an
-// opened raster keeps (pixels and values).
+// The floor set by the machine: first touch of the byte a cell that an
+// opened raster keeps (its image).
 void FreshMemory(benchmark::State& state, const TBenchRaster& raster)
 {
     for (auto _ : state) {
-        TBulkVector<float> values(static_cast<std::size_t>(raster.Cells));
         TBulkVector<std::uint8_t> bits(static_cast<std::size_t>(raster.Cells));
-        std::fill(values.begin(), values.end(), 1.f);
         std::fill(bits.begin(), bits.end(), std::uint8_t(1));
-        benchmark::DoNotOptimize(values.data());
         benchmark::DoNotOptimize(bits.data());
     }
     state.SetItemsProcessed(state.iterations() * raster.Cells);
@@ -168,19 +184,23 @@ void ReadAsArray(benchmark::State& state, const TBenchRaster& raster)
     state.SetItemsProcessed(state.iterations() * raster.Cells);
 }
 
-void BM_FreshMemory_Real8000(benchmark::State& s) { FreshMemory(s, Folder().Real); }
-void BM_FreshMemory_Byte20000(benchmark::State& s) { FreshMemory(s, Folder().Byte); }
-void BM_ReadRstBytes_Real8000(benchmark::State& s) { ReadBytes(s, Folder().Real); }
-void BM_Open_Real8000(benchmark::State& s) { Open(s, Folder().Real); }
-void BM_ReadAsArray_Real8000(benchmark::State& s) { ReadAsArray(s, Folder().Real); }
-void BM_ImageBuild_Real8000(benchmark::State& s) { ImageBuild(s, Folder().Real); }
-void BM_ReadRstBytes_Byte20000(benchmark::State& s) { ReadBytes(s, Folder().Byte); }
-void BM_Open_Byte20000(benchmark::State& s) { Open(s, Folder().Byte); }
-void BM_ReadAsArray_Byte20000(benchmark::State& s) { ReadAsArray(s, Folder().Byte); }
-void BM_ImageBuild_Byte20000(benchmark::State& s) { ImageBuild(s, Folder().Byte); }
+void BM_FreshMemory_Real8000(benchmark::State& s) { FreshMemory(s, Folder().Real()); }
+void BM_FreshMemory_Byte20000(benchmark::State& s) { FreshMemory(s, Folder().Byte()); }
+void BM_ReadRstBytes_Real8000(benchmark::State& s) { ReadBytes(s, Folder().Real()); }
+void BM_Open_Real8000(benchmark::State& s) { Open(s, Folder().Real()); }
+void BM_ReadAsArray_Real8000(benchmark::State& s) { ReadAsArray(s, Folder().Real()); }
+void BM_ImageBuild_Real8000(benchmark::State& s) { ImageBuild(s, Folder().Real()); }
+void BM_ReadRstBytes_Byte20000(benchmark::State& s) { ReadBytes(s, Folder().Byte()); }
+void BM_Open_Byte20000(benchmark::State& s) { Open(s, Folder().Byte()); }
+void BM_ReadAsArray_Byte20000(benchmark::State& s) { ReadAsArray(s, Folder().Byte()); }
+void BM_ImageBuild_Byte20000(benchmark::State& s) { ImageBuild(s, Folder().Byte()); }
+void BM_Open_Byte30000(benchmark::State& s) { Open(s, Folder().HugeByte()); }
 
 } // namespace
 
+// The opens and GDAL's reads of the byte rasters run once a process:
+// scripts/bench interleaves those processes and takes each one's peak
+// memory; --benchmark_repetitions repeats them here.
 BENCHMARK(BM_FreshMemory_Real8000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_FreshMemory_Byte20000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ReadRstBytes_Real8000)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -188,6 +208,7 @@ BENCHMARK(BM_Open_Real8000)->Unit(benchmark::kMillisecond)->UseRealTime()->Itera
 BENCHMARK(BM_ReadAsArray_Real8000)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(3);
 BENCHMARK(BM_ImageBuild_Real8000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ReadRstBytes_Byte20000)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Open_Byte20000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5);
-BENCHMARK(BM_ReadAsArray_Byte20000)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_Open_Byte20000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_ReadAsArray_Byte20000)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 BENCHMARK(BM_ImageBuild_Byte20000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Open_Byte30000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);

@@ -24,9 +24,12 @@ static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "cells are decoded as l
 constexpr std::size_t kPaletteHeaderBytes = 5;
 constexpr std::size_t kPaletteBytes = kPaletteHeaderBytes + 256 * 3;
 constexpr std::size_t kMaxRangeTextLength = 1000;
-// Rows are read in blocks of about this size: fewer system calls than one
-// read per row, with the same cells.
-constexpr std::int64_t kReadBlockBytes = std::int64_t(1) << 22;
+// Rows are read in blocks of about this size: few system calls, and the block
+// each core holds stays in its cache and adds little to an open's memory.
+constexpr std::int64_t kReadBlockBytes = std::int64_t(1) << 18;
+// Byte cells are counted into this many tables in turn: a run of equal cells
+// then does not wait on one counter.
+constexpr std::size_t kByteCountLanes = 4;
 // Cell files below this size are read by one core.
 constexpr std::int64_t kParallelFromBytes = std::int64_t(1) << 20;
 
@@ -45,10 +48,10 @@ std::uint8_t Language()
 
 // ---- files -------------------------------------------------------------
 
-// The cell file of a raster, read in whole rows, by several threads at once.
+// The cell file of a raster, read by several threads at once.
 class TCellFile {
 public:
-    TCellFile(const std::string& rstName, std::int64_t rowBytes, std::int32_t rows) : RowBytes(rowBytes)
+    TCellFile(const std::string& rstName, std::int64_t rowBytes, std::int32_t rows)
     {
         // A FIFO, a device or a folder is refused like a missing file.
         try {
@@ -62,12 +65,11 @@ public:
             throw QMError(std::string("Error on ReadFile"));
     }
 
-    // Reads `count` rows from file row `first` into `buffer`.
-    void ReadRows(std::int64_t first, std::int64_t count, std::vector<char>& buffer) const
+    // Reads the `n` bytes at `offset`, inside the rows the constructor checked.
+    void Read(std::int64_t offset, void* out, std::int64_t n) const
     {
         try {
-            File->ReadAt(static_cast<std::uint64_t>(first * RowBytes), buffer.data(),
-                         static_cast<std::size_t>(count * RowBytes));
+            File->ReadAt(static_cast<std::uint64_t>(offset), out, static_cast<std::size_t>(n));
         } catch (const EReadPastEnd&) {
             throw QMError(std::string("Error on ReadFile"));
         } catch (const EInOutError&) {
@@ -77,7 +79,6 @@ public:
 
 private:
     std::optional<TFileByteReader> File;
-    std::int64_t RowBytes;
 };
 
 std::int64_t CellBytes(std::uint8_t dataType)
@@ -118,7 +119,7 @@ void ForEachCellRow(const TIdrisiRDC& header, std::size_t ranges, RowFn&& rowFn)
         std::vector<char> buffer(static_cast<std::size_t>(std::min(blockRows, end - begin) * rowBytes));
         for (std::int64_t first = begin; first < end; first += blockRows) {
             std::int64_t count = std::min<std::int64_t>(blockRows, end - first);
-            file.ReadRows(first, count, buffer);
+            file.Read(first * rowBytes, buffer.data(), count * rowBytes);
             for (std::int64_t i = 0; i < count; ++i)
                 rowFn(range, static_cast<std::int32_t>(first + i), buffer.data() + i * rowBytes);
         }
@@ -131,6 +132,23 @@ Cell DecodeCell(const char* bytes, std::int64_t column)
     Cell cell;
     std::memcpy(&cell, bytes + column * static_cast<std::int64_t>(sizeof(Cell)), sizeof(Cell));
     return cell;
+}
+
+// One cell of file row `fileRow`; none once the cell file no longer holds the raster.
+std::optional<double> ReadCellValue(const TIdrisiRDC& header, std::int32_t column, std::int32_t fileRow)
+{
+    const std::int64_t cellBytes = CellBytes(header.DataType);
+    const std::int64_t rowBytes = cellBytes * header.Columns;
+    std::array<char, 4> cell{};
+    try {
+        TCellFile file(RstFileName(header.HeaderFile), rowBytes, header.Rows);
+        file.Read(fileRow * rowBytes + column * cellBytes, cell.data(), cellBytes);
+    } catch (const QMError&) {
+        return std::nullopt;
+    }
+    if (header.DataType == dtByte) return DecodeCell<std::uint8_t>(cell.data(), 0);
+    if (header.DataType == dtInteger) return DecodeCell<std::int16_t>(cell.data(), 0);
+    return DecodeCell<float>(cell.data(), 0);
 }
 
 // ---- value to palette index ------------------------------------------------
@@ -174,8 +192,7 @@ TIndexMapping MakeIndexMapping(bool stretch, double lowBound, double highBound, 
     map.LowBound = lowBound;
     map.HighBound = highBound;
     if (!stretch) {
-        map.ScaleA = 1;
-        map.ScaleB = 0;
+        map.ScaleA = 1; // ScaleB stays 0
         return map;
     }
     map.ScaleA = (map.IndexMax - map.IndexMin) / (map.HighBound - map.LowBound);
@@ -287,7 +304,7 @@ ZHistogrammArray PaletteBins(const std::array<std::uint32_t, 256>& colors, const
     return bins;
 }
 
-// Turns rows of cells into pixel rows and values, and counts the histogram.
+// Turns rows of cells into pixel rows and counts the histogram in one pass.
 // Whole-number cells take their index from a table of every possible value
 // and are counted per value; the histogram then takes each distinct value
 // once, with its count, which gives the same bins as counting cell by cell.
@@ -298,21 +315,17 @@ public:
           LowestCell(dataType == dtInteger ? -32768 : 0)
     {
         if (DataType == dtReal) return;
-        std::size_t span = DataType == dtByte ? 256 : 65536;
+        const std::size_t span = DataType == dtByte ? 256 : 65536;
         Lookup.resize(span);
-        ValueCounts.assign(span, 0);
+        ValueCounts.assign(span * (DataType == dtByte ? kByteCountLanes : 1), 0);
         for (std::size_t i = 0; i < span; ++i) Lookup[i] = Mapping(static_cast<double>(LowestCell + std::int32_t(i)));
     }
 
-    // `values` may be null: the values are then not kept.
-    void ConvertRow(const char* cells, std::int32_t columns, std::uint8_t* pixels, float* values)
+    void ConvertRow(const char* cells, std::int32_t columns, std::uint8_t* pixels)
     {
-        if (DataType == dtByte)
-            ConvertWholeRow<std::uint8_t>(cells, columns, pixels, values);
-        else if (DataType == dtInteger)
-            ConvertWholeRow<std::int16_t>(cells, columns, pixels, values);
-        else
-            ConvertRealRow(cells, columns, pixels, values);
+        if (DataType == dtByte) return ConvertWholeRow<std::uint8_t, kByteCountLanes>(cells, columns, pixels);
+        if (DataType == dtInteger) return ConvertWholeRow<std::int16_t, 1>(cells, columns, pixels);
+        ConvertRealRow(cells, columns, pixels);
     }
 
     // Takes in what another converter of the same mapping counted over
@@ -325,8 +338,10 @@ public:
 
     ZHistogrammArray Histogram()
     {
-        for (std::size_t i = 0; i < ValueCounts.size(); ++i)
-            if (ValueCounts[i] > 0) Counter.Add(static_cast<double>(LowestCell + std::int32_t(i)), ValueCounts[i]);
+        // Table by table: the bins sum a value's counts in any order alike.
+        for (std::size_t at = 0; at < ValueCounts.size(); ++at)
+            if (ValueCounts[at] > 0)
+                Counter.Add(static_cast<double>(LowestCell + std::int32_t(at % Lookup.size())), ValueCounts[at]);
         ValueCounts.assign(ValueCounts.size(), 0);
         return Counter.Result();
     }
@@ -334,24 +349,23 @@ public:
 private:
     // The loops work on local copies: a store through a byte pointer could
     // alias any member, which would reload it for every cell.
-    template <class Cell>
-    void ConvertWholeRow(const char* cells, std::int32_t columns, std::uint8_t* pixels, float* values)
+    template <class Cell, std::size_t Lanes>
+    void ConvertWholeRow(const char* cells, std::int32_t columns, std::uint8_t* pixels)
     {
         const std::uint8_t* lookup = Lookup.data();
         std::int64_t* counts = ValueCounts.data();
-        const std::int32_t lowest = LowestCell;
+        constexpr std::int32_t lowest = std::numeric_limits<Cell>::min();
+        constexpr std::size_t span = std::size_t(1) << (8 * sizeof(Cell));
         for (std::int32_t c = 0; c < columns; ++c) {
-            Cell cell = DecodeCell<Cell>(cells, c);
-            auto slot = static_cast<std::size_t>(std::int32_t(cell) - lowest);
+            auto slot = static_cast<std::size_t>(std::int32_t(DecodeCell<Cell>(cells, c)) - lowest);
             pixels[c] = lookup[slot];
-            ++counts[slot];
-            if (values) values[c] = cell;
+            ++counts[static_cast<std::size_t>(c) % Lanes * span + slot];
         }
     }
 
     // Neighbouring cells of a smooth raster mostly share a bin: such a run is
     // summed in locals and handed to the histogram once.
-    void ConvertRealRow(const char* cells, std::int32_t columns, std::uint8_t* pixels, float* values)
+    void ConvertRealRow(const char* cells, std::int32_t columns, std::uint8_t* pixels)
     {
         const TIndexMapping mapping = Mapping;
         std::ptrdiff_t runBin = -1;
@@ -361,7 +375,6 @@ private:
         for (std::int32_t c = 0; c < columns; ++c) {
             float cell = DecodeCell<float>(cells, c);
             pixels[c] = mapping(cell);
-            if (values) values[c] = cell;
             double v = cell;
             if (v >= runLo && v < runHi) {
                 ++runCount;
@@ -446,7 +459,6 @@ std::int64_t DibRowBytes(std::int32_t columns)
 struct TIdrisiRST::TBuild {
     TIndexMapping Mapping;
     TBulkVector<std::uint8_t> Bits;
-    TBulkVector<float> Values; // empty unless the build was asked to fill them
     ZHistogrammArray Histogram;
     TColorValueArray Legend;
 };
@@ -490,8 +502,7 @@ void TIdrisiRST::LoadImage(const std::string& paletteSpec)
         Header.DisplayMax = palette.RangeMax;
     }
     LoadPalette(palette.FileName);
-    // Open always reads the values afresh, in the same pass as the image.
-    TBuild build = BuildImage(Stretch, Header.DisplayMin, Header.DisplayMax, true);
+    TBuild build = BuildImage(Stretch, Header.DisplayMin, Header.DisplayMax);
     Commit(build);
 }
 
@@ -526,7 +537,7 @@ void TIdrisiRST::LoadPalette(const std::string& paletteFileName)
     BitmapInfo.bmiColors = colors;
 }
 
-TIdrisiRST::TBuild TIdrisiRST::BuildImage(bool stretch, double displayMin, double displayMax, bool withValues) const
+TIdrisiRST::TBuild TIdrisiRST::BuildImage(bool stretch, double displayMin, double displayMax) const
 {
     CellBytes(Header.DataType); // "Unknown data type" before anything else
     TBuild build;
@@ -543,13 +554,9 @@ TIdrisiRST::TBuild TIdrisiRST::BuildImage(bool stretch, double displayMin, doubl
     ForEachCellRow(Header, ranges, [&](std::size_t range, std::int32_t fileRow, const char* cells) {
         // Allocated only once the file has proved to hold every row; the
         // pages are first touched by the cores that fill them.
-        std::call_once(allocated, [&] {
-            build.Bits.resize(static_cast<std::size_t>(stride * rows));
-            if (withValues) build.Values.resize(static_cast<std::size_t>(std::int64_t(rows) * columns));
-        });
+        std::call_once(allocated, [&] { build.Bits.resize(static_cast<std::size_t>(stride * rows)); });
         std::int64_t row = rows - 1 - fileRow;
-        float* values = withValues ? build.Values.data() + row * columns : nullptr;
-        converters[range].ConvertRow(cells, columns, build.Bits.data() + row * stride, values);
+        converters[range].ConvertRow(cells, columns, build.Bits.data() + row * stride);
     });
     TCellConverter& converter = converters.front();
     for (std::size_t k = 1; k < converters.size(); ++k) converter.Merge(converters[k]);
@@ -590,7 +597,6 @@ void TIdrisiRST::Commit(TBuild& build)
     ScaleA = build.Mapping.ScaleA;
     ScaleB = build.Mapping.ScaleB;
     Bits = std::move(build.Bits);
-    if (!build.Values.empty()) Values = std::move(build.Values);
     Histogram = std::move(build.Histogram);
     Legend = std::move(build.Legend);
     LegendChanged = true;
@@ -599,40 +605,20 @@ void TIdrisiRST::Commit(TBuild& build)
 void TIdrisiRST::SetDisplayRange(bool stretch, double min, double max)
 {
     if (!(min <= max) || (min == max && stretch)) return;
-    TBuild build = BuildImage(stretch, min, max, Values.empty());
+    TBuild build = BuildImage(stretch, min, max);
     Header.DisplayMin = min;
     Header.DisplayMax = max;
     Stretch = stretch;
     Commit(build);
 }
 
-void TIdrisiRST::LoadValues()
-{
-    const std::int32_t rows = Header.Rows;
-    const std::int32_t columns = Header.Columns;
-    if (rows <= 0 || columns <= 0 || std::int64_t(rows) * columns > std::numeric_limits<std::int32_t>::max()) return;
-    std::uint8_t dataType = Header.DataType;
-    TBulkVector<float> values;
-    std::once_flag allocated;
-    ForEachCellRow(Header, RowRangeCount(Header), [&](std::size_t, std::int32_t fileRow, const char* cells) {
-        std::call_once(allocated, [&] { values.resize(static_cast<std::size_t>(std::int64_t(rows) * columns)); });
-        float* out = values.data() + std::int64_t(rows - 1 - fileRow) * columns;
-        for (std::int32_t c = 0; c < columns; ++c) {
-            if (dataType == dtByte) out[c] = DecodeCell<std::uint8_t>(cells, c);
-            else if (dataType == dtInteger) out[c] = DecodeCell<std::int16_t>(cells, c);
-            else out[c] = DecodeCell<float>(cells, c);
-        }
-    });
-    Values = std::move(values);
-}
-
 bool TIdrisiRST::GetValueAt(std::int32_t column, std::int32_t row, bool second, std::string& name, double& value)
 {
     name.clear();
     if (column < 0 || column >= Header.Columns || row < 0 || row >= Header.Rows) return false;
-    if (Values.empty()) LoadValues();
-    if (Values.empty()) return false;
-    value = Values[static_cast<std::size_t>(std::int64_t(row) * Header.Columns + column)];
+    const auto cell = ReadCellValue(Header, column, Header.Rows - 1 - row); // the file starts in the north
+    if (!cell) return false;
+    value = *cell;
     name = CategoryName(value, second);
     return true;
 }

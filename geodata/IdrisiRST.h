@@ -1,7 +1,8 @@
 #pragma once
 // One Idrisi raster in memory: its header, a 256-colour palette read from a
-// ".qmp" file, an 8-bit bottom-up image with one palette index per cell, the
-// cell values as floats, and the histogram and legend of the last build.
+// ".qmp" file, an 8-bit bottom-up image with one palette index per cell, and
+// the histogram and legend of the last build. The image is all it holds of
+// the cells: a value query reads its cell from the cell file.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -73,8 +74,9 @@ public:
     // A new display range; rebuilds image and legend from the cell file. A
     // failing rebuild leaves the previous image, range and legend in place.
     void SetDisplayRange(bool stretch, double min, double max);
-    // The value of one cell (row counted from the south edge) and its
-    // category name (the Russian one when `second`).
+    // The value of one cell (row counted from the south edge), read from the
+    // cell file, and its category name (the Russian one when `second`).
+    // False outside the raster or when the cell file no longer holds it.
     bool GetValueAt(std::int32_t column, std::int32_t row, bool second, std::string& name, double& value);
     // The pixel rectangle of `rect` (reference units), rows counted from the
     // south edge; (-1,-1,-1,-1) when the raster's extent is degenerate.
@@ -109,17 +111,15 @@ private:
 
     void LoadImage(const std::string& paletteSpec);
     void FillBitmapHeader();
-    TBuild BuildImage(bool stretch, double displayMin, double displayMax, bool withValues) const;
+    TBuild BuildImage(bool stretch, double displayMin, double displayMax) const;
     void BuildLegend(TBuild& build) const;
     void Commit(TBuild& build);
-    void LoadValues();
     std::string CategoryName(double value, bool second) const;
 
     TIdrisiRDC Header;
     TBitmapInfo BitmapInfo;
     TBulkVector<std::uint8_t> Bits; // zero-filled, padding included
     bool Loaded = false;
-    TBulkVector<float> Values;
     double LowBound = 0;
     double HighBound = 0;
     std::int32_t IndexMin = 0;

@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <exception>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -62,7 +63,15 @@ public:
     TWorkerPool()
     {
         unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-        for (unsigned i = 1; i < cores; ++i) Workers.emplace_back([this] { WorkerLoop(); });
+        Workers.reserve(cores - 1);
+        // A thread that cannot start (no address space left for its stack,
+        // or the process limit reached) leaves a smaller pool; loops still
+        // run. Raising instead would join the started threads, which wait
+        // for a stop that never comes.
+        try {
+            for (unsigned i = 1; i < cores; ++i) Workers.emplace_back([this] { WorkerLoop(); });
+        } catch (const std::system_error&) {
+        }
     }
     ~TWorkerPool()
     {

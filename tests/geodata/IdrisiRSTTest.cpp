@@ -12,7 +12,9 @@
 #include "geodata/QMMapDecl.h"
 #include "platform/FileNames.h"
 #include "platform/NumberText.h"
+#include "platform/ParallelFor.h"
 #include "platform/RuntimeErrors.h"
+#include "tests/support/AddressSpace.h"
 #include "tests/support/RasterFiles.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -272,7 +274,31 @@ TEST_F(RstTest, FailedRebuildKeepsThePreviousImage)
     EXPECT_EQ(Pixel(r, 0, 0), 17);
     EXPECT_EQ(r.GetLegend().size(), legend.size());
     EXPECT_FALSE(r.GetLegendChanged());
-    EXPECT_EQ(ValueAt(r, 1, 0), 200); // values stay loaded
+}
+
+TEST_F(RstTest, ValueQueriesReadTheCellFile)
+{
+    // No copy of the values is kept: a query reads its cell from the file,
+    // and finds none once the file no longer holds the raster.
+    std::string rst = WriteRaster("query", "integer", 2, 2, CellBytes<std::int16_t>({1, 2, 3, 4}),
+                                  "legend cats : 1\ncode 40 : Forty\n");
+    TIdrisiRST r;
+    r.Open(rst, "", true);
+    EXPECT_EQ(ValueAt(r, 1, 1), 2);
+    Write("query.rst", CellBytes<std::int16_t>({10, 20, 30, 40}));
+    EXPECT_EQ(ValueAt(r, 1, 0), 40);
+    std::string name;
+    double value = 0;
+    ASSERT_TRUE(r.GetValueAt(1, 0, false, name, value));
+    EXPECT_EQ(name, "Forty");
+    for (const char* cut : {"short", "removed"}) {
+        SCOPED_TRACE(cut);
+        if (std::string(cut) == "short") Write("query.rst", CellBytes<std::int16_t>({10, 20, 30}));
+        else fs::remove(rst);
+        name = "stale";
+        EXPECT_FALSE(r.GetValueAt(0, 0, false, name, value));
+        EXPECT_EQ(name, "");
+    }
 }
 
 TEST_F(RstTest, BinsCountByFloorWhilePixelsRound)
@@ -424,6 +450,31 @@ TEST_F(RstTest, FailuresAreReportedExactly)
     EXPECT_EQ(OpenError(Path("lonely.rdc")), "File '" + Path("lonely.rst") + "' not opened (not exists?).");
 }
 
+TEST_F(RstTest, ImageBeyondTheMemoryLeftFailsTheOpenCleanly)
+{
+    if (!kAddressSpaceCanBeLimited) GTEST_SKIP() << "sanitizer builds cannot limit their address space";
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // A gigabyte of cells in a sparse file, which costs no disk; its image
+    // cannot be had. The windows show std::bad_alloc as "Out of memory".
+    std::string rst = WriteRaster("huge", "byte", 16384, 65536, "");
+    fs::resize_file(rst, std::uint64_t(1) << 30);
+    EXPECT_EXIT(
+        {
+            ParallelWidth(); // the workers first: the image is what must not fit
+            LimitAddressSpace(std::uint64_t(256) << 20);
+            TIdrisiRST r;
+            try {
+                r.Open(rst, "", true);
+            } catch (const std::bad_alloc&) {
+                std::_Exit(r.IsLoaded() || r.GetBits() ? 3 : 0);
+            } catch (...) {
+                std::_Exit(2);
+            }
+            std::_Exit(1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
 TEST_F(RstTest, GetValueAtBounds)
 {
     TIdrisiRST r;
@@ -437,7 +488,7 @@ TEST_F(RstTest, GetValueAtBounds)
     EXPECT_EQ(ValueAt(r, 2, 0), 6);
 }
 
-TEST_F(RstTest, ValuesLoadOnDemandAfterHeaderOnlyOpen)
+TEST_F(RstTest, ValuesAreReadAfterHeaderOnlyOpen)
 {
     std::string rst = WriteRaster("hdr", "integer", 1, 2, CellBytes<std::int16_t>({-7, 300}),
                                   "min. value : -7\nmax. value : 300\n");

@@ -8,6 +8,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/AddressSpace.h"
+
 namespace {
 
 TEST(ParallelFor, RunsEveryPartOnceAlsoWhenNested)
@@ -62,6 +64,22 @@ TEST(ParallelFor, LoopsOfSeveralThreadsShareTheWorkers)
     other.join();
     EXPECT_EQ(wrongA, 0);
     EXPECT_EQ(wrongB, 0);
+}
+
+TEST(ParallelFor, RunsWhenWorkerThreadsCannotStart)
+{
+    if (!kAddressSpaceCanBeLimited) GTEST_SKIP() << "sanitizer builds cannot limit their address space";
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // Room for a thread stack or so, not one per core: the pool starts what
+    // it can and the loop still runs every part.
+    EXPECT_EXIT(
+        {
+            LimitAddressSpace(std::uint64_t(12) << 20);
+            std::atomic<int> ran{0};
+            ParallelFor(100, [&](std::size_t) { ++ran; });
+            std::_Exit(ran == 100 ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 TEST(ParallelFor, SlicesCoverEveryItemOnceOnGranuleBounds)
