@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "calculator/Processing.h"
+#include "calculator/CommandSteps.h"
 #include "calculator/RasterWriter.h"
 
 namespace {

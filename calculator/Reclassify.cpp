@@ -4,7 +4,7 @@
 
 #include "calculator/Analyzer.h"
 #include "calculator/CellMath.h"
-#include "calculator/Processing.h"
+#include "calculator/CommandSteps.h"
 #include "calculator/RasterWriter.h"
 #include "geodata/QMMapDecl.h"
 #include "platform/FileNames.h"

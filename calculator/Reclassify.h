@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "calculator/CommandSteps.h"
 #include "calculator/ExprTree.h"
-#include "calculator/Processing.h"
 #include "calculator/RasterWriter.h"
 #include "geodata/IdrisiRDC.h"
 
