@@ -12,10 +12,8 @@
 #include "calculator/CellMath.h"
 #include "calculator/RasterWriter.h"
 #include "geodata/QMMapDecl.h"
-#include "platform/FileByteReader.h"
 #include "platform/FileNames.h"
 #include "platform/NumberText.h"
-#include "platform/ParallelFor.h"
 #include "platform/RuntimeErrors.h"
 
 namespace {
@@ -25,8 +23,6 @@ constexpr std::size_t kMaxLevelStack = 20;
 // Parentheses (and function arguments) nest at most this deep, so that a
 // pasted expression cannot exhaust the stack.
 constexpr int kMaxNesting = 64;
-// A window is read in slices of at least this many bytes, a few per core.
-constexpr std::size_t kReadGranule = std::size_t(1) << 18;
 
 struct TWordEntry {
     std::string_view Word;
@@ -531,57 +527,9 @@ bool TAnalyzer::LoadCellWindow(RastrFile& raster, const std::string& rstName, st
         raster.CellCount = -1;
         return true;
     }
-    const std::uint64_t cellSize = CellSize(raster.Header.DataType);
     std::uint64_t first = static_cast<std::uint64_t>(WindowFirst < 0 ? 0 : WindowFirst);
     std::uint64_t count = static_cast<std::uint64_t>(WindowCount);
-    // The raster is the cells its header declares: bytes beyond them in a
-    // longer file are no cells. First 0 with count 0 is the whole raster.
-    const std::uint64_t declared = static_cast<std::uint64_t>(std::max(raster.Header.Rows, 0)) *
-                                   static_cast<std::uint64_t>(std::max(raster.Header.Columns, 0));
-    if (first == 0 && count == 0) count = declared;
-
-    std::string onDisk = ResolveFileCase(rstName);
-    // A FIFO, a device or a folder is refused before any read.
-    TFileByteReader file(onDisk);
-    std::uint64_t length = file.Size();
-    std::uint64_t offset = first * cellSize;
-    if (offset >= length || first >= declared) {
-        raster.Cells.clear();
-        raster.RawCells.clear();
-        raster.FirstCell = 0;
-        raster.CellCount = -1;
-        return true;
-    }
-    std::uint64_t cells = std::min({count, (length - offset) / cellSize, declared - first});
-    std::uint64_t bytes = cells * cellSize;
-    char* target = nullptr;
-    if (raster.Header.DataType == dtReal) {
-        raster.Cells.resize(cells);
-        target = reinterpret_cast<char*>(raster.Cells.data());
-    } else {
-        raster.RawCells.resize(bytes);
-        target = reinterpret_cast<char*>(raster.RawCells.data());
-    }
-    // The cores copy a slice each out of the page cache and measure a real
-    // one while it is at hand. Slices start at multiples of the granule, a
-    // whole number of lanes, and each has its own entry.
-    static_assert(kReadGranule % (kCellLanes * sizeof(float)) == 0);
-    const bool real = raster.Header.DataType == dtReal;
-    if (real) measured.resize((bytes + kReadGranule - 1) / kReadGranule);
-    try {
-        ParallelSlices(bytes, kReadGranule, kReadGranule, [&](std::size_t begin, std::size_t end) {
-            file.ReadAt(offset + begin, target + begin, end - begin);
-            if (!real) return;
-            std::span<const float> slice(raster.Cells.data() + begin / sizeof(float), (end - begin) / sizeof(float));
-            measured[begin / kReadGranule] = RealLaneExtremes(slice);
-        });
-    } catch (const EReadPastEnd&) {
-        throw EInOutError("Cannot read file " + onDisk);
-    } catch (const EInOutError&) {
-        throw EInOutError("Cannot read file " + onDisk);
-    }
-    raster.FirstCell = static_cast<std::int64_t>(first);
-    raster.CellCount = static_cast<std::int64_t>(cells);
+    ReadCellWindow(raster, rstName, first, count, measured);
     return true;
 }
 

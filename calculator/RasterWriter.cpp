@@ -1,10 +1,15 @@
 #include "calculator/RasterWriter.h"
 
+#include <algorithm>
+
+#include "calculator/CellMath.h"
 #include "geodata/IdrisiRST.h"
 #include "geodata/QMMapDecl.h"
 #include "platform/AtomicFile.h"
+#include "platform/FileByteReader.h"
 #include "platform/FileNames.h"
 #include "platform/NumberText.h"
+#include "platform/ParallelFor.h"
 #include "platform/RuntimeErrors.h"
 
 namespace {
@@ -43,6 +48,47 @@ void OnFile(const std::string& name, Step&& step)
     }
 }
 
+// A window is read in slices of at least this many bytes, a few per core.
+constexpr std::size_t kReadGranule = std::size_t(1) << 18;
+
+// The raster's storage for a window: floats for a real raster, bytes for
+// the others.
+char* WindowStorage(RastrFile& raster, std::uint64_t cells, std::uint64_t bytes)
+{
+    char* target = nullptr;
+    if (raster.Header.DataType == dtReal) {
+        raster.Cells.resize(cells);
+        target = reinterpret_cast<char*>(raster.Cells.data());
+    } else {
+        raster.RawCells.resize(bytes);
+        target = reinterpret_cast<char*>(raster.RawCells.data());
+    }
+    return target;
+}
+
+void ReadSlices(TFileByteReader& file, const std::string& onDisk, std::uint64_t offset, std::uint64_t bytes,
+                char* target, RastrFile& raster, std::vector<TLaneExtremes>& measured)
+{
+    // The cores copy a slice each out of the page cache and measure a real
+    // one while it is at hand. Slices start at multiples of the granule, a
+    // whole number of lanes, and each has its own entry.
+    static_assert(kReadGranule % (kCellLanes * sizeof(float)) == 0);
+    const bool real = raster.Header.DataType == dtReal;
+    if (real) measured.resize((bytes + kReadGranule - 1) / kReadGranule);
+    try {
+        ParallelSlices(bytes, kReadGranule, kReadGranule, [&](std::size_t begin, std::size_t end) {
+            file.ReadAt(offset + begin, target + begin, end - begin);
+            if (!real) return;
+            std::span<const float> slice(raster.Cells.data() + begin / sizeof(float), (end - begin) / sizeof(float));
+            measured[begin / kReadGranule] = RealLaneExtremes(slice);
+        });
+    } catch (const EReadPastEnd&) {
+        throw EInOutError("Cannot read file " + onDisk);
+    } catch (const EInOutError&) {
+        throw EInOutError("Cannot read file " + onDisk);
+    }
+}
+
 } // namespace
 
 void ReadRasterHeader(const std::string& fileName, TIdrisiRDC& header)
@@ -50,6 +96,36 @@ void ReadRasterHeader(const std::string& fileName, TIdrisiRDC& header)
     TIdrisiRST raster;
     raster.OpenHeader(fileName);
     raster.GetHeader(header);
+}
+
+void ReadCellWindow(RastrFile& raster, const std::string& rstName, std::uint64_t first, std::uint64_t count,
+                    std::vector<TLaneExtremes>& measured)
+{
+    const std::uint64_t cellSize = CellSize(raster.Header.DataType);
+    // The raster is the cells its header declares: bytes beyond them in a
+    // longer file are no cells. First 0 with count 0 is the whole raster.
+    const std::uint64_t declared = static_cast<std::uint64_t>(std::max(raster.Header.Rows, 0)) *
+                                   static_cast<std::uint64_t>(std::max(raster.Header.Columns, 0));
+    if (first == 0 && count == 0) count = declared;
+
+    std::string onDisk = ResolveFileCase(rstName);
+    // A FIFO, a device or a folder is refused before any read.
+    TFileByteReader file(onDisk);
+    std::uint64_t length = file.Size();
+    std::uint64_t offset = first * cellSize;
+    if (offset >= length || first >= declared) {
+        raster.Cells.clear();
+        raster.RawCells.clear();
+        raster.FirstCell = 0;
+        raster.CellCount = -1;
+        return;
+    }
+    std::uint64_t cells = std::min({count, (length - offset) / cellSize, declared - first});
+    std::uint64_t bytes = cells * cellSize;
+    char* target = WindowStorage(raster, cells, bytes);
+    ReadSlices(file, onDisk, offset, bytes, target, raster, measured);
+    raster.FirstCell = static_cast<std::int64_t>(first);
+    raster.CellCount = static_cast<std::int64_t>(cells);
 }
 
 std::string OutputRdcName(const std::string& destination)

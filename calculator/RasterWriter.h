@@ -1,18 +1,22 @@
 #pragma once
-// Reading a raster's header for the calculator, and writing the Idrisi
-// rasters it produces: the ".RST" cells appended window by window, then the
-// 23-line ".RDC" header.
+// Reading a raster's header and windows of its cells for the calculator,
+// and writing the Idrisi rasters it produces: the ".RST" cells appended
+// window by window, then the 23-line ".RDC" header.
 //
 // Calling order for one output: ConfirmOverwrite; a TRasterOutput, its
 // AppendRst for every window in order, its WriteRdc once, then Commit.
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "calculator/ExprTree.h"
 #include "geodata/IdrisiRDC.h"
+
+struct TLaneExtremes;
 
 // Asks a Yes/No question; true for Yes.
 using TAskYesNo = std::function<bool(const std::string& question)>;
@@ -21,6 +25,16 @@ using TAskYesNo = std::function<bool(const std::string& question)>;
 // shows the hourglass meanwhile (platform/Environment); the reader's QMError
 // ("There is only .rst file, no .rdc.") passes through. No cell is read.
 void ReadRasterHeader(const std::string& fileName, TIdrisiRDC& header);
+
+// Reads `count` cells from cell `first` of a ".rst" file into the raster's
+// cells, in the raster's data type, cut to the file's length and to the
+// cells its header declares; first 0 with count 0 is the whole raster. A
+// window that starts past the end holds no cells (CellCount -1). A real
+// window is measured as it is read, a slice at a time, into `measured`
+// (given empty) for FoldLaneExtremes. A failed read raises EInOutError
+// "Cannot read file <name>".
+void ReadCellWindow(RastrFile& raster, const std::string& rstName, std::uint64_t first, std::uint64_t count,
+                    std::vector<TLaneExtremes>& measured);
 
 // The output pair of a destination: its extension replaced by ".RDC"/".RST".
 std::string OutputRdcName(const std::string& destination);
