@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "calculator/Processing.h"
+#include "calculator/CommandSteps.h"
 #include "calculator/RasterWriter.h"
 
 extern char** environ;

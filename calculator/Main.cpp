@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 #include <exception>
 
+#include "calculator/CommandSteps.h"
 #include "calculator/Processing.h"
 #include "calculator/ReClass.h"
 #include "calculator/Settings.h"

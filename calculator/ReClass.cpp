@@ -16,9 +16,6 @@
 #include <cmath>
 #include <limits>
 
-#include "calculator/Analyzer.h"
-#include "calculator/Processing.h"
-#include "calculator/RasterWriter.h"
 #include "calculator/kstrgrid.h"
 #include "geodata/QMMapDecl.h"
 #include "platform/qt/ErrorReport.h"
@@ -416,36 +413,43 @@ void SelectErrorPosition(QLineEdit& expr, int bytePosition)
 
 namespace {
 
-// The command from the destination on; false when it stopped without a result.
-bool ReclassifyInto(TReClassForm& form, const TReclassWindow& window, TAnalyzer& analyzer, TreeNode& leaf,
-                    const TImageFolders& folders)
+TReclassRequest RequestOf(const TReclassWindow& window)
 {
-    TDestination destination = GetDestination(window.Target.toStdString(), folders);
-    if (destination.FileName.empty()) {
-        ShowErrorBox(window.Window, QString::fromStdString(destination.Refusal));
-        return false;
-    }
-    const std::string& output = destination.FileName;
-    CheckDestinationNotInput(output, &leaf);
-    auto ask = [&window](const std::string& question) {
-        return Ui().MessageBox(window.Window, "Question", QString::fromStdString(question), TMsgIcon::Question,
+    TReclassRequest request;
+    request.Expression = window.Expr->text().toStdString();
+    request.Target = window.Target.toStdString();
+    request.DestTypeIndex = window.DestTypeIndex;
+    request.ImageFolders = window.ImageFolders;
+    return request;
+}
+
+TReclassCallbacks CallbacksFor(TReClassForm& form, QWidget* parent)
+{
+    TReclassCallbacks callbacks;
+    callbacks.AskYesNo = [parent](const std::string& question) {
+        return Ui().MessageBox(parent, "Question", QString::fromStdString(question), TMsgIcon::Question,
                                TMsgButtons::YesNo) == TMsgResult::Yes;
     };
-    if (!ConfirmOverwrite(output, ask)) return false;
+    callbacks.BuildTable = [&form](const std::string& name, double minValue, double maxValue) -> const Double3Array* {
+        form.PrepareReclass(name, minValue, maxValue);
+        form.exec();
+        if (!form.Confirmed()) return nullptr;
+        // The dialog's place is repainted before the long loop begins.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        return &form.Table();
+    };
+    return callbacks;
+}
 
-    TIdrisiRDC header;
-    ReadRasterHeader(leaf.Name, header);
-    CheckWritableHeader(header);
-    form.PrepareReclass(leaf.Name, header.MinValue, header.MaxValue);
-    form.exec();
-    if (!form.Confirmed()) return false;
-    // The dialog's place is repainted before the long loop begins.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-
-    WriteReclassified(analyzer, leaf, header, form.Table(), output, OutputDataType(window.DestTypeIndex));
-    Ui().MessageBox(window.Window, "Information", QString::fromStdString("Ready. See file " + output),
-                    TMsgIcon::Information);
-    return true;
+void ShowResult(const TReclassWindow& window, const TReclassResult& result)
+{
+    const QString message = QString::fromStdString(result.Message);
+    if (result.Outcome == TReclassOutcome::Written) {
+        Ui().MessageBox(window.Window, "Information", message, TMsgIcon::Information);
+        return;
+    }
+    if (result.ErrorPosition > 0) SelectErrorPosition(*window.Expr, result.ErrorPosition);
+    if (!message.isEmpty()) ShowErrorBox(window.Window, message);
 }
 
 } // namespace
@@ -453,26 +457,11 @@ bool ReclassifyInto(TReClassForm& form, const TReclassWindow& window, TAnalyzer&
 void ReclassifyCommand(TReClassForm& form, const TReclassWindow& window)
 {
     try {
-        TAnalyzer analyzer;
-        const TImageFolders& folders = window.ImageFolders;
-        std::unique_ptr<TreeNode> root;
-        try {
-            root = OpenReclassSource(analyzer, window.Expr->text().toStdString(), folders);
-        } catch (const EExpressionError& e) {
-            SelectErrorPosition(*window.Expr, e.Position);
-            ShowErrorBox(window.Window, QString::fromUtf8(e.what()));
-            return;
-        } catch (const QMError& e) {
-            ShowErrorBox(window.Window, QString::fromUtf8(e.what()));
-            return;
-        }
-        try {
-            ReclassifyInto(form, window, analyzer, *root, folders);
-        } catch (const QMError& e) {
-            const QString message = QString::fromUtf8(e.what());
-            if (window.StatusBar) window.StatusBar->showMessage(message);
-            if (!message.isEmpty()) ShowErrorBox(window.Window, message);
-        }
+        ShowResult(window, ReclassifyRaster(RequestOf(window), CallbacksFor(form, window.Window)));
+    } catch (const QMError& e) {
+        const QString message = QString::fromUtf8(e.what());
+        if (window.StatusBar) window.StatusBar->showMessage(message);
+        if (!message.isEmpty()) ShowErrorBox(window.Window, message);
     } catch (const std::exception& e) {
         // Faults of input/output or arithmetic, shown as the program's own
         // error report shows them.

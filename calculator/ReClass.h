@@ -96,7 +96,7 @@ struct TReclassWindow {
 // position the engine gives in bytes from 1.
 void SelectErrorPosition(QLineEdit& expr, int bytePosition);
 
-// The command behind the "ReClassification" button: locates the source,
-// checks the destination, lets the user build the table in `form` and writes
-// the reclassified raster. Every failure is shown; nothing is thrown.
+// The command behind the "ReClassification" button: runs ReclassifyRaster
+// with the user building the table in `form`, and shows its outcome. Every
+// failure is shown; nothing is thrown.
 void ReclassifyCommand(TReClassForm& form, const TReclassWindow& window);

@@ -4,7 +4,7 @@
 
 #include "calculator/Analyzer.h"
 #include "calculator/CellMath.h"
-#include "calculator/Processing.h"
+#include "calculator/CommandSteps.h"
 #include "calculator/RasterWriter.h"
 #include "geodata/QMMapDecl.h"
 #include "platform/FileNames.h"
@@ -143,4 +143,57 @@ void WriteReclassified(TAnalyzer& analyzer, TreeNode& leaf, const TIdrisiRDC& so
     header.MinValue = extremes.Min;
     header.MaxValue = extremes.Max;
     WriteHeaderAndReplace(output, header);
+}
+
+namespace {
+
+TReclassResult SourceRefusal(const char* message, int errorPosition)
+{
+    TReclassResult result;
+    result.Message = message;
+    result.ErrorPosition = errorPosition;
+    return result;
+}
+
+// The command from the destination on, the source located.
+TReclassResult ReclassifyInto(TAnalyzer& analyzer, TreeNode& leaf, const TReclassRequest& request,
+                              const TReclassCallbacks& callbacks)
+{
+    TReclassResult result;
+    TDestination destination = GetDestination(request.Target, request.ImageFolders);
+    if (destination.FileName.empty()) {
+        result.Message = destination.Refusal;
+        return result;
+    }
+    const std::string& output = destination.FileName;
+    // Checked before the question: an input must never be replaced.
+    CheckDestinationNotInput(output, &leaf);
+    if (!ConfirmOverwrite(output, callbacks.AskYesNo)) return result;
+
+    TIdrisiRDC header;
+    ReadRasterHeader(leaf.Name, header);
+    CheckWritableHeader(header);
+    const Double3Array* table = callbacks.BuildTable(leaf.Name, header.MinValue, header.MaxValue);
+    if (!table) return result;
+
+    WriteReclassified(analyzer, leaf, header, *table, output, OutputDataType(request.DestTypeIndex));
+    result.Outcome = TReclassOutcome::Written;
+    result.Message = "Ready. See file " + output;
+    return result;
+}
+
+} // namespace
+
+TReclassResult ReclassifyRaster(const TReclassRequest& request, const TReclassCallbacks& callbacks)
+{
+    TAnalyzer analyzer;
+    std::unique_ptr<TreeNode> root;
+    try {
+        root = OpenReclassSource(analyzer, request.Expression, request.ImageFolders);
+    } catch (const EExpressionError& e) {
+        return SourceRefusal(e.what(), e.Position);
+    } catch (const QMError& e) {
+        return SourceRefusal(e.what(), 0);
+    }
+    return ReclassifyInto(analyzer, *root, request, callbacks);
 }

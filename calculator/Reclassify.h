@@ -1,18 +1,20 @@
 #pragma once
 // Reclassification without its window: a table of value ranges, the mapping
 // of values and of windows of cells through it, the equal-interval tables,
-// and the command's steps before and after the user builds the table.
+// and the command "ReClassification", whose window supplies the texts of its
+// fields and the interactions, and shows the outcome.
 //
-// Calling order of the command: OpenReclassSource; GetDestination,
+// Order of the command's steps: OpenReclassSource; GetDestination,
 // CheckDestinationNotInput and ConfirmOverwrite; ReadRasterHeader and
 // CheckWritableHeader; the table; WriteReclassified.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "calculator/CommandSteps.h"
 #include "calculator/ExprTree.h"
-#include "calculator/Processing.h"
 #include "calculator/RasterWriter.h"
 #include "geodata/IdrisiRDC.h"
 
@@ -70,3 +72,37 @@ std::unique_ptr<TreeNode> OpenReclassSource(TAnalyzer& analyzer, const std::stri
 // text when it cannot be converted, and the writer's messages.
 void WriteReclassified(TAnalyzer& analyzer, TreeNode& leaf, const TIdrisiRDC& sourceHeader, const Double3Array& table,
                        const std::string& destination, std::uint8_t outputType);
+
+struct TReclassRequest {
+    std::string Expression;  // the expression field: the source as a single file operand
+    std::string Target;      // the output-name field
+    int DestTypeIndex = -1;  // the selected item of the output type list
+    TImageFolders ImageFolders;
+};
+
+// Lets the user build the table for the source (its resolved name and its
+// header's value range); null when the user cancelled. The table stays
+// where it is, unchanged, until the command ends.
+using TBuildTable = std::function<const Double3Array*(const std::string& sourceName, double minValue, double maxValue)>;
+
+struct TReclassCallbacks {
+    TAskYesNo AskYesNo;      // the "Question" box: "File %s exists. Overwrite?"
+    TBuildTable BuildTable;  // the dialog "Reclassification", shown modally
+};
+
+enum class TReclassOutcome {
+    Written,  // Message "Ready. See file <destination>": "Information" box
+    Refused,  // Message (possibly empty) goes into an "Error" box; the status bar stays as it is
+};
+
+struct TReclassResult {
+    TReclassOutcome Outcome = TReclassOutcome::Refused;
+    std::string Message;
+    int ErrorPosition = 0;  // for "Error in source": the 1-based position of the offending token
+};
+
+// Runs the command. A source or destination that will not do, a declined
+// question and a cancelled table come back as refusals; later failures raise
+// QMError with the message for the status bar and the "Error" box, and a
+// failed read raises EInOutError.
+TReclassResult ReclassifyRaster(const TReclassRequest& request, const TReclassCallbacks& callbacks);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "calculator/Processing.h"
+#include "calculator/CommandSteps.h"
 #include "geodata/QMMapDecl.h"
 #include "platform/FileNames.h"
 #include "platform/NumberText.h"

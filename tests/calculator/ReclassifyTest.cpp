@@ -290,4 +290,52 @@ TEST_F(ReclassCommandTest, FailureInALaterWindowLeavesTheOldPairWhole)
     EXPECT_EQ(ReadWholeFile(Dir.Path("out.rst")), "old cells");
 }
 
+// The whole command with its interactions scripted: what comes back, and
+// which interaction each refusal still reaches.
+TEST_F(ReclassCommandTest, CommandReturnsItsOutcomeAndAsksOnlyWhatItMust)
+{
+    WriteTestRaster(Dir.Path("src"), {.Rows = 1, .Columns = 2, .Values = {5, 25}});
+    // A later key wins: the value range the dialog is given.
+    WriteWholeFile(Dir.Path("src.rdc"), ReadWholeFile(Dir.Path("src.rdc")) + "min. value  : 5\r\nmax. value  : 25\r\n");
+    WriteWholeFile(Dir.Path("old.rst"), "old cells");
+    WriteWholeFile(Dir.Path("old.rdc"), "old header");
+    const Double3Array table = {{0, 10, 1}};
+    struct Row {
+        const char* Expression;
+        const char* Target;
+        bool Yes;
+        bool Table;
+        TReclassOutcome Outcome;
+        std::string Message;
+        int ErrorPosition;
+        const char* Asked; // q: the question, t: the table
+    };
+    const Row rows[] = {
+        {"2 # 3", "out.rst", true, true, TReclassOutcome::Refused, "Error in source", 3, ""},
+        {"[src.rst]", "", true, true, TReclassOutcome::Refused, "Please specify destination", 0, ""},
+        {"[src.rst]", "old.rst", false, true, TReclassOutcome::Refused, "", 0, "q"},
+        {"[src.rst]", "old.rst", true, false, TReclassOutcome::Refused, "", 0, "qt"},
+        {"[src.rst]", "new.rst", true, true, TReclassOutcome::Written, "Ready. See file " + Dir.Path("new.rst"), 0,
+         "t"},
+    };
+    for (const Row& row : rows) {
+        std::string asked;
+        TReclassCallbacks callbacks;
+        callbacks.AskYesNo = [&](const std::string&) { return asked += 'q', row.Yes; };
+        callbacks.BuildTable = [&](const std::string& name, double min, double max) -> const Double3Array* {
+            asked += 't';
+            EXPECT_EQ(name, Dir.Path("src.rst"));
+            EXPECT_EQ(std::make_pair(min, max), std::make_pair(5.0, 25.0));
+            return row.Table ? &table : nullptr;
+        };
+        TReclassResult result = ReclassifyRaster({row.Expression, row.Target, 0, Folders}, callbacks);
+        EXPECT_EQ(result.Outcome, row.Outcome) << row.Expression << " " << row.Target;
+        EXPECT_EQ(result.Message, row.Message) << row.Expression << " " << row.Target;
+        EXPECT_EQ(result.ErrorPosition, row.ErrorPosition) << row.Expression;
+        EXPECT_EQ(asked, row.Asked) << row.Expression << " " << row.Target;
+    }
+    EXPECT_EQ(ReadWholeFile(Dir.Path("old.rst")), "old cells");
+    EXPECT_EQ(ReadTestCells(Dir.Path("new.RST"), "byte"), (std::vector<double>{1, 25}));
+}
+
 } // namespace
