@@ -1,6 +1,6 @@
 #pragma once
-// Reading a window of a ".rst" cell file, and reading the next window of
-// each file operand ahead, while the current one is computed.
+// Reading the next window of each file operand ahead, while the current one
+// is computed.
 #include <cstdint>
 #include <future>
 #include <map>
@@ -10,26 +10,8 @@
 
 #include "calculator/CellMath.h"
 #include "calculator/ExprTree.h"
+#include "calculator/RasterWriter.h"
 #include "platform/TaskThread.h"
-
-class TFileByteReader;
-
-// One window of a cell file: which bytes of which file, as which cells.
-struct TCellWindowRead {
-    std::string File;          // the name on disk
-    std::uint64_t FileSize = 0; // the length the file had
-    std::uint8_t DataType = 0;
-    std::uint64_t Offset = 0;  // of the window's first byte
-    std::uint64_t Bytes = 0;
-    bool operator==(const TCellWindowRead&) const = default;
-};
-
-// Reads the window's bytes into the raster's cells (32-bit floats for data
-// type real, the file's bytes for the others), the cores a slice each, and
-// measures real cells slice by slice for FoldLaneExtremes. A failed read
-// raises EInOutError "Cannot read file %s".
-void ReadCellWindow(const TFileByteReader& file, const TCellWindowRead& window, RastrFile& raster,
-                    std::vector<TLaneExtremes>& measured);
 
 // Windows read ahead, one at a time for each raster that asked, on a thread
 // of their own. A window read ahead is used only when it is exactly the

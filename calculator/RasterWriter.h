@@ -1,16 +1,19 @@
 #pragma once
-// Reading a raster's header for the calculator, and writing the Idrisi
+// Reading a raster's header and a window of its cells for the calculator, and writing the Idrisi
 // rasters it produces: the ".RST" cells appended window by window, then the
 // 23-line ".RDC" header.
 //
 // Calling order for one output: ConfirmOverwrite; a TRasterOutput, its
 // AppendRst for every window in order, its WriteRdc once, then Commit.
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
+#include "calculator/CellMath.h"
 #include "calculator/ExprTree.h"
 #include "geodata/IdrisiRDC.h"
 
@@ -21,6 +24,25 @@ using TAskYesNo = std::function<bool(const std::string& question)>;
 // shows the hourglass meanwhile (platform/Environment); the reader's QMError
 // ("There is only .rst file, no .rdc.") passes through. No cell is read.
 void ReadRasterHeader(const std::string& fileName, TIdrisiRDC& header);
+
+class TFileByteReader;
+
+// One window of a cell file: which bytes of which file, as which cells.
+struct TCellWindowRead {
+    std::string File;          // the name on disk
+    std::uint64_t FileSize = 0; // the length the file had
+    std::uint8_t DataType = 0;
+    std::uint64_t Offset = 0;  // of the window's first byte
+    std::uint64_t Bytes = 0;
+    bool operator==(const TCellWindowRead&) const = default;
+};
+
+// Reads the window's bytes into the raster's cells (32-bit floats for data
+// type real, the file's bytes for the others), the cores a slice each, and
+// measures real cells slice by slice for FoldLaneExtremes. A failed read
+// raises EInOutError "Cannot read file %s".
+void ReadCellWindow(const TFileByteReader& file, const TCellWindowRead& window, RastrFile& raster,
+                    std::vector<TLaneExtremes>& measured);
 
 // The output pair of a destination: its extension replaced by ".RDC"/".RST".
 std::string OutputRdcName(const std::string& destination);
