@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "calculator/CommandSteps.h"
+#include "calculator/Processing.h"
 #include "calculator/RasterWriter.h"
 
 extern char** environ;
