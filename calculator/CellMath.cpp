@@ -9,6 +9,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "calculator/ReclassTable.h"
 #include "geodata/IdrisiRDC.h"
 #include "geodata/QMMapDecl.h"
 #include "platform/ParallelFor.h"
@@ -422,6 +423,36 @@ void FileFileCells(TBinaryOp op, std::span<float> left, std::span<const float> r
         TransformCells(left.data(), count, extremes, [=](std::size_t i) { return f(a[i], b[i]); },
                        [=](std::size_t i, double r) { CheckBinaryFault(op, a[i], b[i], r); });
     });
+}
+
+void ReclassCells(const TReclassIndex& index, std::span<float> cells, TExtremes extremes)
+{
+    const float* in = cells.data();
+    // Only a value beyond the 32-bit range is a fault: a NaN or an infinity
+    // in the table is stored as it is.
+    auto onFault = [](std::size_t, double r) {
+        if (std::isfinite(r)) Raise(kOverflowMessage);
+    };
+    auto transform = [&](auto map) {
+        TransformCells(cells.data(), cells.size(), extremes, [=](std::size_t i) { return map(in[i]); }, onFault);
+    };
+    switch (index.Search()) {
+    case TReclassSearch::Whole: return transform([&index](float x) { return index.MapWhole(x); });
+    case TReclassSearch::Spread:
+        if (index.FarRows()) {
+            // The rows of the cell a few ahead are on their way meanwhile.
+            constexpr std::size_t kAhead = 16;
+            const std::size_t last = cells.size() - 1;
+            auto map = [&index, in, last](std::size_t i) {
+                index.PrefetchSpread(in[std::min(i + kAhead, last)]);
+                return index.MapSpread(in[i]);
+            };
+            return TransformCells(cells.data(), cells.size(), extremes, map, onFault);
+        }
+        return transform([&index](float x) { return index.MapSpread(x); });
+    case TReclassSearch::Edges: return transform([&index](float x) { return index.MapEdges(x); });
+    case TReclassSearch::Scan: return transform([&index](float x) { return index.MapScan(x); });
+    }
 }
 
 std::size_t CellSize(std::uint8_t dataType)

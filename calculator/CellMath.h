@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+class TReclassIndex;
+
 extern const char* const kOverflowMessage;     // "Floating point overflow"
 extern const char* const kZeroDivideMessage;   // "Floating point division by zero"
 extern const char* const kInvalidOpMessage;    // "Invalid floating point operation"
@@ -56,6 +58,8 @@ void NumberFileCells(TBinaryOp op, double number, std::span<float> cells, TExtre
 void FileNumberCells(TBinaryOp op, std::span<float> cells, double number, TExtremes extremes);
 // `left` receives the result; both windows hold the same number of cells.
 void FileFileCells(TBinaryOp op, std::span<float> left, std::span<const float> right, TExtremes extremes);
+// Each cell becomes the value the index gives it.
+void ReclassCells(const TReclassIndex& index, std::span<float> cells, TExtremes extremes);
 
 // Bytes a cell takes on disk: 1 for byte, 2 for integer, 4 for anything else.
 std::size_t CellSize(std::uint8_t dataType);

@@ -20,33 +20,27 @@ void Widen(RastrFile& raster, double value)
     if (value > raster.MaxSeen) raster.MaxSeen = value;
 }
 
-void MapRealCells(const Double3Array& table, RastrFile& raster)
+void MapRealCells(const TReclassIndex& index, RastrFile& raster)
 {
-    for (float& cell : raster.Cells) {
-        double mapped = ReclassLookup(table, cell);
-        Widen(raster, mapped);
-        float stored = static_cast<float>(mapped);
-        if (std::isinf(stored) && std::isfinite(mapped)) throw QMError(std::string(kOverflowMessage));
-        cell = stored;
-    }
+    ReclassCells(index, raster.Cells, TExtremes{raster.MinSeen, raster.MaxSeen});
 }
 
-void MapByteCells(const Double3Array& table, RastrFile& raster)
+void MapByteCells(const TReclassIndex& index, RastrFile& raster)
 {
     for (std::uint8_t& cell : raster.RawCells) {
-        double mapped = ReclassLookup(table, cell);
+        double mapped = index.Map(cell);
         Widen(raster, mapped);
         cell = CellToByte(mapped);
     }
 }
 
 // 16-bit cells, little-endian as on disk.
-void MapIntegerCells(const Double3Array& table, RastrFile& raster)
+void MapIntegerCells(const TReclassIndex& index, RastrFile& raster)
 {
     std::span<std::uint8_t> raw = raster.RawCells;
     for (std::size_t i = 0; i + 1 < raw.size(); i += 2) {
         auto cell = static_cast<std::int16_t>(static_cast<std::uint16_t>(raw[i] | (raw[i + 1] << 8)));
-        double mapped = ReclassLookup(table, cell);
+        double mapped = index.Map(cell);
         Widen(raster, mapped);
         auto stored = static_cast<std::uint16_t>(CellToInteger(mapped));
         raw[i] = static_cast<std::uint8_t>(stored & 0xFF);
@@ -63,24 +57,21 @@ bool StoredCell(double value, double& stored)
 
 } // namespace
 
-double ReclassLookup(const Double3Array& table, double x)
-{
-    if (table.empty() || x < table.front().From || x > table.back().To) return x;
-    for (const TReclassRow& row : table)
-        if (row.From <= x && x <= row.To) return row.Value;
-    return x;
-}
-
-bool ApplyReclass(TAnalyzer& analyzer, const Double3Array& table, RastrFile& raster)
+bool ApplyReclass(TAnalyzer& analyzer, const TReclassIndex& index, RastrFile& raster)
 {
     switch (raster.Header.DataType) {
-    case dtByte: MapByteCells(table, raster); return true;
-    case dtInteger: MapIntegerCells(table, raster); return true;
-    case dtReal: MapRealCells(table, raster); return true;
+    case dtByte: MapByteCells(index, raster); return true;
+    case dtInteger: MapIntegerCells(index, raster); return true;
+    case dtReal: MapRealCells(index, raster); return true;
     default:
         analyzer.SetLastAnalyzerError(FormatText("File %s has invalid data type", raster.Header.HeaderFile.c_str()));
         return false;
     }
+}
+
+bool ApplyReclass(TAnalyzer& analyzer, const Double3Array& table, RastrFile& raster)
+{
+    return ApplyReclass(analyzer, TReclassIndex(table, raster.Header.DataType), raster);
 }
 
 bool ClassCountForWidth(double minValue, double maxValue, double width, std::int64_t& count)
@@ -129,11 +120,13 @@ void WriteReclassified(TAnalyzer& analyzer, TreeNode& leaf, const TIdrisiRDC& so
 {
     RastrFile& source = leaf.Rastr;
     const std::int64_t cells = static_cast<std::int64_t>(sourceHeader.Rows) * sourceHeader.Columns;
+    // Cells arrive as 32-bit values, whole numbers for a byte or integer source.
+    const TReclassIndex index(table, sourceHeader.DataType);
     TRasterOutput output(destination);
     TWindowExtremes extremes = WriteWindows(
         analyzer, source, cells, outputType, output,
         [&] {
-            if (!analyzer.LoadFileLeaf(leaf) || !ApplyReclass(analyzer, table, source))
+            if (!analyzer.LoadFileLeaf(leaf) || !ApplyReclass(analyzer, index, source))
                 throw QMError(std::string("Program error!"));
         },
         [&] { FreeTreeCells(&leaf); });

@@ -16,33 +16,21 @@
 #include "calculator/CommandSteps.h"
 #include "calculator/ExprTree.h"
 #include "calculator/RasterWriter.h"
+#include "calculator/ReclassTable.h"
 #include "geodata/IdrisiRDC.h"
 
 class TAnalyzer;
 
-// One range: every value from From to To, both inclusive, becomes Value.
-struct TReclassRow {
-    double From = 0;
-    double To = 0;
-    double Value = 0;
-    bool operator==(const TReclassRow&) const = default;
-};
-// A user-defined table is ordered by From with From <= To in every row and
-// no overlap between neighbours (gaps are allowed); an equal-interval table
-// is contiguous.
-using Double3Array = std::vector<TReclassRow>;
-
-// The value of the first row that holds x; x itself below the first row,
-// above the last, in a gap or when it is NaN.
-double ReclassLookup(const Double3Array& table, double x);
-
 // Maps every cell of the raster's window in place, in its own data type
 // (byte and integer rounded, halves to even, keeping the low 8 or 16 bits),
-// and widens its running extremes by the mapped values. An unknown data type
-// leaves "File %s has invalid data type" in the analyzer and gives false.
+// as ReclassLookup maps it, and widens its running extremes by the mapped
+// values. An unknown data type leaves "File %s has invalid data type" in the
+// analyzer and gives false. The index is made once for all the windows of
+// a command.
+bool ApplyReclass(TAnalyzer& analyzer, const TReclassIndex& index, RastrFile& raster);
 bool ApplyReclass(TAnalyzer& analyzer, const Double3Array& table, RastrFile& raster);
 
-// More classes than this are refused: the table is scanned once per cell.
+// More classes than this are refused: the table's rows are 24 bytes each.
 constexpr std::int64_t kMaxClasses = 1000000;
 
 // The class count for a class width, Trunc((max - min) / width) + 1; false

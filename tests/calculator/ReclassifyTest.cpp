@@ -6,13 +6,16 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "calculator/Analyzer.h"
+#include "calculator/CellMath.h"
 #include "geodata/IdrisiRDC.h"
 #include "geodata/QMMapDecl.h"
 #include "tests/calculator/CalcTestFiles.h"
+#include "tests/support/RasterFiles.h"
 
 namespace {
 
@@ -271,23 +274,110 @@ TEST_F(ReclassCommandTest, OutputHoldsExactlyTheCellsOfItsHeader)
     EXPECT_EQ(header.MaxValue, 1);
 }
 
-TEST_F(ReclassCommandTest, FailureInALaterWindowLeavesTheOldPairWhole)
+// Every output the command writes is, byte for byte, what the scan gives
+// each cell, stored in the output's type, and the header's extremes those
+// of a walk over the stored cells: for every source and output type, over
+// a raster large enough for every core to map a part of it.
+TEST_F(ReclassCommandTest, OutputIsTheScansCellForCellInEveryType)
 {
-    TTestRaster big{.Rows = 1001, .Columns = 1000, .Values = {}};
-    big.Values.assign(1001 * 1000, 5);
-    big.Values.back() = 50;
-    WriteTestRaster(Dir.Path("big"), big);
-    WriteWholeFile(Dir.Path("out.rdc"), "old header");
-    WriteWholeFile(Dir.Path("out.rst"), "old cells");
-    try {
-        Reclassify("big.rst", {{0, 10, 1}, {40, 60, 1e39}}, dtReal);
-        ADD_FAILURE() << "no overflow";
-    } catch (const QMError& e) {
-        EXPECT_STREQ(e.what(), "Floating point overflow");
+    constexpr std::int32_t kRows = 300;
+    constexpr std::int32_t kColumns = 400;
+    // Gaps, shared edges and a row of one value; values that byte and
+    // integer outputs wrap.
+    const Double3Array gapped = {{-40000, -100, 7},   {-100, -100, -3.5}, {-99.5, 0, 300.5},  {0, 10, 2.5},
+                                 {12, 12.25, 40000}, {12.25, 200, -1.5}, {255, 255, 1e5},   {1000, 32767, 0.1}};
+    const Double3Array tables[] = {gapped, EqualIntervalTable(-50, 350, 0.5, 800), {{0, 10, 1}, {5, 300, 2}}};
+    // Real cells: the edges, the cells beside them and others, in no order.
+    std::vector<float> reals;
+    for (const Double3Array& table : tables)
+        for (const TReclassRow& row : table)
+            for (float edge : {static_cast<float>(row.From), static_cast<float>(row.To)})
+                reals.insert(reals.end(), {edge, std::nextafter(edge, -1e30F), std::nextafter(edge, 1e30F)});
+    for (int k = 0; k < 500; ++k) reals.push_back(static_cast<float>(k * 0.77 - 60));
+    auto cellOf = [&](const std::string& type, std::int64_t i) -> double {
+        const std::int64_t spread = i * 7919;
+        if (type == "byte") return static_cast<double>(spread % 256);
+        if (type == "integer") return static_cast<double>(spread % 65536 - 32768);
+        return reals[static_cast<std::size_t>(spread % static_cast<std::int64_t>(reals.size()))];
+    };
+    for (const char* type : {"byte", "integer", "real"}) {
+        TTestRaster source{.Rows = kRows, .Columns = kColumns, .DataType = type, .Values = {}};
+        for (std::int64_t i = 0; i < std::int64_t(kRows) * kColumns; ++i) source.Values.push_back(cellOf(type, i));
+        WriteTestRaster(Dir.Path("src"), source);
+        TIdrisiRDC sourceHeader;
+        ReadRasterHeader(Dir.Path("src.rst"), sourceHeader);
+        for (const Double3Array& table : tables) {
+            // Few distinct cells: each is scanned once.
+            std::map<double, float> scanned;
+            std::vector<float> mapped;
+            for (double value : source.Values) {
+                auto [at, added] = scanned.try_emplace(value, 0.0F);
+                if (added) at->second = static_cast<float>(ReclassLookup(table, value));
+                mapped.push_back(at->second);
+            }
+            for (std::uint8_t outputType : {dtByte, dtInteger, dtReal}) {
+                std::string expected;
+                double min = 3.4e38;
+                double max = -3.4e38;
+                for (float stored : mapped) {
+                    const double cell = outputType == dtByte      ? CellToByte(stored)
+                                        : outputType == dtInteger ? CellToInteger(stored)
+                                                                  : stored;
+                    if (outputType == dtByte) AppendCell<std::uint8_t>(expected, cell);
+                    if (outputType == dtInteger) AppendCell<std::int16_t>(expected, cell);
+                    if (outputType == dtReal) AppendCell<float>(expected, cell);
+                    if (cell < min) min = cell;
+                    if (cell > max) max = cell;
+                }
+                Reclassify("src.rst", table, outputType);
+                const std::string name = std::string(type) + " source, " + std::to_string(table.size()) +
+                                         " rows, output type " + std::to_string(outputType);
+                EXPECT_TRUE(ReadWholeFile(Dir.Path("out.RST")) == expected) << name;
+                TIdrisiRDC header = sourceHeader;
+                header.DataType = outputType;
+                header.MinValue = min;
+                header.MaxValue = max;
+                EXPECT_EQ(ReadWholeFile(Dir.Path("out.RDC")), RdcText(header)) << name;
+            }
+        }
     }
-    EXPECT_EQ(FolderListing(Dir.Root()), (std::vector<std::string>{"big.rdc", "big.rst", "out.rdc", "out.rst"}));
-    EXPECT_EQ(ReadWholeFile(Dir.Path("out.rdc")), "old header");
-    EXPECT_EQ(ReadWholeFile(Dir.Path("out.rst")), "old cells");
+}
+
+// A fault gives the message it always gave and leaves the old pair whole,
+// whichever window and whichever core's part of it meets the fault.
+TEST_F(ReclassCommandTest, FaultsLeaveTheOldPairWholeWherever)
+{
+    struct Row {
+        const char* Name;
+        std::int64_t Cell; // the one cell of 50 among cells of 5
+        double Value;      // that cells of 50 become
+        std::uint8_t OutputType;
+        const char* Message;
+    };
+    const Row rows[] = {
+        {"overflow in the last window", 1001 * 1000 - 1, 1e39, dtReal, "Floating point overflow"},
+        {"overflow amid the first window", 612345, 1e39, dtReal, "Floating point overflow"},
+        {"NaN for a byte output", 612345, std::numeric_limits<double>::quiet_NaN(), dtByte,
+         "Invalid floating point operation"},
+    };
+    TTestRaster big{.Rows = 1001, .Columns = 1000, .Values = {}};
+    for (const Row& row : rows) {
+        big.Values.assign(1001 * 1000, 5);
+        big.Values[static_cast<std::size_t>(row.Cell)] = 50;
+        WriteTestRaster(Dir.Path("big"), big);
+        WriteWholeFile(Dir.Path("out.rdc"), "old header");
+        WriteWholeFile(Dir.Path("out.rst"), "old cells");
+        try {
+            Reclassify("big.rst", {{0, 10, 1}, {40, 60, row.Value}}, row.OutputType);
+            ADD_FAILURE() << row.Name << ": no fault";
+        } catch (const QMError& e) {
+            EXPECT_STREQ(e.what(), row.Message) << row.Name;
+        }
+        EXPECT_EQ(FolderListing(Dir.Root()), (std::vector<std::string>{"big.rdc", "big.rst", "out.rdc", "out.rst"}))
+            << row.Name;
+        EXPECT_EQ(ReadWholeFile(Dir.Path("out.rdc")), "old header") << row.Name;
+        EXPECT_EQ(ReadWholeFile(Dir.Path("out.rst")), "old cells") << row.Name;
+    }
 }
 
 // The whole command with its interactions scripted: what comes back, and
