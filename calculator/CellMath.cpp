@@ -186,21 +186,22 @@ constexpr std::uint32_t kFloatExponentCarry = 0x80000000u;
 // Windows below this many cells are transformed on the calling thread alone.
 constexpr std::size_t kParallelFrom = std::size_t(1) << 15;
 
-// One loop per operator: `compute(i)` gives the double result of cell i,
-// `onFault(i, r)` checks a result whose 32-bit form is not finite (before
-// cell i is overwritten), and `out` receives the narrowed results. The
-// window is cut into runs of whole blocks that the cores transform at once;
-// each run's extremes are folded in order, so the result is the same as one
-// walk from the first cell to the last.
-template <class Compute, class OnFault>
-void TransformCells(float* out, std::size_t count, TExtremes extremes, Compute compute, OnFault onFault)
+// One loop per operator: `fill(start, n, results)` gives the double results
+// of the n cells from cell start, `onFault(i, r)` checks a result whose
+// 32-bit form is not finite (before cell i is overwritten), and `out`
+// receives the narrowed results. The window is cut into runs of whole
+// blocks that the cores transform at once; each run's extremes are folded in
+// order, so the result is the same as one walk from the first cell to the
+// last.
+template <class Fill, class OnFault>
+void TransformBlocks(float* out, std::size_t count, TExtremes extremes, Fill fill, OnFault onFault)
 {
     auto transformRun = [&](std::size_t begin, std::size_t end, TRunExtremes& run) {
         double results[kBlock];
         float stored[kBlock];
         for (std::size_t start = begin; start < end; start += kBlock) {
             const std::size_t n = std::min(kBlock, end - start);
-            for (std::size_t j = 0; j < n; ++j) results[j] = compute(start + j);
+            fill(start, n, results);
             // Narrowed in a loop of its own so that it vectorises. Only a block
             // holding an infinity or a NaN walks its cells again, before any
             // of them is overwritten, to check each one.
@@ -229,14 +230,25 @@ void TransformCells(float* out, std::size_t count, TExtremes extremes, Compute c
     // is). Those results are taken before any cell is overwritten.
     for (std::size_t k = 0; k < width; ++k) {
         std::size_t begin = k * length;
-        bool fromNaN = k == 0 ? std::isnan(extremes.Min) : begin < count && std::isnan(compute(begin - 1));
-        if (fromNaN) runs[k].Min = kNaN;
+        double before = 0;
+        if (k > 0 && begin < count) fill(begin - 1, 1, &before);
+        if (k == 0 ? std::isnan(extremes.Min) : std::isnan(before)) runs[k].Min = kNaN;
     }
     ParallelFor(width, [&](std::size_t k) {
         std::size_t begin = std::min(count, k * length);
         transformRun(begin, std::min(count, begin + length), runs[k]);
     });
     for (const TRunExtremes& run : runs) FoldRunExtremes(run, extremes.Min, extremes.Max);
+}
+
+// TransformBlocks with `compute(i)` giving the result of cell i.
+template <class Compute, class OnFault>
+void TransformCells(float* out, std::size_t count, TExtremes extremes, Compute compute, OnFault onFault)
+{
+    auto fill = [compute](std::size_t start, std::size_t n, double* results) {
+        for (std::size_t j = 0; j < n; ++j) results[j] = compute(start + j);
+    };
+    TransformBlocks(out, count, extremes, fill, onFault);
 }
 
 template <class Visit>
@@ -438,18 +450,12 @@ void ReclassCells(const TReclassIndex& index, std::span<float> cells, TExtremes 
     };
     switch (index.Search()) {
     case TReclassSearch::Whole: return transform([&index](float x) { return index.MapWhole(x); });
-    case TReclassSearch::Spread:
-        if (index.FarRows()) {
-            // The rows of the cell a few ahead are on their way meanwhile.
-            constexpr std::size_t kAhead = 16;
-            const std::size_t last = cells.size() - 1;
-            auto map = [&index, in, last](std::size_t i) {
-                index.PrefetchSpread(in[std::min(i + kAhead, last)]);
-                return index.MapSpread(in[i]);
-            };
-            return TransformCells(cells.data(), cells.size(), extremes, map, onFault);
-        }
-        return transform([&index](float x) { return index.MapSpread(x); });
+    case TReclassSearch::Spread: {
+        auto fill = [&index, in](std::size_t start, std::size_t n, double* results) {
+            index.MapSpreadCells(in + start, results, n);
+        };
+        return TransformBlocks(cells.data(), cells.size(), extremes, fill, onFault);
+    }
     case TReclassSearch::Edges: return transform([&index](float x) { return index.MapEdges(x); });
     case TReclassSearch::Scan: return transform([&index](float x) { return index.MapScan(x); });
     }

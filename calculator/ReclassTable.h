@@ -6,8 +6,6 @@
 #include <bit>
 #include <cstdint>
 #include <vector>
-
-#include "platform/BulkMemory.h"
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -39,15 +37,15 @@ enum class TReclassSearch {
 // Answers ReclassLookup(table, x) for 32-bit cells x, exactly.
 //
 // A table in order (From <= To in each row, To <= the next row's From, no
-// NaN) has one row that can hold x: the first whose To is not below x. Each
-// To is kept as the largest 32-bit value not above it, which a cell
-// compares with as with To, and the range of those is cut into as many
-// equal buckets as there are rows, each knowing the first row whose To
-// falls into it or later. A cell's row lies
-// between the first rows of its bucket and of the next: in a table of
-// nearly equal classes (equal intervals, with or without gaps) a bucket's
-// first row is its own number give or take a few, and the index needs no
-// more than the rows themselves.
+// NaN) has one row that can hold x: the first whose To is not below x. The
+// edges are kept as the 32-bit values a cell compares with as with them,
+// and the range of the To edges is cut into as many equal buckets as there
+// are rows, each knowing the first row whose To falls into it or later. A
+// cell's row lies between the first rows of its bucket and of the next. In
+// a table of nearly equal classes (equal intervals, with or without gaps) a
+// bucket's first row is its own number give or take a few, so a cell reads
+// two or four rows beside each other and nothing else; on a processor with
+// AVX2 eight cells do so at once.
 //
 // Cells of a byte or integer source hold whole numbers of its range: the
 // answers for every one of them are taken once, beforehand.
@@ -68,20 +66,15 @@ public:
             if (std::bit_cast<std::uint32_t>(static_cast<float>(k)) == std::bit_cast<std::uint32_t>(x))
                 return WholeValues[static_cast<std::size_t>(k - WholeLow)];
         }
-        return Highs.empty() ? MapScan(x) : MapEdges(x);
+        return Rows.empty() ? MapScan(x) : MapEdges(x);
     }
-    double MapSpread(float x) const { return Counted(SpreadFirst(x), x); }
-    // Starts loading the rows MapSpread will read for x.
-    void PrefetchSpread(float x) const
+    double MapSpread(float x) const
     {
-#if defined(__SSE2__)
-        const std::uint32_t first = SpreadFirst(x);
-        _mm_prefetch(reinterpret_cast<const char*>(Highs.data() + first), _MM_HINT_T0);
-        _mm_prefetch(reinterpret_cast<const char*>(Values.data() + first), _MM_HINT_T0);
-#endif
+        return SpreadCount == 2 ? Counted<2>(SpreadFirst(x), x) : Counted<kCountedRows>(SpreadFirst(x), x);
     }
-    // Rows beyond the caches: worth PrefetchSpread some cells ahead.
-    bool FarRows() const { return Highs.size() > kNearRows; }
+    // MapSpread for each of n cells, several at once where the processor
+    // can.
+    void MapSpreadCells(const float* cells, double* results, std::size_t n) const;
     double MapEdges(float x) const
     {
         const std::int32_t bucket = Bucket(x);
@@ -89,16 +82,19 @@ public:
         const std::uint32_t hi = First[static_cast<std::size_t>(bucket) + 1];
         if (hi - lo > kCountedRows) [[unlikely]]
             lo = Narrow(lo, hi, x);
-        return Counted(lo, x);
+        return Counted<kCountedRows>(lo, x);
     }
     double MapScan(float x) const { return ReclassLookup(Table, x); }
     double Map(float x) const;
 
 private:
-    // What a row gives a cell that its High does not lie below: Value when
-    // the cell is not below From, else the cell itself (it lies in a gap).
-    struct TRowValue {
-        double From;
+    // A row as a cell compares with it: High the largest 32-bit value not
+    // above To, Low the smallest not below From. A cell lies in the row
+    // exactly when it lies between them. One row is 16 bytes: the rows a
+    // cell compares with are mostly on one cache line.
+    struct TEdgeRow {
+        float High;
+        float Low;
         double Value;
     };
     // A cell's row is found among this many rows from a first one that its
@@ -106,16 +102,17 @@ private:
     // classes) is halved down to them first. The rows end with as many that
     // hold nothing.
     static constexpr std::uint32_t kCountedRows = 4;
-    // 24 bytes each, about what a core's own cache holds.
-    static constexpr std::size_t kNearRows = 1 << 16;
 
     std::uint32_t SpreadFirst(float x) const
     {
         const std::int32_t guess = Bucket(x) - SpreadOffset;
         return static_cast<std::uint32_t>(guess > 0 ? guess : 0);
     }
-
     void IndexEdges();
+    void TakeEdges();
+    void CutBuckets();
+    void CountFirstRows();
+    void ChooseSearch();
     void TakeWholeValues(std::int32_t low, std::int32_t high);
     std::uint32_t Narrow(std::uint32_t lo, std::uint32_t hi, float x) const;
 
@@ -133,45 +130,45 @@ private:
         return static_cast<std::int32_t>(std::min(std::max(0.0F, t), BucketLast));
 #endif
     }
-    // The row of x among the kCountedRows rows from lo, which the row of x is
-    // one of or follows: each whose High lies below x moves x one row on.
+    // The row of x among the Count rows from lo, which the row of x is one
+    // of or follows: each whose High lies below x moves x one row on.
     // Counted and chosen without a branch, since neighbouring cells need
     // not share a row.
+    template <std::uint32_t Count>
     double Counted(std::uint32_t lo, float x) const
     {
+        const TEdgeRow* candidates = Rows.data() + lo;
+        std::uint32_t below = 0;
+        for (std::uint32_t j = 0; j < Count; ++j) below += candidates[j].High < x ? 1 : 0;
+        const TEdgeRow& found = candidates[below];
 #if defined(__SSE2__)
-        static_assert(kCountedRows == 4, "one vector of Highs");
-        static constexpr std::uint8_t kOnes[16] = {0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4};
-        const __m128 below = _mm_cmplt_ps(_mm_loadu_ps(Highs.data() + lo), _mm_set1_ps(x));
-        const TRowValue& found = Values[lo + kOnes[_mm_movemask_ps(below)]];
+        const __m128 inside = _mm_cmple_ss(_mm_set_ss(found.Low), _mm_set_ss(x));
+        const __m128d mask = _mm_castps_pd(_mm_unpacklo_ps(inside, inside));
         const __m128d cell = _mm_set_sd(static_cast<double>(x));
-        const __m128d inside = _mm_cmple_sd(_mm_set_sd(found.From), cell);
-        return _mm_cvtsd_f64(_mm_or_pd(_mm_and_pd(inside, _mm_set_sd(found.Value)), _mm_andnot_pd(inside, cell)));
+        return _mm_cvtsd_f64(_mm_or_pd(_mm_and_pd(mask, _mm_set_sd(found.Value)), _mm_andnot_pd(mask, cell)));
 #else
-        std::uint32_t row = lo;
-        for (std::uint32_t j = 0; j < kCountedRows; ++j) row += Highs[lo + j] < x ? 1 : 0;
-        const std::uint64_t inside = 0 - static_cast<std::uint64_t>(Values[row].From <= x);
-        return std::bit_cast<double>((std::bit_cast<std::uint64_t>(Values[row].Value) & inside) |
-                                     (std::bit_cast<std::uint64_t>(static_cast<double>(x)) & ~inside));
+        const std::uint64_t mask = 0 - static_cast<std::uint64_t>(found.Low <= x);
+        return std::bit_cast<double>((std::bit_cast<std::uint64_t>(found.Value) & mask) |
+                                     (std::bit_cast<std::uint64_t>(static_cast<double>(x)) & ~mask));
 #endif
     }
 
     const Double3Array& Table;
     TReclassSearch Kind = TReclassSearch::Scan;
-    // Each row's To as the largest 32-bit value not above it: a cell lies
-    // above To exactly when it lies above that. Empty for a table out of
-    // order; else followed by kCountedRows NaN, below which no cell lies.
-    TBulkVector<float> Highs;
-    TBulkVector<TRowValue> Values; // and as many rows that hold no cell
+    // Empty for a table out of order; else followed by kCountedRows rows
+    // of NaN edges, which hold no cell and no cell lies below.
+    std::vector<TEdgeRow> Rows;
     // First[b]: the first row whose High falls into bucket b or a later
     // one; one entry more than there are buckets.
-    TBulkVector<std::uint32_t> First;
+    std::vector<std::uint32_t> First;
     float BucketBase = 0;
     float BucketScale = 0;
     float BucketLast = 0; // the last bucket's number
     // Spread: bucket b's first row is not before b - SpreadOffset, nor the
-    // next bucket's more than kCountedRows rows after that.
+    // next bucket's more than SpreadCount rows after that.
     std::int32_t SpreadOffset = 0;
+    std::uint32_t SpreadCount = kCountedRows;
+    bool Eights = false; // MapSpreadCells takes eight cells at a time
     std::int32_t WholeLow = 0;
     std::int32_t WholeHigh = -1;
     std::vector<double> WholeValues;
