@@ -3,10 +3,11 @@
 // When GDAL's gdal_calc.py is installed, the same expressions run through it
 // on the same files for comparison, and the cells are compared bit for bit.
 //
-// The whole-process row runs ([a]+[b])*2 over two 6000 x 6000 rasters in a
+// The whole-process rows run ([a]+[b])*2 over two 6000 x 6000 rasters in a
 // process of its own (this program started again with --calculate), beside
 // the floor of that work in the same iteration: reading both inputs and
-// writing a new file of the output's size with dd.
+// writing a file of the output's size with dd; once writing new files, once
+// replacing the ones the iteration before wrote.
 #include <benchmark/benchmark.h>
 
 #include <spawn.h>
@@ -19,13 +20,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include "calculator/CommandSteps.h"
+#include "bench/CalcBenchData.h"
 #include "calculator/Processing.h"
-#include "calculator/RasterWriter.h"
 
 extern char** environ;
 
@@ -38,12 +37,10 @@ constexpr std::int64_t kCells = static_cast<std::int64_t>(kSide) * kSide;
 constexpr std::int32_t kProcessSide = 6000;
 
 // The input rasters, written once per run into a temporary folder.
-class TBenchData {
+class TBenchData : public TCalcBenchFolder {
 public:
-    TBenchData()
+    TBenchData() : TCalcBenchFolder("qm-calcengine-bench")
     {
-        Folder = fs::temp_directory_path() / "qm-calcengine-bench";
-        fs::create_directories(Folder);
         auto a = [](std::int64_t i) { return static_cast<float>(i % 9973) * 0.25f; };
         auto b = [](std::int64_t i) { return static_cast<float>((i * 7) % 1013) - 500.5f; };
         WriteRaster("a", dtReal, kSide, a);
@@ -52,64 +49,12 @@ public:
         WriteRaster("a6", dtReal, kProcessSide, a);
         WriteRaster("b6", dtReal, kProcessSide, b);
     }
-    ~TBenchData()
-    {
-        std::error_code ec;
-        fs::remove_all(Folder, ec);
-    }
-    std::string Path() const { return Folder.string() + "/"; }
-
-private:
-    template <class Value>
-    void WriteRaster(const std::string& name, std::uint8_t dataType, std::int32_t side, Value value)
-    {
-        std::string base = Path() + name;
-        if (fs::exists(base + ".RST") && fs::exists(base + ".RDC")) return;
-        ConfirmOverwrite(base, [](const std::string&) { return true; });
-        TRasterOutput output(base);
-        RastrFile window;
-        window.Header.DataType = dataType;
-        const std::int64_t cells = static_cast<std::int64_t>(side) * side;
-        for (std::int64_t start = 0; start < cells; start += kWindowCells) {
-            std::int64_t count = std::min(kWindowCells, cells - start);
-            window.Cells.clear();
-            window.RawCells.clear();
-            for (std::int64_t i = start; i < start + count; ++i) {
-                if (dataType == dtReal)
-                    window.Cells.push_back(value(i));
-                else
-                    window.RawCells.push_back(static_cast<std::uint8_t>(value(i)));
-            }
-            output.AppendRst(CellBytes(window));
-        }
-        TIdrisiRDC header;
-        header.DataType = dataType;
-        header.Rows = side;
-        header.Columns = side;
-        header.RefSystemName = "plane";
-        header.RefUnits = 1;
-        header.UnitDist = 1;
-        header.MaxX = side;
-        header.MaxY = side;
-        output.WriteRdc(header);
-        output.Commit();
-    }
-
-    fs::path Folder;
 };
 
 TBenchData& Data()
 {
     static TBenchData data;
     return data;
-}
-
-void WarmPageCache(const std::string& name)
-{
-    std::ifstream in(name, std::ios::binary);
-    std::vector<char> buffer(1 << 22);
-    while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || in.gcount() > 0) {
-    }
 }
 
 TProcessRequest MakeRequest(const std::string& expression, const std::string& target, int destType)
@@ -181,7 +126,7 @@ double TimedProcess(std::vector<std::string> argv)
 }
 
 // The work no calculator can do without: both inputs read from the page
-// cache and a new file of the output's size written, each by dd.
+// cache and a file of the output's size written, each by dd.
 double TimedFloor(const std::string& path)
 {
     const std::string bytes = std::to_string(std::int64_t(kProcessSide) * kProcessSide * 4);
@@ -191,26 +136,36 @@ double TimedFloor(const std::string& path)
     return TimedProcess({"/bin/sh", "-c", script});
 }
 
+// Whether each run of the calculator and of the floor writes a new file or
+// replaces the file the run before wrote.
+enum class TOldOutput { Removed, Replaced };
+
 // ([a6]+[b6])*2 by this program started again with --calculate, and the
-// floor, in the same iteration and in alternating order. Both write new
-// files: the previous outputs are removed before. The iteration's time is
-// the calculator's; "floor_s" the floor's and "ratio" the one over the other.
-void BM_CalculatorProcess_SumTimesTwo6000(benchmark::State& state)
+// floor, in the same iteration and in alternating order. The iteration's
+// time is the calculator's; "floor_s" the floor's and "ratio" the one over
+// the other.
+void RunProcessBesideFloor(benchmark::State& state, TOldOutput old)
 {
     const std::string path = Data().Path();
     for (const char* name : {"a6.RST", "b6.RST"}) WarmPageCache(path + name);
     const std::string self = fs::read_symlink("/proc/self/exe").string();
+    auto calculate = [&] { return TimedProcess({self, "--calculate", path, "([a6.rst]+[b6.rst])*2", "out6"}); };
+    if (old == TOldOutput::Replaced && (calculate() < 0 || TimedFloor(path) < 0)) {
+        state.SkipWithError("the calculator or dd failed");
+        return;
+    }
     double floorTotal = 0;
     double ratioTotal = 0;
     static int repetition = 0; // the library of this system has no repetition index
     const bool floorFirst = repetition++ % 2 == 0;
     for (auto _ : state) {
-        for (const char* name : {"out6.RST", "out6.RDC", "floor.RST"}) fs::remove(path + name);
+        if (old == TOldOutput::Removed)
+            for (const char* name : {"out6.RST", "out6.RDC", "floor.RST"}) fs::remove(path + name);
         // The disk catches up with the files written before, so that neither
         // run writes behind the other's output.
         ::sync();
         double floor = floorFirst ? TimedFloor(path) : 0;
-        double calculator = TimedProcess({self, "--calculate", path, "([a6.rst]+[b6.rst])*2", "out6"});
+        double calculator = calculate();
         if (!floorFirst) floor = TimedFloor(path);
         if (floor < 0 || calculator < 0) {
             state.SkipWithError("the calculator or dd failed");
@@ -223,6 +178,9 @@ void BM_CalculatorProcess_SumTimesTwo6000(benchmark::State& state)
     state.counters["floor_s"] = benchmark::Counter(floorTotal, benchmark::Counter::kAvgIterations);
     state.counters["ratio"] = benchmark::Counter(ratioTotal, benchmark::Counter::kAvgIterations);
 }
+
+void BM_CalculatorProcess_SumTimesTwo6000(benchmark::State& state) { RunProcessBesideFloor(state, TOldOutput::Removed); }
+void BM_CalculatorProcess_Replace6000(benchmark::State& state) { RunProcessBesideFloor(state, TOldOutput::Replaced); }
 
 void BM_Calculator_SumTimesTwo(benchmark::State& state) { RunCalculator(state, "([a.rst]+[b.rst])*2", 2); }
 void BM_Calculator_SqrtTimes(benchmark::State& state) { RunCalculator(state, "sqrt([a.rst])*[b.rst]", 2); }
@@ -252,6 +210,7 @@ BENCHMARK(BM_CalculatorProcess_SumTimesTwo6000)
     ->Iterations(1)
     ->Repetitions(5)
     ->UseManualTime();
+BENCHMARK(BM_CalculatorProcess_Replace6000)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)->UseManualTime();
 BENCHMARK(BM_Calculator_SumTimesTwo)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5);
 BENCHMARK(BM_GdalCalc_SumTimesTwo)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->UseManualTime();
 BENCHMARK(BM_Calculator_SqrtTimes)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5);

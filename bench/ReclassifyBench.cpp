@@ -1,0 +1,240 @@
+// Reclassification of a 6000 x 6000 real raster into real, the command's own
+// time, beside the calculator's [r6.rst]*1 over the same raster: both run in
+// every iteration, in an order that alternates between repetitions, each
+// after a sync and writing a new output. Tables: 1,000 and 999,000 (the most
+// the dialog makes) equal-interval classes, and 50,000 rows separated by
+// gaps (every second class of 100,000 left out); the 999,000 classes run
+// beside the 1,000 too.
+//
+// When numpy is installed (it comes with GDAL's Python), its searchsorted
+// maps the same cells through the same table, timed inside Python with the
+// cells in memory, and its cells are compared bit for bit with the
+// command's ("same_cells" 1).
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "bench/CalcBenchData.h"
+#include "calculator/Processing.h"
+#include "calculator/Reclassify.h"
+#include "platform/NumberText.h"
+
+namespace {
+
+constexpr std::int32_t kSide = 6000;
+constexpr std::int64_t kCells = static_cast<std::int64_t>(kSide) * kSide;
+
+// Values spread over [0, 1000) without order, so that neighbouring cells
+// fall into unrelated classes: no cache holds the next cell's class for it.
+float SpreadValue(std::int64_t i)
+{
+    std::uint64_t h = static_cast<std::uint64_t>(i) * 0x9E3779B97F4A7C15ULL;
+    h ^= h >> 31;
+    h *= 0xBF58476D1CE4E5B9ULL;
+    h ^= h >> 29;
+    return static_cast<float>(static_cast<double>(h >> 40) * (1000.0 / 16777216.0));
+}
+
+class TBenchData : public TCalcBenchFolder {
+public:
+    TBenchData() : TCalcBenchFolder("qm-reclassify-bench")
+    {
+        WriteRaster("r6", dtReal, kSide, SpreadValue);
+        ReadRasterHeader(Path() + "r6.rst", Header);
+    }
+    // The table the dialog's "Number of classes" makes for the raster.
+    Double3Array EqualInterval(std::int64_t classes) const
+    {
+        double width = (Header.MaxValue - Header.MinValue) / static_cast<double>(classes);
+        return EqualIntervalTable(Header.MinValue, Header.MaxValue, width, classes);
+    }
+
+    TIdrisiRDC Header;
+};
+
+TBenchData& Data()
+{
+    static TBenchData data;
+    return data;
+}
+
+Double3Array EveryOtherClass(std::int64_t classes)
+{
+    Double3Array all = Data().EqualInterval(classes);
+    Double3Array kept;
+    for (std::size_t i = 0; i < all.size(); i += 2) kept.push_back(all[i]);
+    return kept;
+}
+
+// Seconds the step takes to write `output` anew, after a sync, so that
+// neither step writes behind the files of the other.
+double TimedStep(const std::string& output, const std::function<bool()>& step)
+{
+    for (const char* extension : {".RST", ".RDC"}) std::filesystem::remove(Data().Path() + output + extension);
+    ::sync();
+    auto start = std::chrono::steady_clock::now();
+    bool written = step();
+    std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    return written ? elapsed.count() : -1;
+}
+
+bool Reclassify(const Double3Array& table, const std::string& output)
+{
+    TReclassRequest request{"[r6.rst]", output, 2, {Data().Path()}};
+    TReclassCallbacks callbacks;
+    callbacks.AskYesNo = [](const std::string&) { return true; };
+    callbacks.BuildTable = [&](const std::string&, double, double) { return &table; };
+    return ReclassifyRaster(request, callbacks).Outcome == TReclassOutcome::Written;
+}
+
+bool CalculateTimesOne()
+{
+    TProcessRequest request{"[r6.rst]*1", "calc6", 2, {Data().Path()}};
+    TProcessCallbacks callbacks;
+    callbacks.AskYesNo = [](const std::string&) { return true; };
+    return ProcessExpression(request, callbacks).Outcome == TProcessOutcome::Written;
+}
+
+// The steps of an iteration in turn, the first to the last in one
+// repetition and the last to the first in the next: each one's seconds, or
+// none when one failed.
+std::vector<double> TimedInTurn(const std::vector<std::pair<std::string, std::function<bool()>>>& steps)
+{
+    static int repetition = 0; // the library of this system has no repetition index
+    const bool forward = repetition++ % 2 == 0;
+    std::vector<double> seconds(steps.size());
+    for (std::size_t k = 0; k < steps.size(); ++k) {
+        const std::size_t step = forward ? k : steps.size() - 1 - k;
+        seconds[step] = TimedStep(steps[step].first, steps[step].second);
+        if (seconds[step] < 0) return {};
+    }
+    return seconds;
+}
+
+// The iteration's time is the reclassification's through `table`;
+// "calc_s" the calculator's and "ratio" the one over the other. With a
+// table `beside`, a reclassification through it runs in the same turn:
+// "beside_s" its time and "ratio_beside" the first one's over it.
+void RunReclassify(benchmark::State& state, const Double3Array& table, const Double3Array* beside = nullptr)
+{
+    WarmPageCache(Data().Path() + "r6.RST");
+    std::vector<std::pair<std::string, std::function<bool()>>> steps = {
+        {"reclass6", [&] { return Reclassify(table, "reclass6"); }},
+        {"calc6", CalculateTimesOne},
+    };
+    if (beside) steps.push_back({"beside6", [&] { return Reclassify(*beside, "beside6"); }});
+    double totals[3] = {0, 0, 0};
+    double ratios[2] = {0, 0};
+    for (auto _ : state) {
+        const std::vector<double> seconds = TimedInTurn(steps);
+        if (seconds.empty()) {
+            state.SkipWithError("a reclassification or the calculator failed");
+            return;
+        }
+        state.SetIterationTime(seconds[0]);
+        for (std::size_t k = 1; k < seconds.size(); ++k) {
+            totals[k] += seconds[k];
+            ratios[k - 1] += seconds[0] / seconds[k];
+        }
+    }
+    auto average = [](double total) { return benchmark::Counter(total, benchmark::Counter::kAvgIterations); };
+    state.counters["calc_s"] = average(totals[1]);
+    state.counters["ratio"] = average(ratios[0]);
+    if (beside) {
+        state.counters["beside_s"] = average(totals[2]);
+        state.counters["ratio_beside"] = average(ratios[1]);
+    }
+    state.SetItemsProcessed(state.iterations() * kCells);
+}
+
+const char* const kNumpyScript = R"(import sys, time
+import numpy as np
+rst, table, out = sys.argv[1:4]
+cells = np.fromfile(rst, dtype='<f4')
+t = np.fromfile(table, dtype='<f8').reshape(-1, 3)
+start = time.perf_counter()
+x = cells.astype(np.float64)
+i = np.searchsorted(t[:, 1], x, side='left')
+inside = i < len(t)
+i = np.minimum(i, len(t) - 1)
+mapped = np.where(inside & (t[i, 0] <= x), t[i, 2], x).astype(np.float32)
+print(time.perf_counter() - start)
+mapped.tofile(out)
+)";
+
+// numpy's searchsorted through the table, whose rows go to Python as
+// triples of little-endian doubles.
+void RunNumpy(benchmark::State& state, const Double3Array& table)
+{
+    const std::string path = Data().Path();
+    if (std::system("/usr/bin/python3 -c 'import numpy' >/dev/null 2>&1") != 0) {
+        state.SkipWithError("numpy is not installed");
+        return;
+    }
+    std::ofstream(path + "searchsorted.py") << kNumpyScript;
+    std::ofstream(path + "table.bin", std::ios::binary)
+        .write(reinterpret_cast<const char*>(table.data()), static_cast<std::streamsize>(table.size() * sizeof table[0]));
+    const std::string command = "cd '" + path + "' && /usr/bin/python3 searchsorted.py r6.RST table.bin numpy.bin > seconds";
+    for (auto _ : state) {
+        double seconds = -1;
+        if (std::system(command.c_str()) == 0) {
+            std::ifstream in(path + "seconds");
+            std::string printed;
+            std::getline(in, printed);
+            if (!TryStrToFloat(printed, seconds)) seconds = -1;
+        }
+        if (seconds < 0) {
+            state.SkipWithError("numpy failed");
+            return;
+        }
+        state.SetIterationTime(seconds);
+    }
+    state.SetItemsProcessed(state.iterations() * kCells);
+    bool same = Reclassify(table, "reference") &&
+                std::system(("cmp -s '" + path + "numpy.bin' '" + path + "reference.RST'").c_str()) == 0;
+    state.counters["same_cells"] = same ? 1 : 0;
+}
+
+const Double3Array& Classes1000()
+{
+    static const Double3Array table = Data().EqualInterval(1000);
+    return table;
+}
+const Double3Array& Classes999000()
+{
+    static const Double3Array table = Data().EqualInterval(999000);
+    return table;
+}
+const Double3Array& Gaps50000()
+{
+    static const Double3Array table = EveryOtherClass(100000);
+    return table;
+}
+
+void BM_Reclassify_Classes1000(benchmark::State& state) { RunReclassify(state, Classes1000()); }
+void BM_Reclassify_Gaps50000(benchmark::State& state) { RunReclassify(state, Gaps50000()); }
+// Beside the 1,000 classes as well: the largest table against a small one.
+void BM_Reclassify_Classes999000(benchmark::State& state) { RunReclassify(state, Classes999000(), &Classes1000()); }
+void BM_Numpy_Classes1000(benchmark::State& state) { RunNumpy(state, Classes1000()); }
+void BM_Numpy_Gaps50000(benchmark::State& state) { RunNumpy(state, Gaps50000()); }
+void BM_Numpy_Classes999000(benchmark::State& state) { RunNumpy(state, Classes999000()); }
+
+} // namespace
+
+// Files to file as the user waits for them: wall-clock time, medians of five.
+BENCHMARK(BM_Reclassify_Classes1000)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)->UseManualTime();
+BENCHMARK(BM_Reclassify_Gaps50000)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)->UseManualTime();
+BENCHMARK(BM_Reclassify_Classes999000)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)->UseManualTime();
+BENCHMARK(BM_Numpy_Classes1000)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->UseManualTime();
+BENCHMARK(BM_Numpy_Gaps50000)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->UseManualTime();
+BENCHMARK(BM_Numpy_Classes999000)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->UseManualTime();
