@@ -179,8 +179,14 @@ void RunProcessBesideFloor(benchmark::State& state, TOldOutput old)
     state.counters["ratio"] = benchmark::Counter(ratioTotal, benchmark::Counter::kAvgIterations);
 }
 
-void BM_CalculatorProcess_SumTimesTwo6000(benchmark::State& state) { RunProcessBesideFloor(state, TOldOutput::Removed); }
-void BM_CalculatorProcess_Replace6000(benchmark::State& state) { RunProcessBesideFloor(state, TOldOutput::Replaced); }
+void BM_CalculatorProcess_SumTimesTwo6000(benchmark::State& state)
+{
+    RunProcessBesideFloor(state, TOldOutput::Removed);
+}
+void BM_CalculatorProcess_Replace6000(benchmark::State& state)
+{
+    RunProcessBesideFloor(state, TOldOutput::Replaced);
+}
 
 void BM_Calculator_SumTimesTwo(benchmark::State& state) { RunCalculator(state, "([a.rst]+[b.rst])*2", 2); }
 void BM_Calculator_SqrtTimes(benchmark::State& state) { RunCalculator(state, "sqrt([a.rst])*[b.rst]", 2); }
@@ -210,7 +216,11 @@ BENCHMARK(BM_CalculatorProcess_SumTimesTwo6000)
     ->Iterations(1)
     ->Repetitions(5)
     ->UseManualTime();
-BENCHMARK(BM_CalculatorProcess_Replace6000)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)->UseManualTime();
+BENCHMARK(BM_CalculatorProcess_Replace6000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->UseManualTime();
 BENCHMARK(BM_Calculator_SumTimesTwo)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5);
 BENCHMARK(BM_GdalCalc_SumTimesTwo)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->UseManualTime();
 BENCHMARK(BM_Calculator_SqrtTimes)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5);

@@ -183,8 +183,10 @@ void RunNumpy(benchmark::State& state, const Double3Array& table)
     }
     std::ofstream(path + "searchsorted.py") << kNumpyScript;
     std::ofstream(path + "table.bin", std::ios::binary)
-        .write(reinterpret_cast<const char*>(table.data()), static_cast<std::streamsize>(table.size() * sizeof table[0]));
-    const std::string command = "cd '" + path + "' && /usr/bin/python3 searchsorted.py r6.RST table.bin numpy.bin > seconds";
+        .write(reinterpret_cast<const char*>(table.data()),
+               static_cast<std::streamsize>(table.size() * sizeof table[0]));
+    const std::string command =
+        "cd '" + path + "' && /usr/bin/python3 searchsorted.py r6.RST table.bin numpy.bin > seconds";
     for (auto _ : state) {
         double seconds = -1;
         if (std::system(command.c_str()) == 0) {

@@ -46,12 +46,18 @@ float AtLeast(double d)
 // Tables of fewer rows are indexed on the calling thread alone.
 constexpr std::size_t kParallelRows = std::size_t(1) << 15;
 
+// The number of slices EachSlice cuts `count` items into.
+std::size_t SliceCount(std::size_t count)
+{
+    return count < kParallelRows ? 1 : ParallelParts();
+}
+
 // part(k, begin, end) for the k-th of the slices that cut `count` items,
-// each on a core of its own when there are many. At most ParallelParts().
+// each on a core of its own when there are many. The last ones may be empty.
 template <class Part>
 void EachSlice(std::size_t count, Part part)
 {
-    const std::size_t parts = count < kParallelRows ? 1 : ParallelParts();
+    const std::size_t parts = SliceCount(count);
     const std::size_t length = (count + parts - 1) / parts;
     ParallelFor(parts, [&](std::size_t k) {
         const std::size_t begin = std::min(count, k * length);
@@ -71,6 +77,7 @@ bool IsOrdered(const Double3Array& table)
     return true;
 }
 
+#if defined(QM_RECLASS_AVX2)
 // What the vector loop reads of an index: the rows as 32-bit and as 64-bit
 // words (row r: High at float 4r, Low at float 4r + 1, Value at double
 // 2r + 1) and the buckets.
@@ -83,7 +90,6 @@ struct TSpreadWords {
     std::int32_t Offset;
 };
 
-#if defined(QM_RECLASS_AVX2)
 // MapSpread for eight cells at a time, step for step, as long as eight
 // remain; gives the number of cells done. Row numbers times four must fit
 // 31 bits.
@@ -113,7 +119,8 @@ __attribute__((target("avx2"))) std::size_t SpreadEights(const TSpreadWords& wor
         const __m256i inside = _mm256_castps_si256(_mm256_cmp_ps(low, x, _CMP_LE_OQ));
         const __m256i valueWord = _mm256_add_epi32(_mm256_slli_epi32(row, 1), _mm256_set1_epi32(1));
         for (int half = 0; half < 2; ++half) {
-            const __m128i words4 = half == 0 ? _mm256_castsi256_si128(valueWord) : _mm256_extracti128_si256(valueWord, 1);
+            const __m128i words4 =
+                half == 0 ? _mm256_castsi256_si128(valueWord) : _mm256_extracti128_si256(valueWord, 1);
             const __m128i inside4 = half == 0 ? _mm256_castsi256_si128(inside) : _mm256_extracti128_si256(inside, 1);
             const __m128 x4 = half == 0 ? _mm256_castps256_ps128(x) : _mm256_extractf128_ps(x, 1);
             // The masked form: the plain one leaves GCC 12 warning of its own undefined start.
@@ -157,8 +164,12 @@ void TReclassIndex::MapSpreadCells(const float* cells, double* results, std::siz
 #if defined(QM_RECLASS_AVX2)
     if (Eights) {
         static_assert(sizeof(TEdgeRow) == 16 && offsetof(TEdgeRow, Low) == 4 && offsetof(TEdgeRow, Value) == 8);
-        const TSpreadWords words{reinterpret_cast<const float*>(Rows.data()), reinterpret_cast<const double*>(Rows.data()),
-                                 BucketBase, BucketScale, BucketLast, SpreadOffset};
+        const TSpreadWords words{reinterpret_cast<const float*>(Rows.data()),
+                                 reinterpret_cast<const double*>(Rows.data()),
+                                 BucketBase,
+                                 BucketScale,
+                                 BucketLast,
+                                 SpreadOffset};
         done = SpreadCount == 2 ? SpreadEights<2>(words, cells, results, n)
                                 : SpreadEights<kCountedRows>(words, cells, results, n);
     }
@@ -194,7 +205,8 @@ void TReclassIndex::TakeEdges()
     Rows.resize(rows + kCountedRows);
     // Written by every core, which spreads the first touch of the pages too.
     EachSlice(rows, [&](std::size_t, std::size_t begin, std::size_t end) {
-        for (std::size_t i = begin; i < end; ++i) Rows[i] = {AtMost(Table[i].To), AtLeast(Table[i].From), Table[i].Value};
+        for (std::size_t i = begin; i < end; ++i)
+            Rows[i] = {AtMost(Table[i].To), AtLeast(Table[i].From), Table[i].Value};
     });
     constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
     for (std::size_t i = rows; i < rows + kCountedRows; ++i) Rows[i] = {kNaN, kNaN, 0};
@@ -230,7 +242,8 @@ void TReclassIndex::CountFirstRows()
         for (std::size_t r = begin; r < end; ++r)
             for (const auto own = static_cast<std::size_t>(Bucket(Rows[r].High)); bucket <= own; ++bucket)
                 First[bucket] = static_cast<std::uint32_t>(r);
-        if (end == rows)
+        // The buckets after the last row's belong to the slice that holds it.
+        if (begin < end && end == rows)
             for (; bucket <= buckets; ++bucket) First[bucket] = static_cast<std::uint32_t>(rows);
     });
 }
@@ -244,7 +257,7 @@ void TReclassIndex::ChooseSearch()
         std::int64_t Behind = std::numeric_limits<std::int64_t>::min();
         std::int64_t Ahead = std::numeric_limits<std::int64_t>::min();
     };
-    std::vector<TReach> parts(ParallelParts());
+    std::vector<TReach> parts(SliceCount(buckets));
     EachSlice(buckets, [&](std::size_t part, std::size_t begin, std::size_t end) {
         for (std::size_t b = begin; b < end; ++b) {
             parts[part].Behind = std::max(parts[part].Behind, static_cast<std::int64_t>(b) - First[b]);

@@ -2,14 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 #include <random>
 #include <string>
+#include <type_traits>
 #include <vector>
 
+#include "calculator/CellMath.h"
 #include "calculator/Reclassify.h"
 #include "geodata/IdrisiRDC.h"
 
@@ -71,7 +74,8 @@ std::vector<float> Probes(const Double3Array& table, std::uint8_t sourceType)
                                 static_cast<float>(kInf), static_cast<float>(-kInf), static_cast<float>(kNaN)};
     auto nearby = [&](double edge) {
         if (std::isnan(edge)) return;
-        float f = std::fabs(edge) > kFloatMax ? std::copysign(kFloatMax, static_cast<float>(edge)) : static_cast<float>(edge);
+        const float f = std::fabs(edge) > kFloatMax ? std::copysign(kFloatMax, static_cast<float>(edge))
+                                                    : static_cast<float>(edge);
         cells.insert(cells.end(), {f, std::nextafter(f, -kFloatMax * 2), std::nextafter(f, kFloatMax * 2)});
     };
     for (const TReclassRow& row : table) {
@@ -86,13 +90,25 @@ std::vector<float> Probes(const Double3Array& table, std::uint8_t sourceType)
     return cells;
 }
 
-std::uint64_t Bits(double value)
+// The scan's answer for a table in order, found by halving: the first row
+// whose To is not below x is the only one that can hold x.
+double OrderedLookup(const Double3Array& table, double x)
 {
-    return std::bit_cast<std::uint64_t>(value);
+    auto row = std::partition_point(table.begin(), table.end(), [x](const TReclassRow& r) { return r.To < x; });
+    return row != table.end() && row->From <= x ? row->Value : x;
+}
+
+template <class Value>
+auto Bits(Value value)
+{
+    return std::bit_cast<std::conditional_t<sizeof(Value) == 8, std::uint64_t, std::uint32_t>>(value);
 }
 
 // The index must give every cell exactly what the scan gives it, to the
-// bit (the sign of a zero and a NaN kept), whichever way it searches.
+// bit (the sign of a zero and a NaN kept), whichever way it searches: one
+// cell at a time and a window of them on every core. Tables too long to
+// scan for every cell, which are indexed on every core too, are checked
+// against the halving, and it against the scan now and then.
 TEST(ReclassIndexTest, EveryCellGetsTheScansAnswer)
 {
     using enum TReclassSearch;
@@ -101,6 +117,7 @@ TEST(ReclassIndexTest, EveryCellGetsTheScansAnswer)
         Double3Array Table;
         std::uint8_t SourceType;
         TReclassSearch Search;
+        bool Long = false;
     };
     const std::vector<double> nearlyEqual = {0.9, 1, 1.1};
     const std::vector<double> unequal = {0, 1e-3, 1, 1e3};
@@ -129,16 +146,28 @@ TEST(ReclassIndexTest, EveryCellGetsTheScansAnswer)
         {"descending rows (maximum below minimum)", EqualIntervals(10, 0, 5), dtReal, Scan},
         {"a NaN edge", {{0, kNaN, 1}, {2, 3, 4}}, dtReal, Scan},
         {"no rows", {}, dtReal, Scan},
+        {"100,000 equal intervals", EqualIntervals(-3, 1e4, 100000), dtReal, Spread, true},
+        {"40,000 unequal rows", OrderedTable(5, 40000, -1e6, unequal, {0, 0, 1e-2, 10}), dtReal, Edges, true},
     };
     for (const Row& row : rows) {
         const TReclassIndex index(row.Table, row.SourceType);
         EXPECT_EQ(index.Search(), row.Search) << row.Name;
+        const std::vector<float> cells = Probes(row.Table, row.SourceType);
+        std::vector<float> window = cells;
+        double min = 3.4e38;
+        double max = -3.4e38;
+        ReclassCells(index, window, TExtremes{min, max});
         int wrong = 0;
-        for (float cell : Probes(row.Table, row.SourceType)) {
-            const double expected = ReclassLookup(row.Table, cell);
-            if (Bits(index.Map(cell)) != Bits(expected) && ++wrong <= 3)
-                ADD_FAILURE() << row.Name << ": cell " << cell << " gives " << index.Map(cell) << ", the scan "
-                              << expected;
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            const double expected = row.Long ? OrderedLookup(row.Table, cells[i]) : ReclassLookup(row.Table, cells[i]);
+            if (row.Long && i % 997 == 0) {
+                EXPECT_EQ(Bits(expected), Bits(ReclassLookup(row.Table, cells[i]))) << row.Name;
+            }
+            const bool right = Bits(index.Map(cells[i])) == Bits(expected) &&
+                               Bits(window[i]) == Bits(static_cast<float>(expected));
+            if (!right && ++wrong <= 3)
+                ADD_FAILURE() << row.Name << ": cell " << cells[i] << " gives " << index.Map(cells[i]) << " alone, "
+                              << window[i] << " in a window; the scan " << expected;
         }
         EXPECT_EQ(wrong, 0) << row.Name;
     }
