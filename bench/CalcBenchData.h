@@ -1,8 +1,7 @@
 #pragma once
 // The square rasters the calculator's benchmarks run on, written by the
-// calculator's own writer into a temporary folder of the program's, kept for
-// the run and removed at its end; and the page cache warmed before a timed
-// step reads them.
+// calculator's own writer into a temporary folder kept for the run; and the
+// page cache warmed before a timed step reads them.
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
@@ -12,32 +11,16 @@
 
 #include "calculator/CommandSteps.h"
 #include "calculator/RasterWriter.h"
+#include "tests/support/TempFolder.h"
 
-class TCalcBenchFolder {
+class TCalcBenchFolder : public TTempFolder {
 public:
-    explicit TCalcBenchFolder(const std::string& name) : Folder(std::filesystem::temp_directory_path() / name)
-    {
-        std::filesystem::create_directories(Folder);
-    }
-    ~TCalcBenchFolder()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(Folder, ec);
-    }
-    TCalcBenchFolder(const TCalcBenchFolder&) = delete;
-    TCalcBenchFolder& operator=(const TCalcBenchFolder&) = delete;
-
-    // With a trailing "/".
-    std::string Path() const { return Folder.string() + "/"; }
-
     // Writes "<name>.RST" and "<name>.RDC", side x side cells of the type,
-    // cell i being value(i), with the cells' extremes in the header; a pair
-    // already there is kept.
+    // cell i being value(i), with the cells' extremes in the header.
     template <class Value>
     void WriteRaster(const std::string& name, std::uint8_t dataType, std::int32_t side, Value value) const
     {
-        std::string base = Path() + name;
-        if (std::filesystem::exists(base + ".RST") && std::filesystem::exists(base + ".RDC")) return;
+        std::string base = Folder() + name;
         ConfirmOverwrite(base, [](const std::string&) { return true; });
         TRasterOutput output(base);
         RastrFile window;
@@ -73,8 +56,6 @@ public:
         output.Commit();
     }
 
-private:
-    std::filesystem::path Folder;
 };
 
 inline void WarmPageCache(const std::string& name)

@@ -39,7 +39,7 @@ constexpr std::int32_t kProcessSide = 6000;
 // The input rasters, written once per run into a temporary folder.
 class TBenchData : public TCalcBenchFolder {
 public:
-    TBenchData() : TCalcBenchFolder("qm-calcengine-bench")
+    TBenchData()
     {
         auto a = [](std::int64_t i) { return static_cast<float>(i % 9973) * 0.25f; };
         auto b = [](std::int64_t i) { return static_cast<float>((i * 7) % 1013) - 500.5f; };
@@ -63,13 +63,13 @@ TProcessRequest MakeRequest(const std::string& expression, const std::string& ta
     request.Expression = expression;
     request.Target = target;
     request.DestTypeIndex = destType;
-    request.ImageFolders = {Data().Path()};
+    request.ImageFolders = {Data().Folder()};
     return request;
 }
 
 void RunCalculator(benchmark::State& state, const std::string& expression, int destType)
 {
-    for (const char* name : {"a.RST", "b.RST", "c.RST"}) WarmPageCache(Data().Path() + name);
+    for (const char* name : {"a.RST", "b.RST", "c.RST"}) WarmPageCache(Data().Folder() + name);
     TProcessRequest request = MakeRequest(expression, "out", destType);
     TProcessCallbacks callbacks;
     callbacks.AskYesNo = [](const std::string&) { return true; };
@@ -92,7 +92,7 @@ void RunGdalCalc(benchmark::State& state, const std::string& expression, int des
         state.SkipWithError("gdal_calc.py is not installed");
         return;
     }
-    const std::string path = Data().Path();
+    const std::string path = Data().Folder();
     std::string command = "cd '" + path + "' && gdal_calc.py --quiet --overwrite " + inputs +
                           " --outfile=gdal.tif --type=" + gdalType + " --calc='" + calc + "' >/dev/null 2>&1";
     for (auto _ : state) {
@@ -146,7 +146,7 @@ enum class TOldOutput { Removed, Replaced };
 // the other.
 void RunProcessBesideFloor(benchmark::State& state, TOldOutput old)
 {
-    const std::string path = Data().Path();
+    const std::string path = Data().Folder();
     for (const char* name : {"a6.RST", "b6.RST"}) WarmPageCache(path + name);
     const std::string self = fs::read_symlink("/proc/self/exe").string();
     auto calculate = [&] { return TimedProcess({self, "--calculate", path, "([a6.rst]+[b6.rst])*2", "out6"}); };

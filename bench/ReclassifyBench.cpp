@@ -47,10 +47,10 @@ float SpreadValue(std::int64_t i)
 
 class TBenchData : public TCalcBenchFolder {
 public:
-    TBenchData() : TCalcBenchFolder("qm-reclassify-bench")
+    TBenchData()
     {
         WriteRaster("r6", dtReal, kSide, SpreadValue);
-        ReadRasterHeader(Path() + "r6.rst", Header);
+        ReadRasterHeader(Folder() + "r6.rst", Header);
     }
     // The table the dialog's "Number of classes" makes for the raster.
     Double3Array EqualInterval(std::int64_t classes) const
@@ -80,7 +80,7 @@ Double3Array EveryOtherClass(std::int64_t classes)
 // neither step writes behind the files of the other.
 double TimedStep(const std::string& output, const std::function<bool()>& step)
 {
-    for (const char* extension : {".RST", ".RDC"}) std::filesystem::remove(Data().Path() + output + extension);
+    for (const char* extension : {".RST", ".RDC"}) std::filesystem::remove(Data().Folder() + output + extension);
     ::sync();
     auto start = std::chrono::steady_clock::now();
     bool written = step();
@@ -90,7 +90,7 @@ double TimedStep(const std::string& output, const std::function<bool()>& step)
 
 bool Reclassify(const Double3Array& table, const std::string& output)
 {
-    TReclassRequest request{"[r6.rst]", output, 2, {Data().Path()}};
+    TReclassRequest request{"[r6.rst]", output, 2, {Data().Folder()}};
     TReclassCallbacks callbacks;
     callbacks.AskYesNo = [](const std::string&) { return true; };
     callbacks.BuildTable = [&](const std::string&, double, double) { return &table; };
@@ -99,7 +99,7 @@ bool Reclassify(const Double3Array& table, const std::string& output)
 
 bool CalculateTimesOne()
 {
-    TProcessRequest request{"[r6.rst]*1", "calc6", 2, {Data().Path()}};
+    TProcessRequest request{"[r6.rst]*1", "calc6", 2, {Data().Folder()}};
     TProcessCallbacks callbacks;
     callbacks.AskYesNo = [](const std::string&) { return true; };
     return ProcessExpression(request, callbacks).Outcome == TProcessOutcome::Written;
@@ -127,7 +127,7 @@ std::vector<double> TimedInTurn(const std::vector<std::pair<std::string, std::fu
 // "beside_s" its time and "ratio_beside" the first one's over it.
 void RunReclassify(benchmark::State& state, const Double3Array& table, const Double3Array* beside = nullptr)
 {
-    WarmPageCache(Data().Path() + "r6.RST");
+    WarmPageCache(Data().Folder() + "r6.RST");
     std::vector<std::pair<std::string, std::function<bool()>>> steps = {
         {"reclass6", [&] { return Reclassify(table, "reclass6"); }},
         {"calc6", CalculateTimesOne},
@@ -176,7 +176,7 @@ mapped.tofile(out)
 // triples of little-endian doubles.
 void RunNumpy(benchmark::State& state, const Double3Array& table)
 {
-    const std::string path = Data().Path();
+    const std::string path = Data().Folder();
     if (std::system("/usr/bin/python3 -c 'import numpy' >/dev/null 2>&1") != 0) {
         state.SkipWithError("numpy is not installed");
         return;
