@@ -1,5 +1,6 @@
 #include "RecordingUi.h"
 
+#include <QApplication>
 #include <QFileDialog>
 
 namespace {
@@ -29,7 +30,8 @@ std::pair<RecordingUi*, std::unique_ptr<RecordingUi::Guard>> RecordingUi::Instal
 TMsgResult RecordingUi::MessageBox(QWidget*, const QString& caption, const QString& text, TMsgIcon icon,
                                    TMsgButtons buttons)
 {
-    Messages.push_back({caption, text, icon, buttons});
+    const QCursor* cursor = QApplication::overrideCursor();
+    Messages.push_back({caption, text, icon, buttons, cursor && cursor->shape() == Qt::WaitCursor});
     TMsgResult fallback = (buttons == TMsgButtons::YesNo || buttons == TMsgButtons::YesNoCancel) ? TMsgResult::Yes
                                                                                                  : TMsgResult::Ok;
     return Next(MessageAnswers, fallback);

@@ -17,6 +17,7 @@ struct TRecordedMessage {
     QString Text;
     TMsgIcon Icon = TMsgIcon::None;
     TMsgButtons Buttons = TMsgButtons::Ok;
+    bool Busy = false; // the wait cursor was up while the box waited
 };
 
 class RecordingUi : public UiServices {
