@@ -17,7 +17,6 @@ struct TRecordedMessage {
     QString Text;
     TMsgIcon Icon = TMsgIcon::None;
     TMsgButtons Buttons = TMsgButtons::Ok;
-    bool Busy = false; // the wait cursor was up while the box waited
 };
 
 class RecordingUi : public UiServices {
@@ -44,6 +43,8 @@ public:
     QStringList FolderStarts; // the start folders of prepared folder dialogs
     QStringList StartedPrograms;
     int Beeps = 0;
+    // Boxes, dialogs and pickers that came up under the wait cursor.
+    int AskedWhileBusy = 0;
     int ColorRequests = 0;
     int FontRequests = 0;
     // The colour and font each picker started from.
@@ -72,4 +73,7 @@ public:
         StartedPrograms << program;
         return true;
     }
+
+private:
+    void NoteCursor();
 };

@@ -43,10 +43,12 @@ TEST(BusyCursor, BoxesAndPickersWaitForTheUserWithoutTheWaitCursor)
         TBusyCursor busy;
         Ui().MessageBox(nullptr, "Question", "Sure?", TMsgIcon::Question, TMsgButtons::YesNo);
         EXPECT_EQ(ShownCursor(), Qt::WaitCursor);
+        Ui().SaveFileName(nullptr, {});
+        Ui().PickColor(nullptr, Qt::red);
+        EXPECT_EQ(ShownCursor(), Qt::WaitCursor);
     }
-    Ui().MessageBox(nullptr, "Information", "Done", TMsgIcon::Information);
-    ASSERT_EQ(ui->Messages.size(), 2u);
-    EXPECT_FALSE(ui->Messages[0].Busy);
-    EXPECT_FALSE(ui->Messages[1].Busy);
+    EXPECT_EQ(ui->Messages.size(), 1u);
+    EXPECT_EQ(ui->SaveRequests.size(), 1u);
+    EXPECT_EQ(ui->AskedWhileBusy, 0);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
