@@ -18,7 +18,7 @@
 #include <gtest/gtest.h>
 
 #include "RastelloTestSettings.h"
-#include "TestEnvironment.h"
+#include "WaitCursorProbe.h"
 #include "QtPrinters.h"
 #include "Child.h"
 #include "RecordingUi.h"
@@ -410,16 +410,6 @@ TEST_F(MainFormTest, MenusOpenTheSettingsAndTheAboutBox)
     EXPECT_EQ(form.windowIcon().pixmap(32, 32).toImage(), RastelloIcon().toImage());
 }
 
-namespace {
-
-bool WaitCursorShown()
-{
-    const QCursor* cursor = QApplication::overrideCursor();
-    return cursor && cursor->shape() == Qt::WaitCursor;
-}
-
-} // namespace
-
 // From the click to the result the wait cursor shows, but never while a box
 // or the reclassification dialog waits for the user, and it goes however the
 // command ends.
@@ -449,12 +439,7 @@ TEST_F(MainFormTest, TheWaitCursorShowsWhileACommandRunsAndNeverWhileTheUserIsAs
     };
     for (const Row& row : rows) {
         // The header reads happen inside the command.
-        QList<bool> busyAtReads;
-        TTestEnvironment reads(TTestEnvironment::Changed([&busyAtReads](TEnvironment& environment) {
-            environment.Hourglass = [&busyAtReads](bool busy) {
-                if (busy) busyAtReads << WaitCursorShown();
-            };
-        }));
+        TWaitCursorProbe probe;
         std::optional<bool> busyInDialog;
         QTimer script;
         script.setSingleShot(true);
@@ -474,8 +459,8 @@ TEST_F(MainFormTest, TheWaitCursorShowsWhileACommandRunsAndNeverWhileTheUserIsAs
         ui->Messages.clear();
         Child<QPushButton>(form, row.Button)->click();
 
-        EXPECT_EQ(!busyAtReads.isEmpty(), row.ReadsHeader) << row.Name;
-        EXPECT_FALSE(busyAtReads.contains(false)) << row.Name;
+        EXPECT_EQ(!probe.ShownAtReads.isEmpty(), row.ReadsHeader) << row.Name;
+        EXPECT_FALSE(probe.ShownAtReads.contains(false)) << row.Name;
         EXPECT_EQ(busyInDialog.value_or(false), false) << row.Name;
         ASSERT_FALSE(ui->Messages.empty()) << row.Name;
         EXPECT_EQ(ui->Messages.back().Caption, row.LastCaption) << row.Name;

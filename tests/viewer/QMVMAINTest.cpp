@@ -18,7 +18,7 @@
 
 #include "DialogDriving.h"
 #include "LumivarFixture.h"
-#include "TestEnvironment.h"
+#include "WaitCursorProbe.h"
 #include "geodata/IdrisiRST.h"
 #include "geodata/QMLayers.h"
 #include "platform/qt/AppEvents.h"
@@ -340,17 +340,11 @@ TEST_F(MainWindow, TheWaitCursorShowsWhileFilesAreReadOrWrittenAndNeverWhileTheU
          false, 0},
     };
     for (const Row& row : rows) {
-        QList<bool> busyAtReads;
-        TTestEnvironment reads(TTestEnvironment::Changed([&busyAtReads](TEnvironment& environment) {
-            environment.Hourglass = [&busyAtReads](bool busy) {
-                const QCursor* cursor = QApplication::overrideCursor();
-                if (busy) busyAtReads << (cursor && cursor->shape() == Qt::WaitCursor);
-            };
-        }));
+        TWaitCursorProbe probe;
         Recorded->Messages.clear();
         row.Command();
-        EXPECT_EQ(!busyAtReads.isEmpty(), row.Reads) << row.Name;
-        EXPECT_FALSE(busyAtReads.contains(false)) << row.Name;
+        EXPECT_EQ(!probe.ShownAtReads.isEmpty(), row.Reads) << row.Name;
+        EXPECT_FALSE(probe.ShownAtReads.contains(false)) << row.Name;
         EXPECT_EQ(static_cast<int>(Recorded->Messages.size()), row.Boxes) << row.Name;
         EXPECT_EQ(Recorded->AskedWhileBusy, 0) << row.Name;
         EXPECT_EQ(QApplication::overrideCursor(), nullptr) << row.Name;
