@@ -40,6 +40,8 @@ int main(int argc, char** argv)
     TGuardedApplication app(argc, argv);
     QApplication::setOrganizationName("Quillmere");
     QApplication::setApplicationName("Rastello");
+    // Ties the window to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName("org.quillmere.Rastello");
     // The raster reader shows the hourglass while it reads a header.
     SetEnvironment(QtEnvironment());
     TMainForm mainForm;

@@ -38,6 +38,8 @@ int main(int argc, char** argv)
     TGuardedApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Quillmere"));
     QApplication::setApplicationName(QStringLiteral("Lumivar"));
+    // Ties the windows to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quillmere.Lumivar"));
     InitialiseUnits();
 
     QStringList arguments = QApplication::arguments();
