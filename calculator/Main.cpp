@@ -155,7 +155,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     bold.setBold(true);
     product->setFont(bold);
     layout->addWidget(product);
-    layout->addWidget(new QLabel("Version " + QString::fromUtf8(ProgramVersion().data(), static_cast<qsizetype>(ProgramVersion().size())), this));
+    layout->addWidget(new QLabel(QString("Version ") + ProgramVersion(), this));
     layout->addWidget(new QLabel("Authors:", this));
     layout->addWidget(new QLabel("The Quillmere developers", this));
     layout->addWidget(new QLabel("and the users who sent their rasters", this));

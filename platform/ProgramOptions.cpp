@@ -33,7 +33,7 @@ void WriteUsage(const TProgramInfo& info, std::ostream& out)
 
 } // namespace
 
-std::string_view ProgramVersion()
+const char* ProgramVersion()
 {
     return QM_VERSION;
 }

@@ -15,7 +15,7 @@ struct TProgramInfo {
 };
 
 // The version of both programs, as their about boxes show it ("1.1").
-std::string_view ProgramVersion();
+const char* ProgramVersion();
 
 // When an argument after the program's name is "--help" or "--version",
 // writes the usage or the name and version to `out` and returns the exit

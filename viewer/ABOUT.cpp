@@ -44,7 +44,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     QFont bold = title->font();
     bold.setBold(true);
     title->setFont(bold);
-    auto* version = new QLabel(QStringLiteral("Version ") + QString::fromUtf8(ProgramVersion().data(), static_cast<qsizetype>(ProgramVersion().size())), this);
+    auto* version = new QLabel(QStringLiteral("Version ") + ProgramVersion(), this);
     version->setObjectName(QStringLiteral("Version"));
     auto* authorsTitle = new QLabel(QStringLiteral("Authors:"), this);
     auto* authors = new QLabel(QStringLiteral("The Quillmere developers"), this);
