@@ -22,6 +22,8 @@
 #include "calculator/Processing.h"
 #include "calculator/ReClass.h"
 #include "calculator/Settings.h"
+#include "platform/ProgramOptions.h"
+#include "platform/qt/BusyCursor.h"
 #include "platform/qt/ErrorReport.h"
 #include "platform/qt/FileDialogs.h"
 #include "platform/qt/UiServices.h"
@@ -153,7 +155,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     bold.setBold(true);
     product->setFont(bold);
     layout->addWidget(product);
-    layout->addWidget(new QLabel("Version 1.1", this));
+    layout->addWidget(new QLabel(QString("Version ") + ProgramVersion(), this));
     layout->addWidget(new QLabel("Authors:", this));
     layout->addWidget(new QLabel("The Quillmere developers", this));
     layout->addWidget(new QLabel("and the users who sent their rasters", this));
@@ -183,6 +185,10 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     CreateKeypad(client);
     CreateMenus();
     setFixedSize(sizeHint());
+    // The window keeps its size, so its title bar offers no maximise button;
+    // without the customise hint the window manager would add one anyway.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
     SettingsForm = new TSettingsForm(this);
     SettingsForm->setObjectName("SettingsForm");
@@ -401,6 +407,7 @@ void TMainForm::SetDestClick()
 
 void TMainForm::ReClassClick()
 {
+    TBusyCursor busy;
     TReclassWindow window;
     window.Window = this;
     window.Expr = Expr;
@@ -414,6 +421,7 @@ void TMainForm::ReClassClick()
 void TMainForm::ProcessClick()
 {
     try {
+        TBusyCursor busy;
         RunProcess();
     } catch (const EExpressionError& e) {
         SelectErrorPosition(*Expr, e.Position);

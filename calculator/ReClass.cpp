@@ -18,6 +18,7 @@
 
 #include "calculator/kstrgrid.h"
 #include "geodata/QMMapDecl.h"
+#include "platform/qt/BusyCursor.h"
 #include "platform/qt/ErrorReport.h"
 #include "platform/qt/UiServices.h"
 
@@ -432,7 +433,10 @@ TReclassCallbacks CallbacksFor(TReClassForm& form, QWidget* parent)
     };
     callbacks.BuildTable = [&form](const std::string& name, double minValue, double maxValue) -> const Double3Array* {
         form.PrepareReclass(name, minValue, maxValue);
-        form.exec();
+        {
+            TBusyCursor::TPause userBuildsTable;
+            form.exec();
+        }
         if (!form.Confirmed()) return nullptr;
         // The dialog's place is repainted before the long loop begins.
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);

@@ -1,6 +1,5 @@
 #include "calculator/Settings.h"
 
-#include <QDir>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSettings>
@@ -10,6 +9,7 @@
 #include "calculator/ShBrowseU.h"
 #include "geodata/QMMapDecl.h"
 #include "platform/qt/ErrorReport.h"
+#include "platform/qt/FileDialogs.h"
 #include "platform/qt/UiServices.h"
 
 namespace {
@@ -18,6 +18,8 @@ constexpr const char* kOrganisation = "Quillmere";
 constexpr const char* kApplication = "Rastello";
 constexpr const char* kFoldersArray = "ImageFolders";
 constexpr const char* kFolderKey = "Folder";
+// The browser of new image folders, remembered as the file dialogs are.
+constexpr const char* kBrowseDialog = "ImageFolderBrowser";
 
 } // namespace
 
@@ -101,8 +103,7 @@ QString TSettingsForm::StartFolder() const
 {
     if (QListWidgetItem* selected = ListBox1->currentItem(); selected && selected->isSelected())
         return selected->text();
-    if (ListBox1->count() > 0) return ListBox1->item(0)->text();
-    return QDir::rootPath();
+    return FileDialogStartFolder(kBrowseDialog, ListBox1->count() > 0 ? ListBox1->item(0)->text() : QString());
 }
 
 void TSettingsForm::BAddClick()
@@ -114,6 +115,7 @@ void TSettingsForm::BAddClick()
     browser.Title = "Select Folder for Images";
     browser.InitialFolder = StartFolder();
     if (!browser.Execute() || browser.Path.isEmpty()) return;
+    RememberDialogFolder(kBrowseDialog, browser.Path);
 
     QStringList listed;
     for (int i = 0; i < ListBox1->count(); ++i) listed << ListBox1->item(i)->text();

@@ -35,6 +35,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The selected folder; else the folder last chosen in the browser, the
+    // first image folder or the home folder, the first that exists.
     QString StartFolder() const;
 
     // Owned by the form (Qt parent); reached by tests through their object

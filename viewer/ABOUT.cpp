@@ -9,12 +9,16 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-QPixmap ProgramIcon()
+#include "platform/ProgramOptions.h"
+
+QPixmap ProgramIcon(int size)
 {
-    QPixmap icon(32, 32);
+    QPixmap icon(size, size);
     icon.fill(Qt::transparent);
     QPainter painter(&icon);
     painter.setRenderHint(QPainter::Antialiasing);
+    // Drawn on a grid of 32; other sizes scale the same drawing.
+    painter.scale(size / 32.0, size / 32.0);
     painter.setPen(QPen(QColor(60, 60, 60), 1));
     painter.setBrush(QColor(150, 190, 98));
     painter.drawRect(2, 4, 27, 23);
@@ -40,7 +44,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     QFont bold = title->font();
     bold.setBold(true);
     title->setFont(bold);
-    auto* version = new QLabel(QStringLiteral("Version 1.1"), this);
+    auto* version = new QLabel(QStringLiteral("Version ") + ProgramVersion(), this);
     version->setObjectName(QStringLiteral("Version"));
     auto* authorsTitle = new QLabel(QStringLiteral("Authors:"), this);
     auto* authors = new QLabel(QStringLiteral("The Quillmere developers"), this);

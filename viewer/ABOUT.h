@@ -9,5 +9,7 @@ public:
     explicit TAboutBox(QWidget* parent = nullptr);
 };
 
-// The program's icon: a small map sheet, drawn rather than loaded.
-QPixmap ProgramIcon();
+// The program's icon: a small map sheet, drawn rather than loaded, `size`
+// pixels square (the windows show it at 32; the desktop's icon theme takes
+// it at more sizes).
+QPixmap ProgramIcon(int size = 32);

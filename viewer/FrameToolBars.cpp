@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "platform/qt/AppEvents.h"
+#include "platform/qt/BusyCursor.h"
 #include "platform/qt/FormParts.h"
 #include "viewer/MFrame.h"
 
@@ -43,10 +44,17 @@ TLayerToolBars BuildLayerToolBars(TQMMapFrame& frame)
     bars.Row2->hide();
     QToolBar& bar = *bars.Row1;
     TQMMapFrame* f = &frame;
-    LayerButton(frame, bar, "AddLayer", "Add Layer...|Add Layer", QStyle::SP_FileIcon, [f]() { f->AddLayerExecute(); });
+    // Adding reads files: the wait cursor shows until the map is there.
+    LayerButton(frame, bar, "AddLayer", "Add Layer...|Add Layer", QStyle::SP_FileIcon, [f]() {
+        TBusyCursor busy;
+        f->AddLayerExecute();
+    });
     bar.addSeparator();
     LayerButton(frame, bar, "AddComposition", "Add Composition...|Add Composition", QStyle::SP_DirOpenIcon,
-                [f]() { f->AddCompositionExecute(); });
+                [f]() {
+                    TBusyCursor busy;
+                    f->AddCompositionExecute();
+                });
     bar.addSeparator();
     // A check-style button of its own, without a command; ClearMap reads it.
     bars.Freeze = new QAction(QStringLiteral("LFreeze"), &frame);

@@ -3,8 +3,10 @@
 // about box, then the event loop.
 #include <QApplication>
 #include <QScreen>
+#include <iostream>
 
 #include "geodata/QMMapDecl.h"
+#include "platform/ProgramOptions.h"
 #include "platform/qt/ErrorReport.h"
 #include "platform/qt/QtEnvironment.h"
 #include "platform/qt/SymbolFonts.h"
@@ -12,6 +14,12 @@
 #include "viewer/QMVMAIN.h"
 
 namespace {
+
+constexpr TProgramInfo kLumivar{
+    "Lumivar", "lumivar",
+    "Lumivar, the map viewer of Quillmere, shows compositions of Idrisi raster and vector layers and MapInfo "
+    "interchange files.",
+    "FILE", "a composition (.qmc) or a layer (.rst, .vct, .mif) to open at start"};
 
 // The screen resolution and the environment, once, before the first window.
 void InitialiseUnits()
@@ -26,9 +34,12 @@ void InitialiseUnits()
 
 int main(int argc, char** argv)
 {
+    if (const auto status = AnswerInformationOptions(argc, argv, kLumivar, std::cout)) return *status;
     TGuardedApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Quillmere"));
     QApplication::setApplicationName(QStringLiteral("Lumivar"));
+    // Ties the windows to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quillmere.Lumivar"));
     InitialiseUnits();
 
     QStringList arguments = QApplication::arguments();

@@ -18,6 +18,7 @@
 
 #include "platform/FileNames.h"
 #include "platform/qt/AppEvents.h"
+#include "platform/qt/BusyCursor.h"
 #include "platform/qt/ErrorReport.h"
 #include "platform/qt/FileDialogs.h"
 #include "platform/qt/FormParts.h"
@@ -274,6 +275,7 @@ TQMMap2* TQMVForm::OpenInNewChild(const std::function<void(TQMMapFrame&)>& open)
 {
     TQMMap2* child = NewChild();
     try {
+        TBusyCursor busy;
         open(child->Frame());
     } catch (const std::exception& error) {
         // The window stays, empty or partly filled. A failure of the file
@@ -413,6 +415,7 @@ void TQMVForm::OpenLayerExecute()
 // the folder of the layer the window shows).
 void TQMVForm::SaveMapExecute()
 {
+    TBusyCursor busy;
     TQMMap2* child = FirstChild();
     TFileDialogRequest request;
     request.Filter = ConvertFileFilter(QString::fromLatin1(kCompositionSaveFilter));
@@ -508,6 +511,7 @@ void TQMVForm::ZStateExecute()
 
 void TQMVForm::SaveToFileExecute()
 {
+    TBusyCursor busy;
     if (TQMMap2* child = FirstChild()) child->Frame().SaveMapImage();
 }
 

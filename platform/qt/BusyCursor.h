@@ -1,7 +1,8 @@
 #pragma once
-// The wait cursor over the whole application while a long step runs: the
-// grid's sort and the libraries' hourglass during long reads. Calls nest;
-// each start is matched by one end.
+// The wait cursor over the whole application while a long step runs: a
+// command that reads or writes files, the grid's sort and the libraries'
+// hourglass during long reads. Calls nest; each start is matched by one end.
+// GUI thread only.
 
 class TBusyCursor {
 public:
@@ -15,4 +16,18 @@ public:
     // For callers that report the start (true) and the end (false) apart,
     // as the libraries' hourglass does.
     static void Show(bool busy);
+
+    // Takes the wait cursor away for its lifetime, whatever the nesting, and
+    // puts it back as it was afterwards: a box or dialog that waits for the
+    // user says nothing is busy.
+    class TPause {
+    public:
+        TPause();
+        ~TPause();
+        TPause(const TPause&) = delete;
+        TPause& operator=(const TPause&) = delete;
+
+    private:
+        int Suspended;
+    };
 };

@@ -41,14 +41,14 @@ QString RememberedFolder(const QString& dialog)
     return ProgramSettings()->value(Key(dialog)).toString();
 }
 
+} // namespace
+
 // A folder that cannot be remembered costs the user nothing but the next
 // dialog's start, so a settings failure is not reported.
-void RememberFolder(const QString& dialog, const QString& chosenFile)
+void RememberDialogFolder(const QString& dialog, const QString& folder)
 {
-    ProgramSettings()->setValue(Key(dialog), QFileInfo(chosenFile).absolutePath());
+    ProgramSettings()->setValue(Key(dialog), folder);
 }
-
-} // namespace
 
 QString FileDialogStartFolder(const QString& dialog, const QString& proposed)
 {
@@ -64,7 +64,7 @@ QString ChooseFileName(QWidget* parent, TFileDialogKind kind, const QString& dia
     request.Folder = FileDialogStartFolder(dialog, request.Folder);
     const QString chosen = kind == TFileDialogKind::Save ? Ui().SaveFileName(parent, request)
                                                          : Ui().OpenFileName(parent, request);
-    if (!chosen.isEmpty()) RememberFolder(dialog, chosen);
+    if (!chosen.isEmpty()) RememberDialogFolder(dialog, QFileInfo(chosen).absolutePath());
     return chosen;
 }
 

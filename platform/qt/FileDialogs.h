@@ -24,3 +24,6 @@ QString ChooseFileToOpen(QWidget* parent, const QString& dialog, const char* win
 
 // The folder dialog `dialog` starts in when the caller proposes `proposed`.
 QString FileDialogStartFolder(const QString& dialog, const QString& proposed);
+// Keeps `folder` as where dialog `dialog` starts next time: for dialogs that
+// choose folders, which ChooseFileName does not run.
+void RememberDialogFolder(const QString& dialog, const QString& folder);

@@ -11,6 +11,7 @@
 #include <QSpacerItem>
 
 #include "platform/Environment.h"
+#include "platform/qt/BusyCursor.h"
 
 namespace {
 
@@ -54,13 +55,61 @@ void FitCaption(QMessageBox& box)
                   grid->columnCount());
 }
 
+// Passes every request on to the services in use; a request that waits for
+// the user takes the wait cursor away meanwhile.
+class TUserWaitUi final : public UiServices {
+public:
+    UiServices* Target = nullptr;
+
+    TMsgResult MessageBox(QWidget* parent, const QString& caption, const QString& text, TMsgIcon icon,
+                          TMsgButtons buttons) override
+    {
+        TBusyCursor::TPause pause;
+        return Target->MessageBox(parent, caption, text, icon, buttons);
+    }
+    QString OpenFileName(QWidget* parent, const TFileDialogRequest& request) override
+    {
+        TBusyCursor::TPause pause;
+        return Target->OpenFileName(parent, request);
+    }
+    QString SaveFileName(QWidget* parent, const TFileDialogRequest& request) override
+    {
+        TBusyCursor::TPause pause;
+        return Target->SaveFileName(parent, request);
+    }
+    QString SelectFolder(QWidget* parent, const QString& caption, const QString& startFolder) override
+    {
+        TBusyCursor::TPause pause;
+        return Target->SelectFolder(parent, caption, startFolder);
+    }
+    QString ExecFolderDialog(QFileDialog& dialog) override
+    {
+        TBusyCursor::TPause pause;
+        return Target->ExecFolderDialog(dialog);
+    }
+    std::optional<QColor> PickColor(QWidget* parent, const QColor& initial) override
+    {
+        TBusyCursor::TPause pause;
+        return Target->PickColor(parent, initial);
+    }
+    std::optional<QFont> PickFont(QWidget* parent, const QFont& initial) override
+    {
+        TBusyCursor::TPause pause;
+        return Target->PickFont(parent, initial);
+    }
+    void Beep() override { Target->Beep(); }
+    bool StartProgram(const QString& program) override { return Target->StartProgram(program); }
+};
+
 } // namespace
 
 UiServices& Ui()
 {
     static QtUiServices real;
-    if (UiServices* installed = Environment().Ui) return *installed;
-    return real;
+    static TUserWaitUi waiting;
+    UiServices* installed = Environment().Ui;
+    waiting.Target = installed ? installed : &real;
+    return waiting;
 }
 
 TMsgResult QtUiServices::MessageBox(QWidget* parent, const QString& caption, const QString& text, TMsgIcon icon,

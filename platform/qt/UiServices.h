@@ -49,7 +49,8 @@ public:
 };
 
 // The services in use: the environment's (platform/Environment.h), else the
-// real dialogs.
+// real dialogs. Every box and picker waits for the user, so none of them
+// shows the wait cursor of the command that asked (TBusyCursor::TPause).
 UiServices& Ui();
 
 // The real implementation over Qt's dialogs.

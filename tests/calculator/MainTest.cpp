@@ -10,14 +10,19 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTimer>
+#include <cmath>
 #include <filesystem>
+#include <optional>
 #include <gtest/gtest.h>
 
 #include "RastelloTestSettings.h"
+#include "WaitCursorProbe.h"
 #include "QtPrinters.h"
 #include "Child.h"
 #include "RecordingUi.h"
+#include "calculator/ReClass.h"
 #include "calculator/Settings.h"
 #include "tests/calculator/CalcTestFiles.h"
 
@@ -107,6 +112,10 @@ TEST_F(MainFormTest, IsTheFixedCalculatorWindow)
     EXPECT_EQ(Child<QAction>(form, "SaveExpression1")->shortcut(), QKeySequence("Ctrl+S"));
     EXPECT_EQ(Child<QAction>(form, "Exit1")->shortcut(), QKeySequence("Alt+F4"));
     EXPECT_EQ(Child<QAction>(form, "FoldersforImages1")->text(), "Folders for Images...");
+    EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint) << "nothing to maximise to";
+    EXPECT_TRUE(form.windowFlags() & Qt::CustomizeWindowHint) << "else the window manager adds the button";
+    EXPECT_TRUE(form.windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_TRUE(form.windowFlags() & Qt::WindowCloseButtonHint);
 }
 
 TEST_F(MainFormTest, EveryControlFitsInsideTheWindowAndAllKeysAreThere)
@@ -399,6 +408,65 @@ TEST_F(MainFormTest, MenusOpenTheSettingsAndTheAboutBox)
     EXPECT_EQ(shown.toImage(), RastelloIcon().toImage());
     EXPECT_FALSE(form.windowIcon().isNull());
     EXPECT_EQ(form.windowIcon().pixmap(32, 32).toImage(), RastelloIcon().toImage());
+}
+
+// From the click to the result the wait cursor shows, but never while a box
+// or the reclassification dialog waits for the user, and it goes however the
+// command ends.
+TEST_F(MainFormTest, TheWaitCursorShowsWhileACommandRunsAndNeverWhileTheUserIsAsked)
+{
+    WriteTestRaster(In(F1, "a"), ByteRamp(1, 2));
+    WriteTestRaster(In(F1, "nan"), {.Values = {std::nan("")}});
+    WriteWholeFile(In(F1, "old.RST"), "old cells");
+    WriteWholeFile(In(F1, "old.RDC"), "old header");
+    WriteImageFolders({F1});
+    struct Row {
+        const char* Name;
+        const char* Button;
+        QString Expression;
+        QString Target;
+        TMsgResult Answer;
+        QString LastCaption;
+        bool ReadsHeader; // the reclassification asks before it reads
+    };
+    const Row rows[] = {
+        {"process written", "Process", "[a.rst]+1", "out", TMsgResult::Yes, "Information", true},
+        {"process declined", "Process", "[a.rst]+1", "old", TMsgResult::No, "Question", true},
+        {"process refused", "Process", "[a.rst]+1", "/no/such/folder/out", TMsgResult::Yes, "Error", true},
+        {"reclassification written", "ReClass", "[a.rst]", "classes", TMsgResult::Yes, "Information", true},
+        {"reclassification declined", "ReClass", "[a.rst]", "old", TMsgResult::No, "Question", false},
+        {"reclassification failed", "ReClass", "[nan.rst]", "bytes", TMsgResult::Yes, "Error", true},
+    };
+    for (const Row& row : rows) {
+        // The header reads happen inside the command.
+        TWaitCursorProbe probe;
+        std::optional<bool> busyInDialog;
+        QTimer script;
+        script.setSingleShot(true);
+        QObject::connect(&script, &QTimer::timeout, [&] {
+            auto* dialog = Child<TReClassForm>(form, "ReClassForm");
+            if (!dialog->isVisible()) return;
+            busyInDialog = WaitCursorShown();
+            Child<QTabWidget>(*dialog, "PageControl1")->setCurrentIndex(1);
+            Child<QLineEdit>(*dialog, "ClassesNumber")->setText("2");
+            Child<QPushButton>(*dialog, "Proceed")->click();
+        });
+        script.start(0);
+        ui->MessageAnswers = {row.Answer};
+        Expr()->setText(row.Expression);
+        Target()->setText(row.Target);
+        DestType()->setCurrentIndex(0);
+        ui->Messages.clear();
+        Child<QPushButton>(form, row.Button)->click();
+
+        EXPECT_EQ(!probe.ShownAtReads.isEmpty(), row.ReadsHeader) << row.Name;
+        EXPECT_FALSE(probe.ShownAtReads.contains(false)) << row.Name;
+        EXPECT_EQ(busyInDialog.value_or(false), false) << row.Name;
+        ASSERT_FALSE(ui->Messages.empty()) << row.Name;
+        EXPECT_EQ(ui->Messages.back().Caption, row.LastCaption) << row.Name;
+        EXPECT_EQ(ui->AskedWhileBusy, 0) << row.Name;
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr) << row.Name;
+    }
 }
 
 TEST_F(MainFormTest, CloseAndExitCloseTheWindow)

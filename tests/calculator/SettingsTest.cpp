@@ -7,6 +7,8 @@
 #include <QSettings>
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "RastelloTestSettings.h"
 #include "QtPrinters.h"
 #include "Child.h"
@@ -87,8 +89,8 @@ TEST(SettingsForm, AddedFoldersKeepTheOrderOfAdding)
     form.BAddClick();
     form.BAddClick();
     EXPECT_EQ(ui->FolderCaptions, QStringList({"Select Folder", "Select Folder"}));
-    EXPECT_EQ(ui->FolderStarts.value(0), QDir::rootPath()) << "an empty list starts at the root";
-    EXPECT_EQ(ui->FolderStarts.value(1), z) << "then at the first folder";
+    EXPECT_EQ(ui->FolderStarts.value(0), QDir::homePath()) << "an empty list starts at home";
+    EXPECT_EQ(ui->FolderStarts.value(1), z) << "then where the last pick left it";
     EXPECT_EQ(Listed(form), QStringList({z, a}));
     EXPECT_EQ(ReadImageFolders(), QStringList({z, a}));
 }
@@ -105,6 +107,31 @@ TEST(SettingsForm, TheBrowserStartsAtTheSelectedFolder)
     Select(form, 1);
     form.BAddClick();
     EXPECT_EQ(ui->FolderStarts.value(0), QDir(second.path()).absolutePath());
+}
+
+TEST(SettingsForm, TheBrowserStartsWhereTheLastPickLeftItElseAtTheFirstFolder)
+{
+    TTestSettingsFolder settingsFolder;
+    QTemporaryDir first;
+    auto last = std::make_unique<QTemporaryDir>();
+    const QString lastPath = last->path();
+    WriteImageFolders({first.path()});
+    auto [ui, guard] = RecordingUi::Install();
+    {
+        TSettingsForm form;
+        form.FormActivate();
+        ui->FolderAnswers = {lastPath};
+        form.BAddClick();
+        form.BAddClick();
+    }
+    // A later run of the program: the place is kept in the settings; once
+    // that folder is gone, the first image folder again.
+    TSettingsForm form;
+    form.FormActivate();
+    form.BAddClick();
+    last.reset();
+    form.BAddClick();
+    EXPECT_EQ(ui->FolderStarts, QStringList({first.path(), lastPath, lastPath, first.path()}));
 }
 
 TEST(SettingsForm, DuplicatesAndCancelsChangeNothing)

@@ -1,5 +1,6 @@
 #include "RecordingUi.h"
 
+#include <QApplication>
 #include <QFileDialog>
 
 namespace {
@@ -29,6 +30,7 @@ std::pair<RecordingUi*, std::unique_ptr<RecordingUi::Guard>> RecordingUi::Instal
 TMsgResult RecordingUi::MessageBox(QWidget*, const QString& caption, const QString& text, TMsgIcon icon,
                                    TMsgButtons buttons)
 {
+    NoteCursor();
     Messages.push_back({caption, text, icon, buttons});
     TMsgResult fallback = (buttons == TMsgButtons::YesNo || buttons == TMsgButtons::YesNoCancel) ? TMsgResult::Yes
                                                                                                  : TMsgResult::Ok;
@@ -37,24 +39,28 @@ TMsgResult RecordingUi::MessageBox(QWidget*, const QString& caption, const QStri
 
 QString RecordingUi::OpenFileName(QWidget*, const TFileDialogRequest& request)
 {
+    NoteCursor();
     OpenRequests.push_back(request);
     return Next(OpenAnswers, QString());
 }
 
 QString RecordingUi::SaveFileName(QWidget*, const TFileDialogRequest& request)
 {
+    NoteCursor();
     SaveRequests.push_back(request);
     return Next(SaveAnswers, QString());
 }
 
 QString RecordingUi::SelectFolder(QWidget*, const QString& caption, const QString&)
 {
+    NoteCursor();
     FolderCaptions << caption;
     return Next(FolderAnswers, QString());
 }
 
 QString RecordingUi::ExecFolderDialog(QFileDialog& dialog)
 {
+    NoteCursor();
     FolderCaptions << dialog.windowTitle();
     FolderStarts << dialog.directory().absolutePath();
     return Next(FolderAnswers, QString());
@@ -62,6 +68,7 @@ QString RecordingUi::ExecFolderDialog(QFileDialog& dialog)
 
 std::optional<QColor> RecordingUi::PickColor(QWidget*, const QColor& initial)
 {
+    NoteCursor();
     ++ColorRequests;
     ColorInitials.push_back(initial);
     return Next(ColorAnswers, std::optional<QColor>());
@@ -69,7 +76,14 @@ std::optional<QColor> RecordingUi::PickColor(QWidget*, const QColor& initial)
 
 std::optional<QFont> RecordingUi::PickFont(QWidget*, const QFont& initial)
 {
+    NoteCursor();
     ++FontRequests;
     FontInitials.push_back(initial);
     return Next(FontAnswers, std::optional<QFont>());
+}
+
+void RecordingUi::NoteCursor()
+{
+    const QCursor* cursor = QApplication::overrideCursor();
+    if (cursor && cursor->shape() == Qt::WaitCursor) ++AskedWhileBusy;
 }

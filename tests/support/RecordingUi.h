@@ -43,6 +43,8 @@ public:
     QStringList FolderStarts; // the start folders of prepared folder dialogs
     QStringList StartedPrograms;
     int Beeps = 0;
+    // Boxes, dialogs and pickers that came up under the wait cursor.
+    int AskedWhileBusy = 0;
     int ColorRequests = 0;
     int FontRequests = 0;
     // The colour and font each picker started from.
@@ -71,4 +73,7 @@ public:
         StartedPrograms << program;
         return true;
     }
+
+private:
+    void NoteCursor();
 };

@@ -18,6 +18,7 @@
 
 #include "DialogDriving.h"
 #include "LumivarFixture.h"
+#include "WaitCursorProbe.h"
 #include "geodata/IdrisiRST.h"
 #include "geodata/QMLayers.h"
 #include "platform/qt/AppEvents.h"
@@ -307,6 +308,49 @@ TEST_F(MainWindow, OpenErrorsAreShownAndTheWindowStays)
     second->close(); // rows and document agree, so closing finds nothing amiss
     QCoreApplication::processEvents();
     EXPECT_EQ(Recorded->Messages.size(), 2u);
+}
+
+// Opening, adding and saving show the wait cursor from the command to its
+// end, but never while a dialog or box waits for the user, and it goes
+// however the command ends.
+TEST_F(MainWindow, TheWaitCursorShowsWhileFilesAreReadOrWrittenAndNeverWhileTheUserIsAsked)
+{
+    Raster("a");
+    const QString layer = QString::fromStdString(Raster("b"));
+    const QString broken = QString::fromStdString(Composition("broken.qmc", {"a.rst", "missing.vct"}));
+    const QString map = QString::fromStdString(Composition("map.qmc", {"a.rst"}));
+    const auto frameAction = [this](const char* name) {
+        return Form->FirstChild()->Frame().findChild<QAction*>(QString::fromLatin1(name));
+    };
+    struct Row {
+        const char* Name;
+        std::function<void()> Command;
+        bool Reads;
+        int Boxes;
+    };
+    const Row rows[] = {
+        {"open layer", [&] { Recorded->OpenAnswers = {layer}; Form->FormAction("OpenLayer")->trigger(); }, true, 0},
+        {"open composition that fails", [&] { Form->OpenCompositionFile(broken); }, true, 1},
+        {"add composition", [&] { Recorded->OpenAnswers = {map}; frameAction("AddComposition")->trigger(); }, true, 0},
+        {"add layer cancelled", [&] { frameAction("AddLayer")->trigger(); }, false, 0},
+        {"add layer twice", [&] { Recorded->OpenAnswers = {layer}; frameAction("AddLayer")->trigger(); }, true, 0},
+        {"save composition", [&] { Recorded->SaveAnswers = {Path("saved.qmc")}; Form->FormAction("SaveMap")->trigger(); },
+         false, 0},
+        {"save to file", [&] { Recorded->SaveAnswers = {Path("view.bmp")}; Form->FormAction("SaveToFile")->trigger(); },
+         false, 0},
+    };
+    for (const Row& row : rows) {
+        TWaitCursorProbe probe;
+        Recorded->Messages.clear();
+        row.Command();
+        EXPECT_EQ(!probe.ShownAtReads.isEmpty(), row.Reads) << row.Name;
+        EXPECT_FALSE(probe.ShownAtReads.contains(false)) << row.Name;
+        EXPECT_EQ(static_cast<int>(Recorded->Messages.size()), row.Boxes) << row.Name;
+        EXPECT_EQ(Recorded->AskedWhileBusy, 0) << row.Name;
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr) << row.Name;
+    }
+    EXPECT_TRUE(QFile::exists(Path("saved.qmc")));
+    EXPECT_TRUE(QFile::exists(Path("view.bmp")));
 }
 
 TEST_F(MainWindow, TheCommandLineFileOpensAtTheFirstActivationOnly)

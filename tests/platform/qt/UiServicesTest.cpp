@@ -20,7 +20,7 @@ TEST(UiServices, WindowsFiltersBecomeQtFiltersWithUpperCaseTwins)
 
 TEST(UiServices, ARecorderReplacesTheDialogsUntilItsGuardGoes)
 {
-    UiServices* before = &Ui();
+    auto [outer, outerGuard] = RecordingUi::Install();
     {
         auto [ui, guard] = RecordingUi::Install();
         ui->MessageAnswers.push_back(TMsgResult::No);
@@ -31,8 +31,9 @@ TEST(UiServices, ARecorderReplacesTheDialogsUntilItsGuardGoes)
         EXPECT_TRUE(Ui().OpenFileName(nullptr, {}).isEmpty());
         EXPECT_EQ(ui->OpenRequests.size(), 1u);
     }
-    EXPECT_EQ(&Ui(), before);
-    EXPECT_NE(dynamic_cast<QtUiServices*>(&Ui()), nullptr);
+    Ui().Beep();
+    EXPECT_EQ(outer->Beeps, 1);
+    EXPECT_TRUE(outer->Messages.empty());
 }
 
 namespace {
