@@ -593,7 +593,8 @@ public:
 
 // Every command that changes what the map holds is announced once by the
 // document, the rows, checks and legend rows agree with it afterwards, and
-// the next paint shows the map as it is now drawn.
+// the next paint shows the map as it is now drawn; a paint that follows no
+// change copies the map kept from the paint before.
 TEST_F(MapFrame, EachCommandIsAnnouncedOnceAndTheRowsAndTheMapFollow)
 {
     const std::string rivers = Files.WriteMif("rivers", TMapFolder::Region(kWest + 20000, kSouth + 5000, 3000, 0x0000FF));
@@ -690,6 +691,7 @@ TEST_F(MapFrame, EachCommandIsAnnouncedOnceAndTheRowsAndTheMapFollow)
             return Frame->MapView().viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
         };
         const QImage before = shown();
+        const qint64 kept = Frame->MapView().KeptMap().cacheKey();
         Recorded->Messages.clear();
         TAnnouncements heard;
         Frame->Document().AddObserver(heard);
@@ -701,5 +703,6 @@ TEST_F(MapFrame, EachCommandIsAnnouncedOnceAndTheRowsAndTheMapFollow)
         ExpectRowsMirrorDocument();
         EXPECT_EQ(after, Frame->MapView().RenderImage());
         EXPECT_EQ(after != before, row.Redraws);
+        EXPECT_EQ(Frame->MapView().KeptMap().cacheKey() != kept, row.Redraws);
     }
 }
