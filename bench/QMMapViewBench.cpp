@@ -7,10 +7,10 @@
 #include <QEvent>
 #include <QScrollBar>
 #include <chrono>
-#include <cmath>
 #include <cstdint>
 #include <memory>
 
+#include "PolygonGrid.h"
 #include "geodata/QMLayers.h"
 #include "platform/qt/SymbolFonts.h"
 #include "viewer/QMMapDoc.h"
@@ -23,41 +23,15 @@ constexpr int kHeight = 1080;
 constexpr int kColumns = 1000;
 constexpr int kPolygons = 1000000;
 
-// Ten-point rings on a 1000 x 1000 grid of 10-unit cells, one in three
-// translucent, so that the first paint draws every kind of area.
+// Ten-point rings on a 1000 x 1000 grid of cells, a little translucent, so
+// that the paint that draws them takes Softedge's road too.
 PLayer MillionPolygons()
 {
-    auto layer = std::make_shared<Layer>();
-    InitLayer(*layer);
-    layer->Kind = lkVector;
-    layer->Visible = 1;
+    PLayer layer = PolygonGridLayer(kPolygons, kColumns, 160);
     layer->Owned = 1;
     layer->FileName = "parcels.mif";
     layer->LayerToMap = ScaleTransform(1);
     layer->MapToLayer = ScaleTransform(1);
-    layer->Vector = std::make_unique<VectorLayer>();
-    InitVectorLayer(*layer->Vector);
-    layer->Vector->DefaultOpacity = 160;
-    TAreaStyle style;
-    style.Outline = TLogPen{PS_SOLID, TPoint{1, 0}, RGB(0, 0, 0)};
-    style.Brush = TLogBrush{BS_SOLID, RGB(200, 30, 30), 0};
-    layer->Vector->Objects.reserve(kPolygons);
-    for (int i = 0; i < kPolygons; ++i) {
-        const double x = (i % kColumns) * 10.0;
-        const double y = (i / kColumns) * 10.0;
-        MapObject object;
-        object.ObjType = otPolygon;
-        for (int k = 0; k < 9; ++k) {
-            const double a = k * 2 * M_PI / 9;
-            object.Points.push_back({x + 5 + 4 * std::cos(a), y + 5 + 4 * std::sin(a)});
-        }
-        object.Points.push_back(object.Points.front());
-        object.PartCounts = {10};
-        object.Bounds = PointsBounds(object.Points);
-        CalcPartBounds(object);
-        object.Style.Set(style);
-        layer->Vector->Objects.push_back(std::move(object));
-    }
     return layer;
 }
 

@@ -4,6 +4,7 @@
 // A check set through the model goes to the document; the rows follow the
 // document's announcements, so they never disagree with its layers.
 #include <QAbstractListModel>
+#include <vector>
 
 #include "viewer/QMMapDoc.h"
 
@@ -26,10 +27,13 @@ signals:
 
 private:
     void LayersChanged(const TLayerChange& change) override;
+    void TakeChange(const TLayerChange& change);
     const Layer* LayerAt(int row) const;
+    std::vector<PLayer> DocumentLayers() const;
 
     TQMMapDoc& Doc;
-    // The rows shown: the document announces a change after making it, and
-    // the views must see the count of before until the model has told them.
-    int Rows = 0;
+    // The layers of the rows as the views know them: the document announces
+    // a change after making it, and the views must see the rows of before
+    // until the model has told them what changed.
+    std::vector<PLayer> Rows;
 };

@@ -1,5 +1,6 @@
 // The map frame: rows in step with the document's layers, the layer tools
 // and their enabling, compositions, and both legends.
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QImage>
 #include <QLineEdit>
@@ -682,6 +683,9 @@ TEST_F(MapFrame, EachCommandIsAnnouncedOnceAndTheRowsAndTheMapFollow)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.Name);
         MakeFrame();
+        // Qt's own checks of a model's signals against its rows.
+        const QAbstractItemModelTester modelCheck(dialogtest::Named<QListView>(*Frame, "LayersList")->model(),
+                                                  QAbstractItemModelTester::FailureReportingMode::Fatal);
         Frame->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(Frame.get()));
         AddThreeLayers();
