@@ -188,7 +188,7 @@ void TQMMapFrame::SetupFrame(QWidget* ownerForm, const LumivarSettings& settings
     LayerModel = std::make_unique<TLayerListModel>(*Doc);
     LayersList->setModel(LayerModel.get());
     connect(LayerModel.get(), &TLayerListModel::LayersUpdated, this,
-            [this](const TLayerChange& change) { LayersUpdated(change); });
+            [this](const TLayerChange& change) { RunGuarded(this, [this, &change]() { LayersUpdated(change); }); });
     connect(LayersList->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this]() {
         LayersListClick();
         UpdateActions();
