@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "geodata/FontTable.h"
+#include "PolygonGrid.h"
 #include "geodata/QMLayers.h"
 #include "viewer/LayerPainter.h"
 #include "viewer/MView.h"
@@ -51,36 +52,10 @@ void BM_Raster(benchmark::State& state)
 }
 BENCHMARK(BM_Raster)->Arg(1)->Arg(8)->Unit(benchmark::kMillisecond);
 
-// 100,000 squares with ten points each on a 400 x 250 grid of cells.
+// 100,000 rings with ten points each on a 400 x 250 grid of cells.
 std::shared_ptr<Layer> PolygonLayer(std::int16_t opacity)
 {
-    auto layer = std::make_shared<Layer>();
-    InitLayer(*layer);
-    layer->Kind = lkVector;
-    layer->Visible = 1;
-    layer->Vector = std::make_unique<VectorLayer>();
-    InitVectorLayer(*layer->Vector);
-    layer->Vector->DefaultOpacity = opacity;
-    TAreaStyle style;
-    style.Outline = TLogPen{PS_SOLID, TPoint{1, 0}, RGB(0, 0, 0)};
-    style.Brush = TLogBrush{BS_SOLID, RGB(200, 30, 30), 0};
-    for (int i = 0; i < 100000; ++i) {
-        const double x = (i % 400) * 10.0;
-        const double y = (i / 400) * 10.0;
-        MapObject object;
-        object.ObjType = otPolygon;
-        for (int k = 0; k < 9; ++k) {
-            const double a = k * 2 * M_PI / 9;
-            object.Points.push_back({x + 5 + 4 * std::cos(a), y + 5 + 4 * std::sin(a)});
-        }
-        object.Points.push_back(object.Points.front());
-        object.PartCounts = {10};
-        object.Bounds = PointsBounds(object.Points);
-        CalcPartBounds(object);
-        object.Style.Set(style);
-        layer->Vector->Objects.push_back(std::move(object));
-    }
-    return layer;
+    return PolygonGridLayer(100000, 400, opacity);
 }
 
 void BM_Polygons(benchmark::State& state)
@@ -98,12 +73,7 @@ BENCHMARK(BM_Polygons)->Args({1, 255})->Args({10, 255})->Args({1, 128})->Args({1
 
 void BM_Symbols(benchmark::State& state)
 {
-    auto layer = std::make_shared<Layer>();
-    InitLayer(*layer);
-    layer->Kind = lkVector;
-    layer->Visible = 1;
-    layer->Vector = std::make_unique<VectorLayer>();
-    InitVectorLayer(*layer->Vector);
+    PLayer layer = EmptyVectorLayer();
     const TPointStyle style{110, 6, RGB(0, 0, 200), FontIndex("Wingdings")};
     for (int i = 0; i < 50000; ++i) {
         MapObject object;

@@ -7,6 +7,7 @@
 #include "platform/NumberText.h"
 #include "platform/RuntimeErrors.h"
 #include "viewer/IniFile.h"
+#include "viewer/LayerFormats.h"
 #include "viewer/QMMapDoc.h"
 
 namespace {
@@ -134,11 +135,8 @@ std::string FormatPointStyle(const TPointStyle& style)
 
 std::string LayerTypeFromExtension(std::string_view path)
 {
-    std::string ext = ExtractFileExt(path);
-    if (SameText(ext, ".rdc") || SameText(ext, ".rst")) return kTypeRaster;
-    if (SameText(ext, ".mid") || SameText(ext, ".mif")) return kTypeMif;
-    if (SameText(ext, ".vct") || SameText(ext, ".vdc")) return kTypeIdrisiVector;
-    return {};
+    const TLayerFormat* format = FormatByAnyExtension(path);
+    return format ? format->TypeWord : std::string();
 }
 
 bool IsForeignAbsolutePath(std::string_view name)
@@ -256,6 +254,9 @@ void TQMMapDoc::TryComposition(const TIniFile& ini, bool common, const std::vect
 void TQMMapDoc::LoadComposition(const TIniFile& ini, bool common)
 {
     std::vector<PLayer> added;
+    // The whole read is one change of the layers, also when it fails.
+    TUpdate update(*this);
+    Announce(TLayerChange{});
     try {
         std::int32_t sections = 0;
         for (const std::string& section : ini.ReadSections())
@@ -270,8 +271,10 @@ void TQMMapDoc::LoadComposition(const TIniFile& ini, bool common)
         if (ini.SectionExists("layers_visi")) ApplyVisibility(ini, "layers_visi");
     } catch (...) {
         DropLayers(added);
+        update.End();
         throw;
     }
+    update.End();
 }
 
 void TQMMapDoc::LoadLayerSection(const TIniFile& ini, const std::string& section, bool common,
@@ -281,51 +284,57 @@ void TQMMapDoc::LoadLayerSection(const TIniFile& ini, const std::string& section
     std::string path = ResolveLayerPath(name, RootFolder, ExtractFilePath(ini.FileName()));
     std::string type = ini.ReadString(section, "type", "");
     if (type.empty()) type = LayerTypeFromExtension(path);
-    if (type != kTypeRaster && type != kTypeMif && type != kTypeIdrisiVector)
+    const TLayerFormat* format = FormatByTypeWord(type);
+    if (!format)
         throw QMError("File %s: section %s has unknown layer type '%s'.", ini.FileName().c_str(), section.c_str(),
                       type.c_str());
     // A Windows drive or share cannot be reached here; the name would
     // otherwise be taken for a folder below the working folder.
     if (IsForeignAbsolutePath(path)) throw QMError("File %s not found.", path.c_str());
 
-    if (type == kTypeRaster && !FileExists(path)) path = ResolveFileCase(EnglishRasterName(path));
-    // The ".mid" file holds the attributes; the objects are in the ".mif".
-    if (type == kTypeMif && SameText(ExtractFileExt(path), ".mid"))
-        path = ResolveFileCase(ChangeFileExt(path, ".mif"));
+    const bool raster = IsRasterFormat(*format);
+    if (raster && !FileExists(path)) path = ResolveFileCase(EnglishRasterName(path));
+    if (format->CompanionMeansData && SameText(ExtractFileExt(path), format->Companion))
+        path = ResolveFileCase(ChangeFileExt(path, format->Extension));
     // A file that is already a layer (added by hand, kept by the freeze, or
     // named by an earlier section) stays one layer: the frame's rows and
     // commands find a layer by its file.
     if (HasLayer(path)) return;
 
-    PLayer layer = AddSectionLayer(ini, section, type, path, !common);
+    PLayer layer = AddSectionLayer(ini, section, *format, path, !common);
     if (!layer) return;
     added.push_back(layer);
     layer->Common = common ? 1 : 0;
     layer->Frozen = common ? 1 : 0;
     ExtentValid = false;
 
+    const bool takesStyles = format->ReadsStyles;
     if (layer->Vector) {
         VectorLayer& vector = *layer->Vector;
         vector.DefaultOpacity = vector.CustomOpacity = ReadAlphaBlend(ini, section);
-        if (type == kTypeMif) ApplyCustomStyle(ini, section, vector);
+        if (takesStyles) ApplyCustomStyle(ini, section, vector);
     }
     layer->LegendRu = ini.ReadString(section, "legend_ru", "");
     layer->LegendEn = ini.ReadString(section, "legend_en", "");
     if (layer->LegendRu.empty()) layer->LegendRu = layer->LegendEn;
     layer->HasLegendStyle = 0;
-    if (type == kTypeMif) layer->Vector->UseCustom = 0;
+    if (takesStyles && layer->Vector) layer->Vector->UseCustom = 0;
     AdoptUniformStyle(*layer);
 }
 
-PLayer TQMMapDoc::AddSectionLayer(const TIniFile& ini, const std::string& section, const std::string& type,
+PLayer TQMMapDoc::AddSectionLayer(const TIniFile& ini, const std::string& section, const TLayerFormat& format,
                                   const std::string& path, bool owned)
 {
-    if (type == kTypeMif) return LayerList->AddMifLayer(path, 1, owned);
-    if (type == kTypeIdrisiVector) return LayerList->AddVectorLayer(path, 1, owned);
-    bool autoscale = !SameText(ini.ReadString(section, "Autoscale", "Yes"), "no");
-    std::string palette = ini.ReadString(section, "palette", "");
-    if (palette.empty()) palette = DefaultPalette;
-    return LayerList->AddRasterLayer(path, PaletteSpecForReading(palette, PaletteFolder), autoscale, owned, 1);
+    TLayerOptions options;
+    options.Owned = owned;
+    options.Visible = 1;
+    if (IsRasterFormat(format)) {
+        options.Autoscale = !SameText(ini.ReadString(section, "Autoscale", "Yes"), "no");
+        std::string palette = ini.ReadString(section, "palette", "");
+        if (palette.empty()) palette = DefaultPalette;
+        options.PaletteSpec = PaletteSpecForReading(palette, PaletteFolder);
+    }
+    return format.Open(*LayerList, path, options);
 }
 
 void TQMMapDoc::ApplyCustomStyle(const TIniFile& ini, const std::string& section, VectorLayer& vector)
@@ -408,8 +417,7 @@ void TQMMapDoc::WriteLayerSection(TIniFile& ini, const std::string& section, con
 {
     ini.WriteString(section, "name", LayerNameForWriting(layer.FileName, RootFolder));
     const bool raster = layer.Kind == lkRaster;
-    const bool mif = SameText(ExtractFileExt(layer.FileName), ".mif");
-    ini.WriteString(section, "type", raster ? kTypeRaster : mif ? kTypeMif : kTypeIdrisiVector);
+    ini.WriteString(section, "type", FormatOfLayer(layer).TypeWord);
     std::string english, russian;
     GetLayerLegends(layer, english, russian);
     if (!english.empty()) ini.WriteString(section, "Legend_en", english);

@@ -10,17 +10,6 @@
 
 #include "geodata/QMMapDecl.h"
 
-// Layer types as written in the "type" key (compared case-sensitively).
-inline constexpr const char* kTypeRaster = "rastr";
-inline constexpr const char* kTypeMif = "vect";
-inline constexpr const char* kTypeIdrisiVector = "ivect";
-
-// The open dialogs' filter of the layer files a composition can hold, in the
-// "caption|*.ext" pairs of the file dialogs; the .rst, .mif and .vct file
-// stands for its pair.
-inline constexpr char kLayerFileFilter[] =
-    "Idrisi rastr files(*.rst/rdc)|*.rst|Mapinfo files(*.mid/mif)|*.mif|Idrisi vector files(*.vct/vdc)|*.vct";
-
 // Splits a style string as the run time's ExtractStrings does: blanks, "(",
 // ")", "," and line breaks separate; empty fields are dropped; a run in
 // single or double quotes is not split and keeps its quotes.
@@ -41,8 +30,8 @@ std::string FormatLineStyle(const TLineStyle& style);
 // A font name that holds a separator is written in double quotes.
 std::string FormatPointStyle(const TPointStyle& style);
 
-// "rastr", "vect" or "ivect" from the extension of `path` (".rdc"/".rst",
-// ".mid"/".mif", ".vct"/".vdc", any case); '' for any other extension.
+// The "type" word of the layer format whose data or companion extension
+// `path` has (any case); '' for any other extension.
 std::string LayerTypeFromExtension(std::string_view path);
 
 // A Windows path with a drive ("X:\...") or a network share ("\\server\..."):

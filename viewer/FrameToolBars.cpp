@@ -35,7 +35,7 @@ QAction* LayerButton(TQMMapFrame& frame, QToolBar& bar, const char* name, const 
 
 } // namespace
 
-TLayerToolBars BuildLayerToolBars(TQMMapFrame& frame)
+TLayerToolBars BuildLayerToolBars(TQMMapFrame& frame, const TLayerToolHandlers& handlers)
 {
     TLayerToolBars bars;
     bars.Row1 = SmallIconBar(QStringLiteral("ToolBar1"));
@@ -43,18 +43,17 @@ TLayerToolBars BuildLayerToolBars(TQMMapFrame& frame)
     bars.Row2 = SmallIconBar(QStringLiteral("ToolBar1Row2"));
     bars.Row2->hide();
     QToolBar& bar = *bars.Row1;
-    TQMMapFrame* f = &frame;
     // Adding reads files: the wait cursor shows until the map is there.
-    LayerButton(frame, bar, "AddLayer", "Add Layer...|Add Layer", QStyle::SP_FileIcon, [f]() {
-        TBusyCursor busy;
-        f->AddLayerExecute();
-    });
+    const auto busy = [](std::function<void()> command) {
+        return [command = std::move(command)]() {
+            TBusyCursor cursor;
+            command();
+        };
+    };
+    LayerButton(frame, bar, "AddLayer", "Add Layer...|Add Layer", QStyle::SP_FileIcon, busy(handlers.AddLayer));
     bar.addSeparator();
     LayerButton(frame, bar, "AddComposition", "Add Composition...|Add Composition", QStyle::SP_DirOpenIcon,
-                [f]() {
-                    TBusyCursor busy;
-                    f->AddCompositionExecute();
-                });
+                busy(handlers.AddComposition));
     bar.addSeparator();
     // A check-style button of its own, without a command; ClearMap reads it.
     bars.Freeze = new QAction(QStringLiteral("LFreeze"), &frame);
@@ -65,22 +64,21 @@ TLayerToolBars BuildLayerToolBars(TQMMapFrame& frame)
     bar.addAction(bars.Freeze);
     bar.addSeparator();
     LayerButton(frame, bar, "LayerUP", "Move layer up|Move layer up so that it's elements draw earlier on",
-                QStyle::SP_ArrowUp, [f]() { f->LayerUPExecute(); });
+                QStyle::SP_ArrowUp, handlers.LayerUp);
     LayerButton(frame, bar, "LayerDown", "Move layer down|Move layer down so that it's elements draw later",
-                QStyle::SP_ArrowDown, [f]() { f->LayerDownExecute(); });
+                QStyle::SP_ArrowDown, handlers.LayerDown);
     LayerButton(frame, bar, "LayerDelete", "Remove layer|Remove layer from map composition", QStyle::SP_TrashIcon,
-                [f]() { f->LayerDeleteExecute(); });
+                handlers.LayerDelete);
     bar.addSeparator();
     LayerButton(frame, bar, "LProperities", "Layer properties|Layer properties", QStyle::SP_FileDialogDetailedView,
-                [f]() { f->LProperitiesExecute(); });
+                handlers.Properties);
     return bars;
 }
 
-QToolBar* BuildMapToolBar(TQMMapFrame& frame)
+QToolBar* BuildMapToolBar(TQMMapFrame& frame, const TMapToolHandlers& handlers)
 {
     auto* bar = new QToolBar(QStringLiteral("ToolBar2"));
     bar->setObjectName(QStringLiteral("ToolBar2"));
-    TQMMapFrame* f = &frame;
     const auto make = [&frame, bar](const char* name, const char* hint, std::function<void()> handler) {
         const QString id = QString::fromLatin1(name);
         return MakeAction(&frame, bar, id, id, QString::fromLatin1(hint), std::move(handler));
@@ -88,17 +86,17 @@ QToolBar* BuildMapToolBar(TQMMapFrame& frame)
     QAction* zoomState = make("ZoomState",
                               "Zoom state|Indicate a rectangular area in the map that is to be displayed in a window",
                               []() { PostAppMessage(WM_MAPZOOMSTATE); });
-    QAction* magnitude = make("Magnitude", "Zoom in|Increase a view window's magnification", [f]() { f->ZoomInMap(); });
-    QAction* diminish = make("Diminish", "Zoom out|Decrease a view window's magnification", [f]() { f->ZoomOutMap(); });
+    QAction* magnitude = make("Magnitude", "Zoom in|Increase a view window's magnification", handlers.ZoomIn);
+    QAction* diminish = make("Diminish", "Zoom out|Decrease a view window's magnification", handlers.ZoomOut);
     QAction* pan = make("Pan", "Pan state|View a different part of the map without changing the view magnification",
                         []() { PostAppMessage(WM_MAPPAN); });
     QAction* redraw = make("Redraw", "Update windows|Update (redraw) the contents of a window(s)",
-                           [f]() { f->RedrawMap(); });
-    QAction* fullScreen = make("FullScreen", "Full screen|Full screen", [f]() { f->FullScreenExecute(); });
+                           handlers.Redraw);
+    QAction* fullScreen = make("FullScreen", "Full screen|Full screen", handlers.FullScreen);
     QAction* fit = make("Fit", "Fit view|Adjust the magnification of a map so all elements are visible",
-                        [f]() { f->ZoomFitMap(); });
+                        handlers.Fit);
     QAction* zState = make("ZState", "Show hints|Show hints", []() { PostAppMessage(WM_MAPHINTS); });
-    make("SaveMap", "", [f]() { f->SaveMapImage(); });
+    make("SaveMap", "", handlers.SaveMap);
     for (QAction* action : {zoomState, pan, fullScreen, zState}) action->setCheckable(true);
     auto* group = new QActionGroup(bar);
     group->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);

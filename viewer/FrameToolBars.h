@@ -3,9 +3,31 @@
 // freezing, moving, removing a layer and its properties) and the map tools
 // above the view, which post the mode messages to the main window. Their
 // actions carry the names the frame and the tests find them by.
+#include <functional>
+
 class QAction;
 class QToolBar;
 class TQMMapFrame;
+
+// The commands the layer tools run.
+struct TLayerToolHandlers {
+    std::function<void()> AddLayer;
+    std::function<void()> AddComposition;
+    std::function<void()> LayerUp;
+    std::function<void()> LayerDown;
+    std::function<void()> LayerDelete;
+    std::function<void()> Properties;
+};
+
+// The commands of the map tools that do not post a mode message.
+struct TMapToolHandlers {
+    std::function<void()> ZoomIn;
+    std::function<void()> ZoomOut;
+    std::function<void()> Redraw;
+    std::function<void()> FullScreen;
+    std::function<void()> Fit;
+    std::function<void()> SaveMap;
+};
 
 struct TLayerToolBars {
     QToolBar* Row1 = nullptr;
@@ -18,7 +40,7 @@ struct TLayerToolBars {
 };
 
 // The layer tools, their actions owned by `frame`.
-TLayerToolBars BuildLayerToolBars(TQMMapFrame& frame);
+TLayerToolBars BuildLayerToolBars(TQMMapFrame& frame, const TLayerToolHandlers& handlers);
 // The map tool bar; its actions are owned by the bar, and "SaveMap" has no
 // button.
-QToolBar* BuildMapToolBar(TQMMapFrame& frame);
+QToolBar* BuildMapToolBar(TQMMapFrame& frame, const TMapToolHandlers& handlers);

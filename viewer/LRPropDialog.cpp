@@ -313,6 +313,7 @@ void TLRPropDlg::CommitDisplayRange()
 
 void TLRPropDlg::RepaintView()
 {
+    if (RasterChanged) RasterChanged();
     if (!MapView) return;
     if (auto* area = qobject_cast<QAbstractScrollArea*>(MapView)) area->viewport()->repaint();
     else MapView->repaint();

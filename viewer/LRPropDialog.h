@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QString>
 #include <exception>
+#include <functional>
 #include <string>
 
 class QCheckBox;
@@ -30,6 +31,8 @@ public:
     // Set by the caller before the dialog is shown.
     void SetEditedLayer(Layer* layer) { EditedLayer = layer; }
     void SetMapView(QWidget* view) { MapView = view; }
+    // Called after each change of the raster, before the map repaints.
+    void SetRasterChanged(std::function<void()> changed) { RasterChanged = std::move(changed); }
 
     // An accepted result ("Close") applies the display range first; a failure
     // keeps the dialog open. Any other result applies nothing.
@@ -95,4 +98,5 @@ private:
     double BarToValueOffset = 0;
     Layer* EditedLayer = nullptr;
     QWidget* MapView = nullptr;
+    std::function<void()> RasterChanged;
 };

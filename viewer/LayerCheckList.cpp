@@ -1,68 +1,39 @@
 #include "viewer/LayerCheckList.h"
 
-#include <QSignalBlocker>
-#include <memory>
+#include "viewer/LayerListModel.h"
 
-#include "platform/FileNames.h"
-
-namespace {
-
-constexpr int kPathRole = Qt::UserRole;
-
-} // namespace
-
-TLayerCheckList::TLayerCheckList(QWidget* parent) : QListWidget(parent)
+TLayerCheckList::TLayerCheckList(QWidget* parent) : QListView(parent)
 {
     setObjectName(QStringLiteral("LayersList"));
     setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
 }
 
 int TLayerCheckList::SelectedRow() const
 {
-    const QList<QListWidgetItem*> selected = selectedItems();
-    return selected.isEmpty() ? -1 : row(selected.first());
+    if (!selectionModel()) return -1;
+    const QModelIndexList selected = selectionModel()->selectedRows();
+    return selected.isEmpty() ? -1 : selected.first().row();
 }
 
 QString TLayerCheckList::RowPath(int row) const
 {
-    const QListWidgetItem* entry = item(row);
-    return entry ? entry->data(kPathRole).toString() : QString();
+    if (!model()) return QString();
+    return model()->index(row, 0).data(TLayerListModel::kPathRole).toString();
 }
 
-void TLayerCheckList::InsertRow(int row, const QString& path, bool checked)
+int TLayerCheckList::RowCount() const
 {
-    auto entry = std::make_unique<QListWidgetItem>(QString::fromStdString(ExtractFileName(path.toStdString())));
-    entry->setData(kPathRole, path);
-    entry->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-    entry->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
-    const QSignalBlocker blocker(this);
-    insertItem(row, entry.release());
+    return model() ? model()->rowCount() : 0;
 }
 
-void TLayerCheckList::MoveRow(int row, int target)
+void TLayerCheckList::SelectRow(int row)
 {
-    const QSignalBlocker blocker(this);
-    QListWidgetItem* entry = takeItem(row);
-    insertItem(target, entry);
-    setCurrentRow(target);
-}
-
-void TLayerCheckList::RemoveRow(int row)
-{
-    const QSignalBlocker blocker(this);
-    std::unique_ptr<QListWidgetItem> entry(takeItem(row));
-}
-
-void TLayerCheckList::DeleteRow(int row)
-{
-    RemoveRow(row);
-    const QSignalBlocker blocker(this);
-    clearSelection();
-    setCurrentRow(-1);
-}
-
-void TLayerCheckList::ClearRows()
-{
-    const QSignalBlocker blocker(this);
-    clear();
+    if (!model() || !selectionModel()) return;
+    const QModelIndex index = model()->index(row, 0);
+    if (!index.isValid()) {
+        selectionModel()->clear();
+        return;
+    }
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
 }

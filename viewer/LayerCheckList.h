@@ -1,11 +1,10 @@
 #pragma once
-// The frame's layer check-list: one row a layer, showing the file name,
-// holding the full path and checked while the layer is visible. The frame
-// keeps row i on layer i; the rows it makes and moves itself do not signal,
-// so only the user's checks and selections reach its handlers.
-#include <QListWidget>
+// The frame's layer check-list: a view of the document's layers (the model
+// of TLayerListModel), one row a layer, showing the file name and checked
+// while the layer is visible. Rows come and go with the model only.
+#include <QListView>
 
-class TLayerCheckList : public QListWidget {
+class TLayerCheckList : public QListView {
     Q_OBJECT
 public:
     explicit TLayerCheckList(QWidget* parent = nullptr);
@@ -14,12 +13,7 @@ public:
     int SelectedRow() const;
     // The full path of a row's layer; empty for a row that is not there.
     QString RowPath(int row) const;
-    void InsertRow(int row, const QString& path, bool checked);
-    // Moves a row with its check and selects it in its new place.
-    void MoveRow(int row, int target);
-    // Takes a row out; the selection of the others stays.
-    void RemoveRow(int row);
-    // The user's removal of a row: no row stays selected.
-    void DeleteRow(int row);
-    void ClearRows();
+    int RowCount() const;
+    // Selects `row` and makes it current; -1 selects none.
+    void SelectRow(int row);
 };

@@ -2,12 +2,12 @@
 
 #include <QTabWidget>
 #include <algorithm>
+#include <utility>
 
 #include "viewer/DrawGrid.h"
 #include "viewer/LayerCheckList.h"
-#include "viewer/MFrame.h"
 
-TLegendPages BuildLegendPages(TQMMapFrame& frame)
+TLegendPages BuildLegendPages(TDrawGrid::TDrawCell drawLegendCell, TDrawGrid::TDrawCell drawRasterValueCell)
 {
     TLegendPages pages;
     pages.Pages = new QTabWidget;
@@ -20,19 +20,14 @@ TLegendPages BuildLegendPages(TQMMapFrame& frame)
     pages.Layers = new TLayerCheckList;
     pages.Pages->addTab(pages.Layers, QStringLiteral("Layers"));
 
-    TQMMapFrame* f = &frame;
     pages.Legend = new TDrawGrid;
     pages.Legend->setObjectName(QStringLiteral("GR_legend"));
-    pages.Legend->SetDrawCell([f](QPainter& painter, int column, int row, const QRect& cell) {
-        f->GR_legendDrawCell(painter, column, row, cell);
-    });
+    pages.Legend->SetDrawCell(std::move(drawLegendCell));
     pages.Pages->addTab(pages.Legend, QStringLiteral("Legend"));
 
     pages.RasterValues = new TDrawGrid;
     pages.RasterValues->setObjectName(QStringLiteral("RSTR_legend"));
-    pages.RasterValues->SetDrawCell([f](QPainter& painter, int column, int row, const QRect& cell) {
-        f->RSTR_legendDrawCell(painter, column, row, cell);
-    });
+    pages.RasterValues->SetDrawCell(std::move(drawRasterValueCell));
     pages.Pages->addTab(pages.RasterValues, QStringLiteral("Rastr Values"));
     return pages;
 }

@@ -3,10 +3,10 @@
 // check-list), "Legend" (one row a layer: its common style and title) and
 // "Rastr Values" (the colours and values of the selected raster). The frame
 // draws the grids' cells and keeps the rows; this unit lays the pages out.
+#include "viewer/DrawGrid.h"
+
 class QTabWidget;
-class TDrawGrid;
 class TLayerCheckList;
-class TQMMapFrame;
 
 struct TLegendPages {
     QTabWidget* Pages = nullptr;
@@ -16,8 +16,8 @@ struct TLegendPages {
 };
 
 // The three pages, in the order of the frame's page numbers; the grids'
-// cells are drawn by the frame's GR_legendDrawCell and RSTR_legendDrawCell.
-TLegendPages BuildLegendPages(TQMMapFrame& frame);
+// cells are drawn by the given functions.
+TLegendPages BuildLegendPages(TDrawGrid::TDrawCell drawLegendCell, TDrawGrid::TDrawCell drawRasterValueCell);
 // The text column takes the width the grid's viewport leaves beside the
 // picture column.
 void FitTextColumn(TDrawGrid& grid);

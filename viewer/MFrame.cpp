@@ -4,7 +4,7 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
-#include <QListWidget>
+#include <QItemSelectionModel>
 #include <QPainter>
 #include <QSplitter>
 #include <QTabWidget>
@@ -26,6 +26,8 @@
 #include "viewer/FrameToolBars.h"
 #include "viewer/IniFile.h"
 #include "viewer/LayerCheckList.h"
+#include "viewer/LayerFormats.h"
+#include "viewer/LayerListModel.h"
 #include "viewer/LegendCells.h"
 #include "viewer/LegendPages.h"
 #include "viewer/QMMapDoc.h"
@@ -60,7 +62,14 @@ TQMMapFrame::TQMMapFrame(QWidget* parent) : QWidget(parent)
     auto* panelLayout = new QVBoxLayout(CtrlPanel);
     panelLayout->setContentsMargins(0, 0, 0, 0);
     panelLayout->setSpacing(0);
-    const TLayerToolBars layerTools = BuildLayerToolBars(*this);
+    TLayerToolHandlers layerHandlers;
+    layerHandlers.AddLayer = [this]() { AddLayerExecute(); };
+    layerHandlers.AddComposition = [this]() { AddCompositionExecute(); };
+    layerHandlers.LayerUp = [this]() { LayerUPExecute(); };
+    layerHandlers.LayerDown = [this]() { LayerDownExecute(); };
+    layerHandlers.LayerDelete = [this]() { LayerDeleteExecute(); };
+    layerHandlers.Properties = [this]() { LProperitiesExecute(); };
+    const TLayerToolBars layerTools = BuildLayerToolBars(*this, layerHandlers);
     ToolBar1 = layerTools.Row1;
     ToolBar1Row2 = layerTools.Row2;
     LFreeze = layerTools.Freeze;
@@ -74,7 +83,14 @@ TQMMapFrame::TQMMapFrame(QWidget* parent) : QWidget(parent)
     auto* mapLayout = new QVBoxLayout(MapPanel);
     mapLayout->setContentsMargins(0, 0, 0, 0);
     mapLayout->setSpacing(0);
-    ToolBar2 = BuildMapToolBar(*this);
+    TMapToolHandlers mapHandlers;
+    mapHandlers.ZoomIn = [this]() { ZoomInMap(); };
+    mapHandlers.ZoomOut = [this]() { ZoomOutMap(); };
+    mapHandlers.Redraw = [this]() { RedrawMap(); };
+    mapHandlers.FullScreen = [this]() { FullScreenExecute(); };
+    mapHandlers.Fit = [this]() { ZoomFitMap(); };
+    mapHandlers.SaveMap = [this]() { SaveMapImage(); };
+    ToolBar2 = BuildMapToolBar(*this, mapHandlers);
     mapLayout->addWidget(ToolBar2);
 
     Splitter1 = new QSplitter(Qt::Horizontal, this);
@@ -97,6 +113,9 @@ TQMMapFrame::~TQMMapFrame()
     for (QObject* part : {static_cast<QObject*>(LayersList), static_cast<QObject*>(GR_legend),
                           static_cast<QObject*>(PageControl1)})
         part->disconnect(this);
+    // The rows' model observes the document, so it goes first.
+    LayersList->setModel(nullptr);
+    LayerModel.reset();
     // The view goes with its parent after this body; it must not reach the
     // document any more.
     if (View) View->SetDoc(nullptr);
@@ -117,19 +136,18 @@ void TQMMapFrame::WrapLayerToolBar()
 
 void TQMMapFrame::BuildPages()
 {
-    const TLegendPages pages = BuildLegendPages(*this);
+    const TLegendPages pages = BuildLegendPages(
+        [this](QPainter& painter, int column, int row, const QRect& cell) {
+            GR_legendDrawCell(painter, column, row, cell);
+        },
+        [this](QPainter& painter, int column, int row, const QRect& cell) {
+            RSTR_legendDrawCell(painter, column, row, cell);
+        });
     PageControl1 = pages.Pages;
     LayersList = pages.Layers;
     GR_legend = pages.Legend;
     RSTR_legend = pages.RasterValues;
 
-    // The check of a row follows the user; programmatic fills block signals.
-    connect(LayersList, &QListWidget::itemChanged, this,
-            [this](QListWidgetItem* item) { RunGuarded(this, [this, item]() { LayersListItemChanged(item); }); });
-    connect(LayersList, &QListWidget::itemSelectionChanged, this, [this]() {
-        LayersListClick();
-        UpdateActions();
-    });
     connect(GR_legend, &QTableView::clicked, this, [this]() { GR_legendClick(); });
     connect(PageControl1, &QTabWidget::currentChanged, this,
             [this]() { RunGuarded(this, [this]() { PageControl1Change(); }); });
@@ -165,6 +183,16 @@ void TQMMapFrame::SetupFrame(QWidget* ownerForm, const LumivarSettings& settings
     Doc->SetPaletteDefaults(settings.SymbolFolder, settings.DefPalette);
 
     View->SetDoc(Doc.get());
+    // The rows are a view of the document's layers; everything else that
+    // shows the layers follows once the rows took a change.
+    LayerModel = std::make_unique<TLayerListModel>(*Doc);
+    LayersList->setModel(LayerModel.get());
+    connect(LayerModel.get(), &TLayerListModel::LayersUpdated, this,
+            [this](const TLayerChange& change) { RunGuarded(this, [this, &change]() { LayersUpdated(change); }); });
+    connect(LayersList->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this]() {
+        LayersListClick();
+        UpdateActions();
+    });
     View->SetZoomCursor(ScreenCursor(3));
     View->SetHintCursor(ScreenCursor(4));
     View->SetPanCursors(ScreenCursor(1), ScreenCursor(2));
@@ -191,21 +219,9 @@ QString TQMMapFrame::FileBaseName(const QString& path)
     return FromStd(dot == std::string::npos ? name : name.substr(0, dot));
 }
 
-// Rows from the document: walking from the last layer and inserting each
-// at row 0 leaves row i showing layer i.
-void TQMMapFrame::FillLayerRows()
-{
-    LayersList->ClearRows();
-    Doc->BeginReverseWalk();
-    while (const Layer* layer = Doc->NextReverseWalk())
-        LayersList->InsertRow(0, FromStd(layer->FileName), layer->Visible != 0);
-    SyncLegendRows();
-    UpdateActions();
-}
-
 void TQMMapFrame::SyncLegendRows()
 {
-    GR_legend->SetRowCount(LayersList->count());
+    GR_legend->SetRowCount(LayersList->RowCount());
     const int row = LayersList->SelectedRow();
     if (row >= 0) GR_legend->SetCurrentRow(row);
     GR_legend->viewport()->update();
@@ -223,46 +239,29 @@ void TQMMapFrame::InvalidateView()
 void TQMMapFrame::AddLayerFile(const QString& path)
 {
     const std::string file = ToStd(path);
-    const bool wasEmpty = LayersList->count() == 0;
-    PLayer layer;
+    const bool wasEmpty = Doc->LayerCount() == 0;
     try {
-        // The whole extension counts, without regard to case: "x.rstx" is
-        // no raster, and a dot in a folder name is no extension.
-        const std::string ext = ExtractFileExt(file);
-        if (ext.empty()) throw QMError("There is no file extension. This is program bug. Sorry.");
+        // The whole extension counts, without regard to case: a longer one
+        // names no format, and a dot in a folder name is no extension.
+        if (ExtractFileExt(file).empty()) throw QMError("There is no file extension. This is program bug. Sorry.");
         if (Doc->HasLayer(file)) return;
-        if (SameText(ext, ".rst"))
-            layer = Doc->Layers().AddRasterLayer(
-                file, PaletteSpecForReading(SettingsCopy.DefPalette, SettingsCopy.SymbolFolder), true, true, 1);
-        else if (SameText(ext, ".mif"))
-            layer = Doc->Layers().AddMifLayer(file, 1, true);
-        else if (SameText(ext, ".vct"))
-            layer = Doc->Layers().AddVectorLayer(file, 1, true);
-        else
-            throw QMError("Invalid file extension. This is program bug. Sorry.");
-        // A row only for a layer that is there: rows mirror the document.
-        if (!layer) return;
+        const TLayerFormat* format = FormatByExtension(file);
+        if (!format) throw QMError("Invalid file extension. This is program bug. Sorry.");
+        TLayerOptions options;
+        options.PaletteSpec = PaletteSpecForReading(SettingsCopy.DefPalette, SettingsCopy.SymbolFolder);
+        if (!Doc->AddLayerFile(file, *format, options)) return;
     } catch (const QMError& error) {
         Ui().MessageBox(this, QStringLiteral("Error"), QString::fromStdString(error.what()), TMsgIcon::Error);
         return;
     }
-    // A failure from here on (out of memory) takes the layer out again, so
-    // the document never holds a layer without its row.
+    // A view that cannot take the layer (out of memory) takes it out again,
+    // so the map never holds a layer the window did not show.
     try {
-        layer->Common = 0;
-        Doc->InvalidateExtent();
-        LayersList->InsertRow(0, path, true);
         View->ResetView(wasEmpty);
     } catch (...) {
-        if (LayersList->count() > 0 && LayersList->RowPath(0) == path) LayersList->RemoveRow(0);
-        Doc->RemoveLayer(file);
-        Doc->InvalidateExtent();
+        Doc->RemoveLayerAt(0);
         throw;
     }
-    InvalidateView();
-    SyncLegendRows();
-    UpdateActions();
-    if (LayersList->count() == 1) FrameCaption = FileBaseName(path);
 }
 
 void TQMMapFrame::OpenComposition(const QString& path, bool common)
@@ -274,23 +273,22 @@ void TQMMapFrame::OpenComposition(const QString& path, bool common)
     // comes before the map is cleared, so the map stays as it was.
     const std::vector<PLayer> kept = KeptLayers();
     if (!kept.empty()) Doc->TryComposition(ini, common, kept);
+    // Clearing, merging and reading are one change of the layers.
+    TQMMapDoc::TUpdate update(*Doc);
     ClearMap();
     if (CommonLayers) Doc->MergeLayers(*CommonLayers, false);
     if (FrozenLayers) Doc->MergeLayers(*FrozenLayers, true);
     try {
         Doc->LoadComposition(ini, common);
     } catch (...) {
-        // The rows keep mirroring whatever the document holds now.
-        FillLayerRows();
+        update.End();
         View->ResetView(true);
-        InvalidateView();
         throw;
     }
     Loaded = true;
     OpenedComposition = path;
-    FillLayerRows();
+    update.End();
     View->ResetView(true);
-    InvalidateView();
 }
 
 // The layers still listed when the next composition is read: all of them in
@@ -315,7 +313,7 @@ void TQMMapFrame::SaveComposition(const QString& path)
 QString TQMMapFrame::WorkFolder() const
 {
     const QString file = !OpenedComposition.isEmpty() ? OpenedComposition
-                         : LayersList->count() > 0    ? LayersList->RowPath(0)
+                         : Doc->LayerCount() > 0      ? FromStd(Doc->Layers().Items(0)->FileName)
                                                       : QString();
     return file.isEmpty() ? QString() : QFileInfo(file).absolutePath();
 }
@@ -323,6 +321,7 @@ QString TQMMapFrame::WorkFolder() const
 void TQMMapFrame::ClearMap()
 {
     if (!Loaded) return;
+    TQMMapDoc::TUpdate update(*Doc);
     FrozenLayers.reset();
     if (LFreeze->isChecked()) {
         FrozenLayers = std::make_unique<TLayerList>();
@@ -332,12 +331,9 @@ void TQMMapFrame::ClearMap()
     }
     View->HideHint();
     Doc->ResetDocument();
-    LayersList->ClearRows();
-    GR_legend->SetRowCount(0);
     RSTR_legend->SetRowCount(0);
     Loaded = false;
     OpenedComposition.clear();
-    UpdateActions();
 }
 
 // ---------------------------------------------------------------------------
@@ -346,7 +342,7 @@ void TQMMapFrame::ClearMap()
 void TQMMapFrame::AddLayerExecute()
 {
     const QString name =
-        ChooseFileToOpen(this, kOpenLayerDialog, kLayerFileFilter, QString::fromStdString(SettingsCopy.CommonRoot));
+        ChooseFileToOpen(this, kOpenLayerDialog, LayerFileFilter().c_str(), FromStd(SettingsCopy.CommonRoot));
     if (!name.isEmpty()) AddLayerFile(name);
 }
 
@@ -361,18 +357,10 @@ void TQMMapFrame::MoveSelectedLayer(int delta)
 {
     const int row = LayersList->SelectedRow();
     const int target = row + delta;
-    if (row < 0 || target < 0 || target >= LayersList->count()) return;
-    // Row i is layer i: the row's own layer moves, whatever its path.
+    if (row < 0 || target < 0 || target >= Doc->LayerCount()) return;
+    // Row i is layer i: the row's own layer moves, whatever its path; its
+    // row moves with it, still selected.
     Doc->MoveLayerAt(row, delta);
-    LayersList->MoveRow(row, target);
-    LayersListClick();
-    UpdateActions();
-    InvalidateView();
-    if (PageControl1->currentIndex() == kLegendPage) {
-        GR_legend->SetCurrentRow(target);
-        GR_legend->viewport()->update();
-    }
-    if (target == 0 || row == 0) FrameCaption = FileBaseName(LayersList->RowPath(0));
 }
 
 void TQMMapFrame::LayerUPExecute()
@@ -394,10 +382,8 @@ void TQMMapFrame::LayerDeleteExecute()
                         TMsgIcon::Information);
         return;
     }
-    LayersList->DeleteRow(row);
-    SyncLegendRows();
-    UpdateActions();
-    InvalidateView();
+    // The user's removal leaves no row selected.
+    LayersList->SelectRow(-1);
 }
 
 // The properties dialog of the selected layer; a changed vector style shows
@@ -410,8 +396,7 @@ void TQMMapFrame::LProperitiesExecute()
         return;
     }
     View->HideHint();
-    if (EditLayerProperties(*Doc, ToStd(LayersList->RowPath(row)), OwnerForm, View) && PageControl1->currentIndex() == kLegendPage)
-        GR_legend->viewport()->update();
+    EditLayerProperties(*Doc, ToStd(LayersList->RowPath(row)), OwnerForm, View);
 }
 
 void TQMMapFrame::FullScreenExecute()
@@ -432,7 +417,7 @@ void TQMMapFrame::FullScreenExecute()
 
 void TQMMapFrame::UpdateActions()
 {
-    const int rows = LayersList->count();
+    const int rows = LayersList->RowCount();
     const int row = LayersList->SelectedRow();
     FrameAction(QStringLiteral("LayerUP"))->setEnabled(rows > 0 && row >= 1);
     FrameAction(QStringLiteral("LayerDown"))->setEnabled(rows > 0 && row >= 0 && row < rows - 1);
@@ -441,13 +426,20 @@ void TQMMapFrame::UpdateActions()
     for (QAction* action : ToolBar2->findChildren<QAction*>()) action->setEnabled(rows > 0);
 }
 
-void TQMMapFrame::LayersListItemChanged(QListWidgetItem* item)
+// One place for what shows the layers besides the rows: the legend's rows,
+// the tools, the caption and the map.
+void TQMMapFrame::LayersUpdated(const TLayerChange& change)
 {
-    const int row = LayersList->row(item);
-    if (row < 0 || row >= Doc->LayerCount()) return;
-    Layer* layer = Doc->Layers().Items(row).get();
-    layer->Visible = item->checkState() == Qt::Checked ? 1 : 0;
+    using TKind = TLayerChange::TKind;
+    SyncLegendRows();
+    UpdateActions();
     InvalidateView();
+    // The caption names the top layer from the first add, and after a move
+    // that changed the top.
+    if (change.Kind == TKind::Inserted && Doc->LayerCount() == 1) FrameCaption = FileBaseName(LayersList->RowPath(0));
+    if (change.Kind == TKind::Moved && (change.Row == 0 || change.Target == 0))
+        FrameCaption = FileBaseName(LayersList->RowPath(0));
+    if (change.Kind == TKind::Moved) LayersListClick();
 }
 
 void TQMMapFrame::LayersListClick()
@@ -459,7 +451,7 @@ void TQMMapFrame::LayersListClick()
 void TQMMapFrame::GR_legendClick()
 {
     const int row = GR_legend->CurrentRow();
-    if (row >= 0 && row < LayersList->count()) LayersList->setCurrentRow(row);
+    if (row >= 0 && row < LayersList->RowCount()) LayersList->SelectRow(row);
 }
 
 // ---------------------------------------------------------------------------
@@ -516,8 +508,10 @@ void TQMMapFrame::SetHintMode(bool on)
 // ---------------------------------------------------------------------------
 // Legends
 
+// A raster's display range or palette changed: the map draws it anew.
 void TQMMapFrame::RefreshRasterLegend()
 {
+    Doc->LayersRestyled();
     PageControl1Change();
 }
 
@@ -567,7 +561,7 @@ void TQMMapFrame::TabSheet3Resize()
 
 void TQMMapFrame::GR_legendDrawCell(QPainter& painter, int column, int row, const QRect& cell)
 {
-    if (row < 0 || row >= LayersList->count()) return;
+    if (row < 0 || row >= LayersList->RowCount()) return;
     LegendObject legend;
     if (LegendInfoOf(row, legend)) DrawLayerLegendCell(painter, column, legend, cell);
     else DrawMixedStylesCell(painter, column, cell);

@@ -1,9 +1,10 @@
 #pragma once
 // The map frame: the content of one map window. On the left the layer tools
 // and three pages (the layer check-list, the vector legend, the raster
-// values), on the right the map view. The frame owns the map document and
-// keeps the check-list row for row in step with the document's layers: row
-// i always shows layer i, addressed by its file path.
+// values), on the right the map view. The frame owns the map document; the
+// check-list is a view of the document's layers (row i shows layer i), and
+// the legend, the caption, the enabling of the tools and the map follow the
+// document's announcement of each change.
 #include <QString>
 #include <QWidget>
 #include <memory>
@@ -12,7 +13,6 @@
 #include "geodata/QMMapDecl.h"
 
 class QAction;
-class QListWidgetItem;
 class QPainter;
 class QSplitter;
 class QTabWidget;
@@ -20,7 +20,9 @@ class QToolBar;
 class TDrawGrid;
 class TLayerCheckList;
 class TLayerList;
+class TLayerListModel;
 struct Layer;
+struct TLayerChange;
 class TQMMapDoc;
 class TQMMapView;
 class TStatusPanels;
@@ -74,20 +76,6 @@ public:
     // The name without folder, cut before its last "." when it has one.
     static QString FileBaseName(const QString& path);
 
-    // Command handlers of the layer tool bar and the map tool bar.
-    void AddLayerExecute();
-    void AddCompositionExecute();
-    void LayerUPExecute();
-    void LayerDownExecute();
-    void LayerDeleteExecute();
-    void LProperitiesExecute();
-    void FullScreenExecute();
-    void PageControl1Change();
-    void TabSheet2Resize();
-    void TabSheet3Resize();
-    void GR_legendDrawCell(QPainter& painter, int column, int row, const QRect& cell);
-    void RSTR_legendDrawCell(QPainter& painter, int column, int row, const QRect& cell);
-
     TQMMapDoc& Document() const { return *Doc; }
     TQMMapView& MapView() const { return *View; }
     // An action of either tool bar by its name ("LayerUP", "ZoomState").
@@ -106,11 +94,25 @@ protected:
 private:
     void BuildPages();
 
-    void FillLayerRows();
+    // Command handlers of the layer tool bar and the map tool bar.
+    void AddLayerExecute();
+    void AddCompositionExecute();
+    void LayerUPExecute();
+    void LayerDownExecute();
+    void LayerDeleteExecute();
+    void LProperitiesExecute();
+    void FullScreenExecute();
+    void PageControl1Change();
+    void TabSheet2Resize();
+    void TabSheet3Resize();
+    void GR_legendDrawCell(QPainter& painter, int column, int row, const QRect& cell);
+    void RSTR_legendDrawCell(QPainter& painter, int column, int row, const QRect& cell);
+
+    // What follows a change of the document's layers, after the rows took it.
+    void LayersUpdated(const TLayerChange& change);
     std::vector<std::shared_ptr<Layer>> KeptLayers() const;
     void SyncLegendRows();
     void MoveSelectedLayer(int delta);
-    void LayersListItemChanged(QListWidgetItem* item);
     void LayersListClick();
     void GR_legendClick();
     void InvalidateView();
@@ -132,6 +134,7 @@ private:
     TQMMapView* View = nullptr; // owned by MapPanel
 
     std::unique_ptr<TQMMapDoc> Doc;
+    std::unique_ptr<TLayerListModel> LayerModel; // observes Doc
     // The child window that owns the layer dialogs.
     QWidget* OwnerForm = nullptr;
     LumivarSettings SettingsCopy;

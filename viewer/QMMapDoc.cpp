@@ -11,6 +11,7 @@
 #include "platform/FileNames.h"
 #include "platform/NumberText.h"
 #include "platform/RuntimeErrors.h"
+#include "viewer/LayerFormats.h"
 
 namespace {
 
@@ -119,6 +120,96 @@ Layer* TQMMapDoc::LayerByName(std::string_view path) const
     return i < 0 ? nullptr : LayerList->Items(i).get();
 }
 
+void TQMMapDoc::AddObserver(TLayerObserver& observer)
+{
+    Observers.push_back(&observer);
+}
+
+void TQMMapDoc::RemoveObserver(TLayerObserver& observer)
+{
+    std::erase(Observers, &observer);
+}
+
+void TQMMapDoc::Announce(const TLayerChange& change)
+{
+    if (UpdateDepth > 0) {
+        ChangedInUpdate = true;
+        return;
+    }
+    ++Changes;
+    // A copy: an observer may remove itself while it is told.
+    const std::vector<TLayerObserver*> observers = Observers;
+    for (TLayerObserver* observer : observers) observer->LayersChanged(change);
+}
+
+TQMMapDoc::TUpdate::TUpdate(TQMMapDoc& doc) : Doc(&doc)
+{
+    ++Doc->UpdateDepth;
+}
+
+TQMMapDoc::TUpdate::~TUpdate()
+{
+    try {
+        End();
+    } catch (...) {
+        // A destructor passes nothing on; the next announcement reads the
+        // list afresh anyway.
+    }
+}
+
+void TQMMapDoc::TUpdate::End()
+{
+    if (!Doc) return;
+    TQMMapDoc* doc = Doc;
+    Doc = nullptr;
+    doc->EndUpdate();
+}
+
+void TQMMapDoc::EndUpdate()
+{
+    if (--UpdateDepth > 0 || !ChangedInUpdate) return;
+    ChangedInUpdate = false;
+    Announce(TLayerChange{});
+}
+
+PLayer TQMMapDoc::AddLayerFile(const std::string& path, const TLayerFormat& format, const TLayerOptions& options)
+{
+    PLayer layer = format.Open(*LayerList, path, options);
+    if (!layer) return layer;
+    layer->Common = 0;
+    ExtentValid = false;
+    Announce(TLayerChange{TLayerChange::TKind::Inserted, 0});
+    return layer;
+}
+
+void TQMMapDoc::SetLayerVisible(std::int32_t index, bool visible)
+{
+    if (index < 0 || index >= LayerCount()) return;
+    LayerList->Items(index)->Visible = visible ? 1 : 0;
+    Announce(TLayerChange{TLayerChange::TKind::Shown, index});
+}
+
+bool TQMMapDoc::RestyleLayer(std::string_view path, const std::function<void(Layer&)>& edit)
+{
+    const std::int32_t index = LayerIndexByName(path);
+    if (index < 0) return false;
+    const TLayerChange change{TLayerChange::TKind::Restyled, index};
+    try {
+        edit(*LayerList->Items(index));
+    } catch (...) {
+        // Part of the edit may be done.
+        Announce(change);
+        throw;
+    }
+    Announce(change);
+    return true;
+}
+
+void TQMMapDoc::LayersRestyled()
+{
+    Announce(TLayerChange{TLayerChange::TKind::Restyled, -1});
+}
+
 void TQMMapDoc::BeginReverseWalk()
 {
     QM_ASSERT(kUnit, LayerList->AllLayersValid());
@@ -154,6 +245,7 @@ void TQMMapDoc::MergeLayers(const TLayerList& list, bool atFront)
         for (std::int32_t i = 0; i < list.Count(); ++i) merge(list.Items(i));
     LayerList->SetFlag(list.GetFlag());
     QM_ASSERT(kUnit, LayerList->AllLayersValid());
+    Announce(TLayerChange{});
 }
 
 void TQMMapDoc::HandOverOwnLayers(TLayerList& keeper)
@@ -182,6 +274,12 @@ void TQMMapDoc::ReleaseLayer(Layer& layer)
 
 void TQMMapDoc::FreeLayers()
 {
+    FreeOwnedLayers();
+    Announce(TLayerChange{});
+}
+
+void TQMMapDoc::FreeOwnedLayers()
+{
     for (std::int32_t i = LayerCount() - 1; i >= 0; --i) {
         Layer& layer = *LayerList->Items(i);
         if (layer.Owned != 1) continue;
@@ -194,8 +292,9 @@ void TQMMapDoc::FreeLayers()
 
 void TQMMapDoc::ResetDocument()
 {
-    FreeLayers();
+    FreeOwnedLayers();
     RenewLayerList();
+    Announce(TLayerChange{});
 }
 
 void TQMMapDoc::RenewLayerList()
@@ -214,6 +313,7 @@ void TQMMapDoc::ToggleLayerVisible(std::string_view path)
     std::int32_t visible = 1 - static_cast<std::int32_t>(layer->Visible);
     if (visible > INT16_MAX) throw ERangeError();
     layer->Visible = static_cast<std::int16_t>(visible);
+    Announce(TLayerChange{TLayerChange::TKind::Shown, LayerIndexByName(path)});
 }
 
 bool TQMMapDoc::GetLegendInfo(std::string_view path, LegendObject& legend) const
@@ -250,14 +350,17 @@ std::int32_t TQMMapDoc::RemoveLayer(std::string_view path)
 
 std::int32_t TQMMapDoc::RemoveLayerAt(std::int32_t index)
 {
-    if (index >= 0 && index < LayerCount()) {
+    const bool listed = index >= 0 && index < LayerCount();
+    if (listed) {
         Layer& layer = *LayerList->Items(index);
         if (layer.Common != 0 || layer.Owned == 0) return 1;
         ReleaseLayer(layer);
         LayerList->Delete(index);
     }
     ExtentValid = false;
-    if (LayerCount() == 0) ResetDocument();
+    // The last layer gone, the next may be of any projection.
+    if (LayerCount() == 0) RenewLayerList();
+    if (listed) Announce(TLayerChange{TLayerChange::TKind::Removed, index});
     return 0;
 }
 
@@ -270,4 +373,5 @@ void TQMMapDoc::MoveLayerAt(std::int32_t index, std::int32_t delta)
 {
     if (index < 0 || index >= LayerCount()) return;
     LayerList->Exchange(index, index + delta);
+    Announce(TLayerChange{TLayerChange::TKind::Moved, index, index + delta});
 }

@@ -9,6 +9,7 @@
 // 1 belongs to the document; the others belong to the frame's keeper lists
 // (common and frozen layers) and are only listed here.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -18,6 +19,32 @@
 #include "viewer/MDoc.h"
 
 class TIniFile;
+struct TLayerFormat;
+struct TLayerOptions;
+
+// What one change of the document's layers was. Rows are layer indices.
+struct TLayerChange {
+    enum class TKind : std::uint8_t {
+        Inserted, // a layer at Row, the others below it moved down
+        Removed,  // the layer that was at Row
+        Moved,    // the layer at Row now at Target
+        Shown,    // Row's visibility
+        Restyled, // how Row is drawn (its style, palette or display range); Row -1: every layer
+        Reset,    // anything: the list is to be read afresh
+    };
+    TKind Kind = TKind::Reset;
+    std::int32_t Row = -1;
+    std::int32_t Target = -1;
+};
+
+// Told of every change of the document's layers, once, after it happened.
+class TLayerObserver {
+public:
+    virtual void LayersChanged(const TLayerChange& change) = 0;
+
+protected:
+    ~TLayerObserver() = default;
+};
 
 class TQMMapDoc : public TMDoc {
 public:
@@ -41,7 +68,8 @@ public:
     // "RUS" when the interface language is Russian, else "ENU".
     std::string LanguageCode() const;
 
-    // The list itself, for the frame's single-layer adds.
+    // The list itself. Changes made through it are not announced: the
+    // operations below are the ones that change the layers of a map.
     TLayerList& Layers() { return *LayerList; }
     const TLayerList& Layers() const { return *LayerList; }
     std::int32_t LayerCount() const;
@@ -49,6 +77,44 @@ public:
     std::int32_t LayerIndexByName(std::string_view path) const;
     bool HasLayer(std::string_view path) const { return LayerIndexByName(path) >= 0; }
     Layer* LayerByName(std::string_view path) const;
+
+    // Observers are told in the order they were added; an observer must be
+    // removed before it goes.
+    void AddObserver(TLayerObserver& observer);
+    void RemoveObserver(TLayerObserver& observer);
+    // Counts the announcements: what the layers show is the same while it
+    // stays the same.
+    std::uint64_t ChangeCount() const { return Changes; }
+
+    // Changes made while an update is open are announced once, as a Reset,
+    // when the outermost update ends (when any change was made).
+    class TUpdate {
+    public:
+        explicit TUpdate(TQMMapDoc& doc);
+        // Ends the update unless End did; an observer's failure here is lost.
+        ~TUpdate();
+        TUpdate(const TUpdate&) = delete;
+        TUpdate& operator=(const TUpdate&) = delete;
+        // Ends the update; what an observer raises passes on.
+        void End();
+
+    private:
+        TQMMapDoc* Doc;
+    };
+
+    // Opens `path` in `format` as the new top layer, not common; nothing (and
+    // no announcement) when the reader gives no layer. Raises what the
+    // reader and the layer list raise, leaving the layers as they were.
+    PLayer AddLayerFile(const std::string& path, const TLayerFormat& format, const TLayerOptions& options);
+    // Shows or hides the layer at `index`; an index outside the list changes
+    // nothing.
+    void SetLayerVisible(std::int32_t index, bool visible);
+    // Lets `edit` change how the layer of `path` is drawn, then announces it;
+    // false (and nothing called) when no layer has that path.
+    bool RestyleLayer(std::string_view path, const std::function<void(Layer&)>& edit);
+    // Something outside the document changed how layers are drawn (a raster's
+    // display range or palette set in its dialog).
+    void LayersRestyled();
 
     // A walk yields the layers from the last index down to index 0 (the
     // painting order), then nullptr. One cursor serves all walks.
@@ -99,10 +165,13 @@ public:
     void SaveComposition(const std::string& fileName);
 
 private:
+    void Announce(const TLayerChange& change);
+    void EndUpdate();
     void ReleaseLayer(Layer& layer);
+    void FreeOwnedLayers();
     void RenewLayerList();
     void LoadLayerSection(const TIniFile& ini, const std::string& section, bool common, std::vector<PLayer>& added);
-    PLayer AddSectionLayer(const TIniFile& ini, const std::string& section, const std::string& type,
+    PLayer AddSectionLayer(const TIniFile& ini, const std::string& section, const TLayerFormat& format,
                            const std::string& path, bool owned);
     void ApplyCustomStyle(const TIniFile& ini, const std::string& section, VectorLayer& vector);
     void ApplySequence(const TIniFile& ini, const std::string& section);
@@ -118,4 +187,8 @@ private:
     std::string RootFolder;
     std::string PaletteFolder; // with its trailing separator when set
     std::string DefaultPalette;
+    std::vector<TLayerObserver*> Observers;
+    std::uint64_t Changes = 0;
+    std::int32_t UpdateDepth = 0;
+    bool ChangedInUpdate = false;
 };

@@ -8,6 +8,8 @@
 
 namespace {
 
+// The dialog's owner may show the map without a frame that follows the
+// document; the paint request is cheap and coalesces with the frame's.
 void InvalidateView(QWidget* view)
 {
     if (!view) return;
@@ -37,6 +39,8 @@ bool EditLayerProperties(TQMMapDoc& doc, std::string_view path, QWidget* owner, 
     if (layer->Kind == lkRaster) {
         TLRPropDlg dialog(owner);
         dialog.SetEditedLayer(layer);
+        // The dialog changes the raster itself, while it is open.
+        dialog.SetRasterChanged([&doc]() { doc.LayersRestyled(); });
         dialog.SetMapView(view);
         return dialog.exec() == QDialog::Accepted;
     }
@@ -46,7 +50,10 @@ bool EditLayerProperties(TQMMapDoc& doc, std::string_view path, QWidget* owner, 
     dialog.SetVectorData(layer->Vector.get());
     dialog.SetMapView(view);
     const bool accepted = dialog.exec() == QDialog::Accepted;
-    if (accepted) StoreCustomSet(*layer->Vector, dialog.GetCustomSet(), dialog.UseCustom());
+    if (accepted)
+        doc.RestyleLayer(path, [&dialog](Layer& edited) {
+            if (edited.Vector) StoreCustomSet(*edited.Vector, dialog.GetCustomSet(), dialog.UseCustom());
+        });
     InvalidateView(view);
     return accepted;
 }

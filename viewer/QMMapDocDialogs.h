@@ -10,6 +10,7 @@ class TQMMapDoc;
 // The modal properties dialog of the layer of `doc` whose path is `path`
 // (compared without regard to case), owned by `owner`: the raster dialog
 // changes the raster itself; after OK the vector dialog's custom set is
-// stored in the layer, and `view` repaints after the vector dialog. True when
-// the dialog closed with OK; false also when no layer has that path.
+// stored in the layer through the document, which announces either change.
+// True when the dialog closed with OK; false also when no layer has that
+// path.
 bool EditLayerProperties(TQMMapDoc& doc, std::string_view path, QWidget* owner, QWidget* view);

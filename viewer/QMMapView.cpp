@@ -89,6 +89,12 @@ TQMMapView::TQMMapView(QWidget* parent) : QAbstractScrollArea(parent)
 
 TQMMapView::~TQMMapView() = default;
 
+void TQMMapView::SetDoc(TMDoc* document)
+{
+    Doc = document;
+    Kept = TKeptMap{};
+}
+
 void TQMMapView::SetStatusBar(TStatusPanels* bar, int firstPanel)
 {
     StatusBar = bar;
@@ -253,15 +259,36 @@ QImage TQMMapView::RenderImage()
     return image;
 }
 
+// Everything a map depends on: the document's layers (its count of
+// announced changes), the viewport and the background.
+TQMMapView::TMapState TQMMapView::CurrentMapState() const
+{
+    TMapState state;
+    if (auto* document = dynamic_cast<const TQMMapDoc*>(Doc)) state.Changes = document->ChangeCount();
+    state.Scale = Model.GetScale();
+    state.OriginX = Model.GetOriginX();
+    state.OriginY = Model.GetOriginY();
+    state.Size = viewport()->size();
+    state.Background = palette().color(QPalette::Base).rgb();
+    return state;
+}
+
 void TQMMapView::paintEvent(QPaintEvent*)
 {
     // While the map is dragged, the window contents are only moved; the
     // uncovered strips stay empty until the button is released.
     if (PanDragging) return;
     try {
-        const QImage image = RenderImage();
+        // An expose, a hint shown or taken away, a window moved over the map:
+        // the map is the one drawn last. The state is taken before drawing,
+        // so a change during the drawing is not taken for drawn.
+        const TMapState state = CurrentMapState();
+        if (Kept.Image.isNull() || !(Kept.State == state)) {
+            Kept = TKeptMap{};
+            Kept = TKeptMap{RenderImage(), state};
+        }
         QPainter painter(viewport());
-        painter.drawImage(0, 0, image);
+        painter.drawImage(0, 0, Kept.Image);
         LastPaintError.clear();
     } catch (const std::exception& error) {
         ReportPaintError(ErrorText(error));

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QString>
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -48,7 +49,7 @@ public:
     explicit TQMMapView(QWidget* parent = nullptr);
     ~TQMMapView() override;
 
-    void SetDoc(TMDoc* document) { Doc = document; }
+    void SetDoc(TMDoc* document);
     TMDoc* GetDoc() const { return Doc; }
     // Where the information tool learns the layer selected in the frame's
     // layer list (its file path, empty when none).
@@ -81,8 +82,11 @@ public:
     // The hint on the map, or nullptr.
     QLabel* HintWindow() const { return Hint.get(); }
 
-    // The map as drawn into the client area.
+    // The map as drawn into the client area, drawn anew.
     QImage RenderImage();
+    // The map the last paint showed; a paint that follows no change of the
+    // layers or of the viewport copies it instead of drawing anew.
+    const QImage& KeptMap() const { return Kept.Image; }
     // Writes the map as a 24-bit ".bmp" of the client size; QMError
     // "Cannot create file %s." when the file cannot be written.
     void SaveViewBitmap(const QString& fileName);
@@ -116,6 +120,17 @@ private:
     void ShowBand();
     void ReportError(const std::exception& error);
     void ReportPaintError(const QString& message);
+    // What the kept map was drawn for.
+    struct TMapState {
+        std::uint64_t Changes = 0;
+        double Scale = 0;
+        double OriginX = 0;
+        double OriginY = 0;
+        QSize Size;
+        QRgb Background = 0;
+        bool operator==(const TMapState&) const = default;
+    };
+    TMapState CurrentMapState() const;
 
     TMView Model;
     TMDoc* Doc = nullptr;
@@ -134,6 +149,11 @@ private:
     QCursor PanDownCursor;
     QCursor HintCursor;
     std::unique_ptr<QLabel> Hint;
+    struct TKeptMap {
+        QImage Image;
+        TMapState State;
+    };
+    TKeptMap Kept;
     // The last failure of painting that was reported, so that a map that
     // cannot be drawn does not raise a box at every repaint.
     QString LastPaintError;

@@ -26,6 +26,7 @@
 #include "platform/qt/UiServices.h"
 #include "viewer/ABOUT.h"
 #include "viewer/Composition.h"
+#include "viewer/LayerFormats.h"
 #include "viewer/MFrame.h"
 #include "viewer/MapPropDialog.h"
 #include "viewer/QMMap2Unit.h"
@@ -402,7 +403,7 @@ void TQMVForm::OpenMapExecute()
 
 QString TQMVForm::SelectLayerFile()
 {
-    return ChooseFileToOpen(this, kOpenLayerDialog, kLayerFileFilter, QString::fromStdString(ViewerSettings.CommonRoot));
+    return ChooseFileToOpen(this, kOpenLayerDialog, LayerFileFilter().c_str(), QString::fromStdString(ViewerSettings.CommonRoot));
 }
 
 void TQMVForm::OpenLayerExecute()

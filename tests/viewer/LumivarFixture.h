@@ -2,7 +2,7 @@
 // What the window tests of Lumivar share: the recording dialogs, settings
 // kept in a scratch folder, and small Albers layers and compositions.
 #include <QApplication>
-#include <QListWidget>
+#include <QListView>
 #include <QSettings>
 #include <QSplitter>
 #include <QTabWidget>
@@ -64,7 +64,44 @@ protected:
 // The map frame's parts, found by the object names its layout gives them.
 inline QWidget* CtrlPanel(const QWidget& frame) { return dialogtest::Named<QWidget>(frame, "CtrlPanel"); }
 inline QTabWidget* PageControl1(const QWidget& frame) { return dialogtest::Named<QTabWidget>(frame, "PageControl1"); }
-inline QListWidget* LayersList(const QWidget& frame) { return dialogtest::Named<QListWidget>(frame, "LayersList"); }
+
+// A row of the layer check-list, read and checked through its model as the
+// view shows it and as a click on the box sets it.
+class TLayerRow {
+public:
+    TLayerRow(QAbstractItemModel& model, int row) : Index(model.index(row, 0)) {}
+    const TLayerRow* operator->() const { return this; }
+    QString text() const { return Index.data(Qt::DisplayRole).toString(); }
+    Qt::CheckState checkState() const { return Index.data(Qt::CheckStateRole).value<Qt::CheckState>(); }
+    void setCheckState(Qt::CheckState state) const
+    {
+        const_cast<QAbstractItemModel*>(Index.model())->setData(Index, state, Qt::CheckStateRole);
+    }
+
+private:
+    QPersistentModelIndex Index;
+};
+
+// The layer check-list, driven as the user drives it.
+class TLayerRows {
+public:
+    explicit TLayerRows(QListView& view) : View(view) {}
+    const TLayerRows* operator->() const { return this; }
+    int count() const { return View.model() ? View.model()->rowCount() : 0; }
+    TLayerRow item(int row) const { return TLayerRow(*View.model(), row); }
+    void setCurrentRow(int row) const { View.setCurrentIndex(View.model()->index(row, 0)); }
+    int currentRow() const { return View.currentIndex().row(); }
+    void clearSelection() const { View.clearSelection(); }
+    QModelIndexList selectedItems() const { return View.selectionModel()->selectedRows(); }
+
+private:
+    QListView& View;
+};
+
+inline TLayerRows LayersList(const QWidget& frame)
+{
+    return TLayerRows(*dialogtest::Named<QListView>(frame, "LayersList"));
+}
 inline TDrawGrid* GR_legend(const QWidget& frame) { return dialogtest::Named<TDrawGrid>(frame, "GR_legend"); }
 inline TDrawGrid* RSTR_legend(const QWidget& frame) { return dialogtest::Named<TDrawGrid>(frame, "RSTR_legend"); }
 inline QSplitter* Splitter1(const QWidget& frame) { return dialogtest::Named<QSplitter>(frame, "Splitter1"); }

@@ -3,7 +3,6 @@
 // and a saved composition that opens as it was saved.
 #include <QAction>
 #include <QImage>
-#include <QListWidget>
 #include <cmath>
 #include <numbers>
 #include <vector>

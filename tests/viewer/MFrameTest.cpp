@@ -1,9 +1,11 @@
 // The map frame: rows in step with the document's layers, the layer tools
 // and their enabling, compositions, and both legends.
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QImage>
-#include <QListWidget>
+#include <QLineEdit>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QPainter>
 #include <QSet>
 #include <QSplitter>
@@ -153,11 +155,13 @@ TEST_F(MapFrame, PropertiesWithoutASelectionBeep)
 {
     AddThreeLayers();
     LayersList(*Frame)->clearSelection();
-    Frame->LProperitiesExecute();
+    // The tool is disabled without a selection; the command still refuses.
+    Frame->FrameAction("LProperities")->setEnabled(true);
+    Frame->FrameAction("LProperities")->trigger();
     EXPECT_EQ(Recorded->Beeps, 1);
     Select(0);
     dialogtest::WhenModalShows([](QWidget* dialog) { dialogtest::Click(dialogtest::Named(*dialog, "Button2")); });
-    Frame->LProperitiesExecute();
+    Frame->FrameAction("LProperities")->trigger();
     EXPECT_EQ(Recorded->Beeps, 1);
 }
 
@@ -249,10 +253,7 @@ QImage PaintCell(TQMMapFrame& frame, bool vectorGrid, int column, int row)
     image.fill(Qt::white);
     QPainter painter(&image);
     const QRect cell(0, 0, 80, 18);
-    if (vectorGrid)
-        frame.GR_legendDrawCell(painter, column, row, cell);
-    else
-        frame.RSTR_legendDrawCell(painter, column, row, cell);
+    (vectorGrid ? GR_legend(frame) : RSTR_legend(frame))->Draw(painter, column, row, cell);
     return image;
 }
 
@@ -411,10 +412,10 @@ TEST_F(MapFrame, FullScreenCollapsesThePanelAndComesBack)
     Frame->show();
     AddThreeLayers();
     const int width = CtrlPanel(*Frame)->width();
-    Frame->FullScreenExecute();
+    Frame->FrameAction("FullScreen")->trigger();
     EXPECT_TRUE(Frame->IsFullScreen());
     EXPECT_EQ(Splitter1(*Frame)->sizes().value(0), 0);
-    Frame->FullScreenExecute();
+    Frame->FrameAction("FullScreen")->trigger();
     EXPECT_FALSE(Frame->IsFullScreen());
     EXPECT_EQ(Splitter1(*Frame)->sizes().value(0), width);
 }
@@ -578,4 +579,134 @@ TEST_F(MapFrame, CancelledPropertiesKeepTheVectorStyle)
     Frame->FrameAction(QStringLiteral("LProperities"))->trigger();
     EXPECT_EQ(roads.UseCustom, 0);
     EXPECT_EQ(roads.CustomOpacity, opacity);
+}
+
+namespace {
+
+// Counts the document's announcements.
+class TAnnouncements : public TLayerObserver {
+public:
+    void LayersChanged(const TLayerChange&) override { ++Count; }
+    int Count = 0;
+};
+
+} // namespace
+
+// Every command that changes what the map holds is announced once by the
+// document, the rows, checks and legend rows agree with it afterwards, and
+// the next paint shows the map as it is now drawn; a paint that follows no
+// change copies the map kept from the paint before.
+TEST_F(MapFrame, EachCommandIsAnnouncedOnceAndTheRowsAndTheMapFollow)
+{
+    const std::string rivers = Files.WriteMif("rivers", TMapFolder::Region(kWest + 20000, kSouth + 5000, 3000, 0x0000FF));
+    const std::string broken = Files.Write("broken.mif", "Version 300\r\nData\r\nRegion 7\r\n");
+    Files.WriteMif("lakes", TMapFolder::Region(kWest + 5000, kSouth + 12000, 4000, 0xFF00FF));
+    const std::string composition = Composition("one.qmc", {"rivers.mif"});
+    const std::string second = Composition("two.qmc", {"lakes.mif"});
+    const std::string halfWay = Composition("half.qmc", {"lakes.mif", "missing.vct"});
+    auto raster = [this]() -> TIdrisiRST& { return *Frame->Document().LayerByName(Files.Path("terrain.rst"))->Raster->Image; };
+    auto hideFields = [this]() { LayersList(*Frame)->item(1)->setCheckState(Qt::Unchecked); };
+    auto open = [this](const std::string& file) { Frame->OpenComposition(QString::fromStdString(file), false); };
+    auto properties = [this](int row, std::function<void(QWidget&)> answer) {
+        Select(row);
+        dialogtest::WhenModalShows([answer](QWidget* dialog) { answer(*dialog); });
+        Frame->FrameAction("LProperities")->trigger();
+    };
+    struct Row {
+        const char* Name;
+        std::function<void()> Prepare;
+        std::function<void()> Command;
+        int Announcements;
+        bool Redraws;
+    };
+    const Row rows[] = {
+        {"a paint without a change", {}, [this]() { Frame->MapView().viewport()->repaint(); }, 0, false},
+        {"add a layer", {}, [&]() { Frame->AddLayerFile(QString::fromStdString(rivers)); }, 1, true},
+        {"add a file that cannot be read", {}, [&]() { Frame->AddLayerFile(QString::fromStdString(broken)); }, 0, false},
+        {"add a layer already there", {}, [&]() { Frame->AddLayerFile(Path("terrain.rst")); }, 0, false},
+        {"move up", [this]() { Select(1); }, [this]() { Frame->FrameAction("LayerUP")->trigger(); }, 1, true},
+        {"move down", [this]() { Select(0); }, [this]() { Frame->FrameAction("LayerDown")->trigger(); }, 1, true},
+        {"delete", [this]() { Select(1); }, [this]() { Frame->FrameAction("LayerDelete")->trigger(); }, 1, true},
+        {"delete a common layer",
+         [this]() {
+             Frame->Document().Layers().Items(1)->Common = 1;
+             Select(1);
+         },
+         [this]() { Frame->FrameAction("LayerDelete")->trigger(); }, 0, false},
+        {"hide", {}, hideFields, 1, true},
+        {"show", hideFields, [this]() { LayersList(*Frame)->item(1)->setCheckState(Qt::Checked); }, 1, true},
+        {"restyle in the properties",
+         {},
+         [&]() {
+             properties(0, [](QWidget& dialog) {
+                 dialogtest::Named<QRadioButton>(dialog, "DrawParams")->click();
+                 dialogtest::Type(dialogtest::Named<QLineEdit>(dialog, "Transparency"), "90");
+                 dialogtest::Click(dialogtest::Named(dialog, "OKbtn"));
+             });
+         },
+         1, true},
+        {"display range in the properties", hideFields,
+         [&]() {
+             properties(2, [](QWidget& dialog) {
+                 dialogtest::Type(dialogtest::Named<QLineEdit>(dialog, "MaxDspVal"), "2");
+                 dialogtest::Click(dialogtest::Named(dialog, "OKBtn"));
+             });
+         },
+         1, true},
+        {"a raster changed elsewhere (message 2030)", hideFields,
+         [&]() {
+             raster().SetDisplayRange(false, 1, 2);
+             Frame->RefreshRasterLegend();
+         },
+         1, true},
+        {"open a composition", {}, [&]() { open(composition); }, 1, true},
+        // Nothing kept to try the composition against: it fails after the
+        // map was cleared.
+        {"open a composition that fails half-way", [&]() { open(composition); },
+         [&]() { EXPECT_THROW(open(halfWay), std::exception); }, 1, true},
+        {"open a composition with the freeze down",
+         [&]() {
+             open(composition);
+             Frame->FrameAction("LFreeze")->setChecked(true);
+         },
+         [&]() { open(second); }, 1, true},
+        {"zoom in", {}, [this]() { Frame->ZoomInMap(); }, 0, true},
+        {"scroll",
+         [&]() {
+             hideFields();
+             Frame->ZoomInMap();
+         },
+         [this]() { Frame->MapView().horizontalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd); }, 0,
+         true},
+        {"resize", {}, [this]() { Frame->resize(700, 420); }, 0, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.Name);
+        MakeFrame();
+        // Qt's own checks of a model's signals against its rows.
+        const QAbstractItemModelTester modelCheck(dialogtest::Named<QListView>(*Frame, "LayersList")->model(),
+                                                  QAbstractItemModelTester::FailureReportingMode::Fatal);
+        Frame->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Frame.get()));
+        AddThreeLayers();
+        if (row.Prepare) row.Prepare();
+        const auto shown = [this]() {
+            QApplication::processEvents();
+            return Frame->MapView().viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        };
+        const QImage before = shown();
+        const qint64 kept = Frame->MapView().KeptMap().cacheKey();
+        Recorded->Messages.clear();
+        TAnnouncements heard;
+        Frame->Document().AddObserver(heard);
+        row.Command();
+        Frame->Document().RemoveObserver(heard);
+        const QImage after = shown();
+
+        EXPECT_EQ(heard.Count, row.Announcements);
+        ExpectRowsMirrorDocument();
+        EXPECT_EQ(after, Frame->MapView().RenderImage());
+        EXPECT_EQ(after != before, row.Redraws);
+        EXPECT_EQ(Frame->MapView().KeptMap().cacheKey() != kept, row.Redraws);
+    }
 }

@@ -2,7 +2,6 @@
 // A map frame set up as a child window sets it up, over the Lumivar test
 // folder, with the checks its tests share.
 #include <QAction>
-#include <QListWidget>
 #include <QStringList>
 #include <memory>
 
@@ -44,7 +43,7 @@ protected:
         ASSERT_EQ(LayersList(*Frame)->count(), doc.LayerCount());
         for (int i = 0; i < doc.LayerCount(); ++i) {
             const Layer& layer = *doc.Layers().Items(i);
-            const QListWidgetItem* item = LayersList(*Frame)->item(i);
+            const TLayerRow item = LayersList(*Frame)->item(i);
             EXPECT_EQ(item->text().toStdString(), ExtractFileName(layer.FileName)) << "row " << i;
             EXPECT_EQ(item->checkState() == Qt::Checked, layer.Visible != 0) << "row " << i;
         }

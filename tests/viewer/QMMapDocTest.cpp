@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <gtest/gtest.h>
 #include <numbers>
 #include <optional>
@@ -365,4 +366,77 @@ TEST(MapDoc, LanguageCodeFollowsTheInterfaceLanguage)
     };
     restore("XDG_CONFIG_HOME", xdg);
     restore("LC_ALL", all);
+}
+
+namespace {
+
+// The announcements a document made, as "kind row target" texts.
+class TChangeLog : public TLayerObserver {
+public:
+    void LayersChanged(const TLayerChange& change) override
+    {
+        static const char* const kKinds[] = {"Inserted", "Removed", "Moved", "Shown", "Restyled", "Reset"};
+        Texts.push_back(std::string(kKinds[static_cast<int>(change.Kind)]) + " " + std::to_string(change.Row) + " " +
+                        std::to_string(change.Target));
+    }
+    Strings Texts;
+};
+
+} // namespace
+
+TEST(MapDoc, EachChangeOfTheLayersIsAnnouncedOnceAfterItHappened)
+{
+    struct Row {
+        const char* Name;
+        std::function<void(TQMMapDoc&)> Change;
+        Strings Announced;
+        Strings Layers; // afterwards
+    };
+    const Row rows[] = {
+        {"move", [](TQMMapDoc& doc) { doc.MoveLayer("b", -1); }, {"Moved 1 0"}, {"B", "A", "C"}},
+        {"move out of the list",
+         [](TQMMapDoc& doc) { EXPECT_THROW(doc.MoveLayer("C", +1), ERangeError); }, {}, {"A", "B", "C"}},
+        {"remove", [](TQMMapDoc& doc) { doc.RemoveLayer("b"); }, {"Removed 1 -1"}, {"A", "C"}},
+        {"remove a common layer",
+         [](TQMMapDoc& doc) {
+             doc.LayerByName("b")->Common = 1;
+             doc.RemoveLayer("b");
+         },
+         {}, {"A", "B", "C"}},
+        {"remove what is not there", [](TQMMapDoc& doc) { doc.RemoveLayer("x"); }, {}, {"A", "B", "C"}},
+        {"hide", [](TQMMapDoc& doc) { doc.SetLayerVisible(2, false); }, {"Shown 2 -1"}, {"A", "B", "C"}},
+        {"toggle", [](TQMMapDoc& doc) { doc.ToggleLayerVisible("c"); }, {"Shown 2 -1"}, {"A", "B", "C"}},
+        {"restyle", [](TQMMapDoc& doc) { doc.RestyleLayer("B", [](Layer& l) { l.Vector->UseCustom = 1; }); },
+         {"Restyled 1 -1"}, {"A", "B", "C"}},
+        {"restyle that fails half-way",
+         [](TQMMapDoc& doc) {
+             EXPECT_THROW(doc.RestyleLayer("B", [](Layer&) { throw ERangeError(); }), ERangeError);
+         },
+         {"Restyled 1 -1"}, {"A", "B", "C"}},
+        {"reset", [](TQMMapDoc& doc) { doc.ResetDocument(); }, {"Reset -1 -1"}, {}},
+        {"several changes in one update",
+         [](TQMMapDoc& doc) {
+             TQMMapDoc::TUpdate outer(doc);
+             doc.MoveLayer("a", +1);
+             {
+                 TQMMapDoc::TUpdate inner(doc);
+                 doc.RemoveLayer("c");
+             }
+             outer.End();
+         },
+         {"Reset -1 -1"}, {"B", "A"}},
+        {"an update without a change", [](TQMMapDoc& doc) { TQMMapDoc::TUpdate update(doc); }, {}, {"A", "B", "C"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.Name);
+        TDocWithLayers d;
+        TChangeLog log;
+        d.Doc.AddObserver(log);
+        const std::uint64_t before = d.Doc.ChangeCount();
+        row.Change(d.Doc);
+        d.Doc.RemoveObserver(log);
+        EXPECT_EQ(log.Texts, row.Announced);
+        EXPECT_EQ(d.Doc.ChangeCount() - before, row.Announced.size());
+        EXPECT_EQ(Names(d.Doc), row.Layers);
+    }
 }

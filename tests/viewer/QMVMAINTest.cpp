@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QListWidget>
 #include <QMdiArea>
 #include <QScrollBar>
 #include <QSettings>
@@ -421,9 +420,9 @@ TEST_F(MainWindow, FileDialogsStartInTheRootFolderThenWhereTheUserChose)
     EXPECT_EQ(lastSave().Folder, folder);
 
     // The frame's own open commands are the same dialogs.
-    form.FirstChild()->Frame().AddLayerExecute();
+    form.FirstChild()->Frame().FrameAction("AddLayer")->trigger();
     EXPECT_EQ(lastOpen(), folder);
-    form.FirstChild()->Frame().AddCompositionExecute();
+    form.FirstChild()->Frame().FrameAction("AddComposition")->trigger();
     EXPECT_EQ(lastOpen(), folder);
 }
 
