@@ -19,7 +19,7 @@ constexpr TProgramInfo kLumivar{
     "Lumivar", "lumivar",
     "Lumivar, the map viewer of Quillmere, shows compositions of Idrisi raster and vector layers and MapInfo "
     "interchange files.",
-    "FILE", "a composition (.qmc) or a layer (.rst, .vct, .mif) to open at start"};
+    "FILE", "a composition (.qmc), or an Idrisi raster or vector layer or a MapInfo interchange file, to open at start"};
 
 // The screen resolution and the environment, once, before the first window.
 void InitialiseUnits()
