@@ -23,7 +23,8 @@ struct TReclassRow {
 using Double3Array = std::vector<TReclassRow>;
 
 // The value of the first row that holds x; x itself below the first row,
-// above the last, in a gap or when it is NaN. Scans the table.
+// above the last, in a gap or when it is NaN. Scans the table, but for a
+// NaN, which no row holds.
 double ReclassLookup(const Double3Array& table, double x);
 
 // How a TReclassIndex finds a cell's row.
