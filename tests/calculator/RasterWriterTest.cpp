@@ -5,9 +5,9 @@
 #include <bit>
 #include <clocale>
 #include <cstdint>
-#include <limits>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <string>
 #include <vector>
 

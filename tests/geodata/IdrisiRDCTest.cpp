@@ -2,10 +2,10 @@
 
 #include <clocale>
 #include <cmath>
-#include <limits>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <limits>
 
 #include "geodata/QMMapDecl.h"
 #include "tests/support/TempFolder.h"
@@ -83,13 +83,14 @@ TEST_F(RdcTest, NumbersAreLenient)
 TEST_F(RdcTest, InfinitiesAndNaNAreReadInTheirOwnSpellingsOnly)
 {
     constexpr double kInf = std::numeric_limits<double>::infinity();
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
     struct Row {
         const char* Text;
         double Expected; // NaN: a NaN; 0: the field kept its value
     };
     const Row rows[] = {
-        {"INF", kInf},   {"-INF", -kInf}, {"NAN", NAN}, {"inf", kInf},     {"-inf", -kInf},  {"nan", NAN},
-        {"Inf", 0},      {"+INF", 0},     {"-NAN", 0},  {"infinity", 0},   {"INF m", 0},     {"nan(1)", 0},
+        {"INF", kInf}, {"-INF", -kInf}, {"NAN", kNaN},  {"inf", kInf}, {"-inf", -kInf},  {"nan", kNaN},
+        {"Inf", 0},    {"+INF", 0},     {"-NAN", 0},    {"infinity", 0}, {"INF m", 0},   {"nan(1)", 0},
         {"INFINITY", 0}, {"-Inf", 0},
     };
     for (const Row& row : rows) {
