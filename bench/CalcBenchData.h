@@ -2,10 +2,13 @@
 // The square rasters the calculator's benchmarks run on, written by the
 // calculator's own writer into a temporary folder kept for the run; and the
 // page cache warmed before a timed step reads them.
+#include <benchmark/benchmark.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -57,6 +60,34 @@ public:
     }
 
 };
+
+// Rows judged on steps of a tenth of a second or so, timed by the steps
+// themselves: this many runs of one iteration, their repetitions shuffled
+// among those of the other rows when scripts/bench asks for it, so that the
+// medians of two runs in a row agree. Applied to a row with
+// ->Apply(SteadyRow).
+constexpr int kSteadyRepetitions = 21;
+inline void SteadyRow(benchmark::internal::Benchmark* row)
+{
+    row->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(kSteadyRepetitions)->UseManualTime();
+}
+
+// The steps of one iteration in turn, timed, the first to the last in one
+// call and the last to the first in the next, so that no step always runs
+// after the same one: each step's seconds, or none when a step failed (gave
+// a negative time).
+inline std::vector<double> TimedInTurn(const std::vector<std::function<double()>>& steps)
+{
+    static int turn = 0; // the library of this system has no repetition index
+    const bool forward = turn++ % 2 == 0;
+    std::vector<double> seconds(steps.size());
+    for (std::size_t k = 0; k < steps.size(); ++k) {
+        const std::size_t step = forward ? k : steps.size() - 1 - k;
+        seconds[step] = steps[step]();
+        if (seconds[step] < 0) return {};
+    }
+    return seconds;
+}
 
 inline void WarmPageCache(const std::string& name)
 {

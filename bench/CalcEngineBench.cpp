@@ -20,6 +20,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -74,7 +76,9 @@ void RunCalculator(benchmark::State& state, const std::string& expression, int d
     TProcessCallbacks callbacks;
     callbacks.AskYesNo = [](const std::string&) { return true; };
     for (auto _ : state) {
+        auto start = std::chrono::steady_clock::now();
         TProcessResult result = ProcessExpression(request, callbacks);
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
         if (result.Outcome != TProcessOutcome::Written) state.SkipWithError(result.Message.c_str());
     }
     state.SetItemsProcessed(state.iterations() * kCells);
@@ -154,26 +158,29 @@ void RunProcessBesideFloor(benchmark::State& state, TOldOutput old)
         state.SkipWithError("the calculator or dd failed");
         return;
     }
+    // Each run after a sync, so that neither writes behind the other's
+    // output.
+    auto afterSync = [&](std::initializer_list<const char*> outputs, const std::function<double()>& run) {
+        if (old == TOldOutput::Removed)
+            for (const char* name : outputs) fs::remove(path + name);
+        ::sync();
+        return run();
+    };
+    const std::vector<std::function<double()>> steps = {
+        [&] { return afterSync({"out6.RST", "out6.RDC"}, calculate); },
+        [&] { return afterSync({"floor.RST"}, [&] { return TimedFloor(path); }); },
+    };
     double floorTotal = 0;
     double ratioTotal = 0;
-    static int repetition = 0; // the library of this system has no repetition index
-    const bool floorFirst = repetition++ % 2 == 0;
     for (auto _ : state) {
-        if (old == TOldOutput::Removed)
-            for (const char* name : {"out6.RST", "out6.RDC", "floor.RST"}) fs::remove(path + name);
-        // The disk catches up with the files written before, so that neither
-        // run writes behind the other's output.
-        ::sync();
-        double floor = floorFirst ? TimedFloor(path) : 0;
-        double calculator = calculate();
-        if (!floorFirst) floor = TimedFloor(path);
-        if (floor < 0 || calculator < 0) {
+        const std::vector<double> seconds = TimedInTurn(steps);
+        if (seconds.empty()) {
             state.SkipWithError("the calculator or dd failed");
             return;
         }
-        state.SetIterationTime(calculator);
-        floorTotal += floor;
-        ratioTotal += calculator / floor;
+        state.SetIterationTime(seconds[0]);
+        floorTotal += seconds[1];
+        ratioTotal += seconds[0] / seconds[1];
     }
     state.counters["floor_s"] = benchmark::Counter(floorTotal, benchmark::Counter::kAvgIterations);
     state.counters["ratio"] = benchmark::Counter(ratioTotal, benchmark::Counter::kAvgIterations);
@@ -209,23 +216,17 @@ void BM_GdalCalc_ByteTimesTwo(benchmark::State& state)
 
 } // namespace
 
-// Files to file as the user waits for them: wall-clock time, medians of five.
-// Five interleaved runs of the calculator's process and its floor.
-BENCHMARK(BM_CalculatorProcess_SumTimesTwo6000)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->Repetitions(5)
-    ->UseManualTime();
-BENCHMARK(BM_CalculatorProcess_Replace6000)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->Repetitions(5)
-    ->UseManualTime();
-BENCHMARK(BM_Calculator_SumTimesTwo)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5);
+// Files to file as the user waits for them: wall-clock time. The
+// calculator's steps take a tenth of a second or so each: as many runs as
+// make their medians, and the ratio to the floor, steady. gdal_calc.py
+// takes seconds: medians of three.
+BENCHMARK(BM_CalculatorProcess_SumTimesTwo6000)->Apply(SteadyRow);
+BENCHMARK(BM_CalculatorProcess_Replace6000)->Apply(SteadyRow);
+BENCHMARK(BM_Calculator_SumTimesTwo)->Apply(SteadyRow);
 BENCHMARK(BM_GdalCalc_SumTimesTwo)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->UseManualTime();
-BENCHMARK(BM_Calculator_SqrtTimes)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5);
+BENCHMARK(BM_Calculator_SqrtTimes)->Apply(SteadyRow);
 BENCHMARK(BM_GdalCalc_SqrtTimes)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->UseManualTime();
-BENCHMARK(BM_Calculator_ByteTimesTwo)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5);
+BENCHMARK(BM_Calculator_ByteTimesTwo)->Apply(SteadyRow);
 BENCHMARK(BM_GdalCalc_ByteTimesTwo)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->UseManualTime();
 
 // With --calculate <folder> <expression> <target> the program is the

@@ -226,8 +226,13 @@ void TReClassForm::ClassesNumberChange()
     if (Updating) return;
     Updating = 1;
     std::int64_t count = 0;
+    // A width that overflows, or of a range with infinite or NaN ends, is
+    // one Proceed refuses: not shown.
+    double width = std::numeric_limits<double>::quiet_NaN();
     if (ParseInteger(ClassesNumber->text(), count) && count > 1)
-        ClassWidth->setText(FormatFixed2((MaxValue - MinValue) / static_cast<double>(count)));
+        width = (MaxValue - MinValue) / static_cast<double>(count);
+    if (std::isfinite(width))
+        ClassWidth->setText(FormatFixed2(width));
     else
         ClassWidth->clear();
     Updating = 0;
@@ -264,15 +269,20 @@ void TReClassForm::ProceedEqualInterval()
 {
     double width = 0;
     std::int64_t count = 0;
-    if (ClassWidth_RB->isChecked()) {
+    const bool byWidth = ClassWidth_RB->isChecked();
+    QLineEdit* edit = byWidth ? ClassWidth : ClassesNumber;
+    if (byWidth) {
         if (!ParseReal(ClassWidth->text(), width) || !ClassCountForWidth(MinValue, MaxValue, width, count))
-            return RefuseEdit(ClassWidth);
+            return RefuseEdit(edit);
     } else {
         if (!ParseInteger(ClassesNumber->text(), count) || count <= 1 || count > kMaxClasses)
-            return RefuseEdit(ClassesNumber);
+            return RefuseEdit(edit);
         width = (MaxValue - MinValue) / static_cast<double>(count);
     }
+    // Empty when an edge or a value would not be finite, as for a range
+    // too wide for its width to be a number.
     Ranges = EqualIntervalTable(MinValue, MaxValue, width, count);
+    if (Ranges.empty()) return RefuseEdit(edit);
     TableMade = true;
     accept();
 }

@@ -84,7 +84,7 @@ bool IsOrdered(const Double3Array& table)
 struct TSpreadWords {
     const float* Floats;
     const double* Doubles;
-    float Base;
+    float HalfBase;
     float Scale;
     float Last;
     std::int32_t Offset;
@@ -97,15 +97,17 @@ template <std::uint32_t Count>
 __attribute__((target("avx2"))) std::size_t SpreadEights(const TSpreadWords& words, const float* cells,
                                                          double* results, std::size_t n)
 {
-    const __m256 base = _mm256_set1_ps(words.Base);
+    const __m256 halfBase = _mm256_set1_ps(words.HalfBase);
+    const __m256 half = _mm256_set1_ps(0.5F);
     const __m256 scale = _mm256_set1_ps(words.Scale);
     const __m256 last = _mm256_set1_ps(words.Last);
     const __m256i offset = _mm256_set1_epi32(words.Offset);
     std::size_t i = 0;
     for (; i + 8 <= n; i += 8) {
         const __m256 x = _mm256_loadu_ps(cells + i);
-        // The bucket: MAXPS gives its second operand, 0, for a NaN.
-        const __m256 t = _mm256_mul_ps(_mm256_sub_ps(x, base), scale);
+        // The bucket as Bucket() takes it: MAXPS gives its second operand,
+        // 0, for a NaN.
+        const __m256 t = _mm256_mul_ps(_mm256_sub_ps(_mm256_mul_ps(x, half), halfBase), scale);
         const __m256i bucket = _mm256_cvttps_epi32(_mm256_min_ps(_mm256_max_ps(t, _mm256_setzero_ps()), last));
         const __m256i first = _mm256_max_epi32(_mm256_sub_epi32(bucket, offset), _mm256_setzero_si256());
         // Each High below x moves x one row on; a true comparison is -1.
@@ -138,7 +140,8 @@ __attribute__((target("avx2"))) std::size_t SpreadEights(const TSpreadWords& wor
 
 double ReclassLookup(const Double3Array& table, double x)
 {
-    if (table.empty() || x < table.front().From || x > table.back().To) return x;
+    // No row holds a NaN, whatever the order of the table: it needs no scan.
+    if (std::isnan(x) || table.empty() || x < table.front().From || x > table.back().To) return x;
     for (const TReclassRow& row : table)
         if (row.From <= x && x <= row.To) return row.Value;
     return x;
@@ -166,7 +169,7 @@ void TReclassIndex::MapSpreadCells(const float* cells, double* results, std::siz
         static_assert(sizeof(TEdgeRow) == 16 && offsetof(TEdgeRow, Low) == 4 && offsetof(TEdgeRow, Value) == 8);
         const TSpreadWords words{reinterpret_cast<const float*>(Rows.data()),
                                  reinterpret_cast<const double*>(Rows.data()),
-                                 BucketBase,
+                                 BucketHalfBase,
                                  BucketScale,
                                  BucketLast,
                                  SpreadOffset};
@@ -223,8 +226,10 @@ void TReclassIndex::CutBuckets()
     std::size_t buckets = 1;
     if (last > first + 1 && Rows[last - 1].High > Rows[first].High) {
         buckets = rows;
-        BucketBase = Rows[first].High;
-        const double scale = static_cast<double>(buckets) / (static_cast<double>(Rows[last - 1].High) - BucketBase);
+        const float base = Rows[first].High;
+        BucketHalfBase = base * 0.5F;
+        const double halfRange = (static_cast<double>(Rows[last - 1].High) - base) / 2;
+        const double scale = static_cast<double>(buckets) / halfRange;
         BucketScale = static_cast<float>(std::min(scale, static_cast<double>(kFloatMax)));
     }
     BucketLast = static_cast<float>(buckets - 1);

@@ -23,7 +23,8 @@ struct TReclassRow {
 using Double3Array = std::vector<TReclassRow>;
 
 // The value of the first row that holds x; x itself below the first row,
-// above the last, in a gap or when it is NaN. Scans the table.
+// above the last, in a gap or when it is NaN. Scans the table, but for a
+// NaN, which no row holds.
 double ReclassLookup(const Double3Array& table, double x);
 
 // How a TReclassIndex finds a cell's row.
@@ -118,15 +119,18 @@ private:
 
     // Non-decreasing in x, NaN aside (bucket 0): a larger cell never falls
     // into an earlier bucket. Cells beyond the edges are as common as any,
-    // so there is no branch.
+    // so there is no branch. Halves are subtracted: x - base overflows for
+    // edges at both ends of the 32-bit range, x / 2 - base / 2 never does,
+    // and halving is exact, so elsewhere the bucket is the same.
     std::int32_t Bucket(float x) const
     {
 #if defined(__SSE2__)
-        const __m128 t = _mm_mul_ps(_mm_sub_ps(_mm_set1_ps(x), _mm_set1_ps(BucketBase)), _mm_set1_ps(BucketScale));
+        const __m128 half = _mm_sub_ps(_mm_mul_ps(_mm_set1_ps(x), _mm_set1_ps(0.5F)), _mm_set1_ps(BucketHalfBase));
+        const __m128 t = _mm_mul_ps(half, _mm_set1_ps(BucketScale));
         // MAXPS gives its second operand for a NaN.
         return _mm_cvttss_si32(_mm_min_ps(_mm_max_ps(t, _mm_setzero_ps()), _mm_set1_ps(BucketLast)));
 #else
-        const float t = (x - BucketBase) * BucketScale;
+        const float t = (x * 0.5F - BucketHalfBase) * BucketScale;
         return static_cast<std::int32_t>(std::min(std::max(0.0F, t), BucketLast));
 #endif
     }
@@ -161,8 +165,8 @@ private:
     // First[b]: the first row whose High falls into bucket b or a later
     // one; one entry more than there are buckets.
     std::vector<std::uint32_t> First;
-    float BucketBase = 0;
-    float BucketScale = 0;
+    float BucketHalfBase = 0; // half the first finite High
+    float BucketScale = 0;    // buckets per half unit
     float BucketLast = 0; // the last bucket's number
     // Spread: bucket b's first row is not before b - SpreadOffset, nor the
     // next bucket's more than SpreadCount rows after that.

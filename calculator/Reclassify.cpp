@@ -1,5 +1,6 @@
 #include "calculator/Reclassify.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "calculator/Analyzer.h"
@@ -46,6 +47,11 @@ void MapIntegerCells(const TReclassIndex& index, RastrFile& raster)
         raw[i] = static_cast<std::uint8_t>(stored & 0xFF);
         raw[i + 1] = static_cast<std::uint8_t>(stored >> 8);
     }
+}
+
+bool IsFiniteRow(const TReclassRow& row)
+{
+    return std::isfinite(row.From) && std::isfinite(row.To) && std::isfinite(row.Value);
 }
 
 // The value a 32-bit cell holds for a header's extreme, when it can hold it.
@@ -99,6 +105,7 @@ Double3Array EqualIntervalTable(double minValue, double maxValue, double width, 
         if (StoredCell(maxValue, stored) && stored > table.back().To) table.back().To = stored;
         if (maxValue > table.back().To) table.back().To = maxValue;
     }
+    if (!std::all_of(table.begin(), table.end(), IsFiniteRow)) table.clear();
     return table;
 }
 

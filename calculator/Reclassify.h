@@ -21,12 +21,14 @@
 
 class TAnalyzer;
 
-// Maps every cell of the raster's window in place, in its own data type
+// Maps every cell of the raster's window in place, in the window's data type
 // (byte and integer rounded, halves to even, keeping the low 8 or 16 bits),
 // as ReclassLookup maps it, and widens its running extremes by the mapped
 // values. An unknown data type leaves "File %s has invalid data type" in the
 // analyzer and gives false. The index is made once for all the windows of
-// a command.
+// a command. The command itself always hands it 32-bit real windows (the
+// source's cells as loaded) and converts the mapped cells to the output type
+// afterwards.
 bool ApplyReclass(TAnalyzer& analyzer, const TReclassIndex& index, RastrFile& raster);
 bool ApplyReclass(TAnalyzer& analyzer, const Double3Array& table, RastrFile& raster);
 
@@ -42,7 +44,9 @@ bool ClassCountForWidth(double minValue, double maxValue, double width, std::int
 // row's From is the previous row's To. With the maximum not below the
 // minimum, the first From and the last To are widened to take in the
 // extremes as 32-bit cells hold them, which the accumulated bounds can miss
-// by a rounding.
+// by a rounding. Empty when an edge or a value would not be finite (a width
+// that overflows, or infinite or NaN extremes): such a table would turn
+// every cell into an infinity or a NaN.
 Double3Array EqualIntervalTable(double minValue, double maxValue, double width, std::int64_t count);
 
 // Parses the source field and locates its one file operand in the image
@@ -53,7 +57,8 @@ std::unique_ptr<TreeNode> OpenReclassSource(TAnalyzer& analyzer, const std::stri
                                             const TImageFolders& folders);
 
 // Reclassifies the source leaf (whose header, read before, gives the cell
-// count) window by window into a new output in the output type, writes its
+// count) window by window into a new output: each window's cells are loaded
+// as 32-bit reals, mapped, then converted to the output type. Writes its
 // header with the stored extremes and puts it in place of the destination's
 // old pair, which any failure leaves as it was. Raises QMError
 // "Program error!" when a window cannot be loaded or mapped, the analyzer's

@@ -29,10 +29,11 @@ std::string_view TakeChars(std::string_view s, std::size_t count)
 }
 
 // A malformed real keeps its longest valid prefix; no digits at all leave
-// the field as it was.
+// the field as it was. The writer spells infinite and NaN extremes (cells of
+// another program's raster, reclassified) as words, which read back.
 void ReadReal(std::string_view value, double& field)
 {
-    ParseRealPrefix(value, field);
+    if (!TryStrToSpecialFloat(value, field)) ParseRealPrefix(value, field);
 }
 
 void ParseCategory(TIdrisiRDC& rdc, std::string_view key, std::string_view value)

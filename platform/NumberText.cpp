@@ -159,6 +159,26 @@ std::size_t ParseRealPrefix(std::string_view text, double& value)
     return static_cast<std::size_t>(ptr - text.data());
 }
 
+bool TryStrToSpecialFloat(std::string_view text, double& value)
+{
+    constexpr double kInfinity = std::numeric_limits<double>::infinity();
+    struct TSpelling {
+        std::string_view Text;
+        double Value;
+    };
+    static constexpr TSpelling kSpellings[] = {
+        {"INF", kInfinity}, {"-INF", -kInfinity}, {"NAN", std::numeric_limits<double>::quiet_NaN()},
+        {"inf", kInfinity}, {"-inf", -kInfinity}, {"nan", std::numeric_limits<double>::quiet_NaN()},
+    };
+    for (const TSpelling& spelling : kSpellings) {
+        if (text == spelling.Text) {
+            value = spelling.Value;
+            return true;
+        }
+    }
+    return false;
+}
+
 bool TryStrToFloat(std::string_view text, double& value)
 {
     std::string_view t = TrimRight(text);

@@ -32,6 +32,11 @@ double StrToFloat(std::string_view text);
 // number. Returns the number of characters used, 0 when there is none (and
 // then `value` is untouched).
 std::size_t ParseRealPrefix(std::string_view text, double& value);
+// The special values as FormatG writes them ("INF", "-INF", "NAN") or as C
+// libraries do ("inf", "-inf", "nan"): the whole text must be one of these
+// six, so that a header reads back what this system wrote and nothing
+// looser. Returns false, `value` untouched, for any other text.
+bool TryStrToSpecialFloat(std::string_view text, double& value);
 
 // The run time's general format: 15 significant digits, plain notation unless
 // the decimal exponent is below -5 or at least 15 ("1000000", "0.00001",

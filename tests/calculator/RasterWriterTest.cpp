@@ -2,15 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <clocale>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "geodata/IdrisiRDC.h"
 #include "geodata/QMMapDecl.h"
 #include "platform/FileNames.h"
+#include "platform/NumberText.h"
 #include "tests/calculator/CalcTestFiles.h"
 #include "tests/support/RasterFiles.h"
 
@@ -167,6 +171,40 @@ TEST(RasterWriterRdc, WrittenHeaderReadsBackAndBadCodesWriteNothing)
         ADD_FAILURE() << "46341 x 46341 was accepted";
     } catch (const QMError& e) {
         EXPECT_STREQ(e.what(), "File /maps/in.RDC is too large: 46341 rows x 46341 columns exceed 2147483647 cells.");
+    }
+}
+
+// A raster whose cells hold infinities or NaN (another program's, say,
+// reclassified) reads back with the extremes written for it.
+TEST(RasterWriterRdc, InfiniteAndNaNExtremesReadBack)
+{
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+    struct Row {
+        double Min, Max;
+    };
+    TTempFolder dir;
+    for (const Row& row : {Row{-kInf, kInf}, Row{kNaN, kNaN}, Row{-kInf, 5}, Row{kInf, -kInf}}) {
+        TIdrisiRDC header = SampleHeader();
+        header.MinValue = row.Min;
+        header.MaxValue = row.Max;
+        {
+            TRasterOutput output(dir.Path("ends.rst"));
+            ASSERT_TRUE(output.WriteRdc(header));
+            output.Commit();
+        }
+        TIdrisiRDC back;
+        ReadRdc(back, dir.Path("ends.rst"));
+        const std::string name = FormatG(row.Min) + " to " + FormatG(row.Max);
+        // As bits: a NaN equals itself, and -0 would not pass for 0.
+        auto same = [](double a, double b) {
+            return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+        };
+        EXPECT_TRUE(same(back.MinValue, row.Min)) << name;
+        EXPECT_TRUE(same(back.MaxValue, row.Max)) << name;
+        // The written display range, or the value range where it is reversed.
+        EXPECT_TRUE(same(back.DisplayMin, row.Min)) << name;
+        EXPECT_TRUE(same(back.DisplayMax, row.Max)) << name;
     }
 }
 

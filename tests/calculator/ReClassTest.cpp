@@ -18,6 +18,7 @@
 
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -37,6 +38,9 @@ void PrintTo(const QString& text, std::ostream* out)
 }
 
 namespace {
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 using Cells = std::vector<std::string>;
 
@@ -165,6 +169,13 @@ TEST_F(ReClassFormTest, EqualIntervalRefusals)
         {"zero width", 0, 10, true, "0"},
         {"maximum below minimum", 10, 0, true, "5"},
         {"too many classes for the width", 0, 10, true, "0.000001"},
+        // Widths or edges that are no numbers: every cell would become one.
+        {"classes of a range whose width overflows", -1e308, 1e308, false, "4"},
+        {"a width over a range whose width overflows", -1e308, 1e308, true, "1e300"},
+        {"a last edge that overflows", 0, 1e308, true, "1e308"},
+        {"classes of an infinite range", -kInf, kInf, false, "4"},
+        {"a width over an infinite range", -kInf, kInf, true, "5"},
+        {"classes of a NaN range", kNaN, kNaN, false, "4"},
     };
     for (const Row& row : rows) {
         Form->PrepareReclass("src", row.Min, row.Max);
@@ -172,6 +183,10 @@ TEST_F(ReClassFormTest, EqualIntervalRefusals)
         EXPECT_EQ(ProceedMessage(), "Error: Invalid value") << row.Name;
         EXPECT_FALSE(Form->Confirmed()) << row.Name;
         EXPECT_TRUE(Form->Table().empty()) << row.Name;
+        // A width that is no number is not shown.
+        if (!row.ByWidth && !std::isfinite(row.Max - row.Min)) {
+            EXPECT_EQ(Edit("ClassWidth")->text(), "") << row.Name;
+        }
     }
 }
 

@@ -137,6 +137,9 @@ TEST(ReclassIndexTest, EveryCellGetsTheScansAnswer)
         {"infinite edges", {{-kInf, -5, 1}, {-5, 0, 2}, {0, 0, 3}, {1, 2, 4}, {2, kInf, 5}}, dtReal, Spread},
         {"edges beyond 32-bit values", {{-1e300, -1e39, 1}, {-1e39, -1e38, 2}, {1e38, 1e39, 3}, {1e39, 1e300, 4}},
          dtReal, Spread},
+        {"equal intervals across the whole 32-bit range", EqualIntervals(-3.4e38, 3.4e38, 1000), dtReal, Spread},
+        {"equal intervals at the ends of the 32-bit range, a gap between",
+         EveryOtherRow(EqualIntervals(-3.4028e38, 3.4028e38, 4001)), dtReal, Spread},
         {"rows narrower than a cell's step", EqualIntervals(1e6, 1e6 + 0.02, 2000), dtReal, Edges},
         {"byte source", OrderedTable(3, 60, -10, {0, 2, 7}, {0, 1, 3}), dtByte, Whole},
         {"integer source", OrderedTable(4, 400, -40000, {0, 10, 300}, {0, 1, 50}), dtInteger, Whole},
@@ -170,6 +173,31 @@ TEST(ReclassIndexTest, EveryCellGetsTheScansAnswer)
                               << window[i] << " in a window; the scan " << expected;
         }
         EXPECT_EQ(wrong, 0) << row.Name;
+    }
+}
+
+// A NaN cell stays the NaN it is, its sign and payload too, against a
+// table in order, out of order, or of descending rows.
+TEST(ReclassIndexTest, NaNCellsStayWhateverTheTable)
+{
+    const float nan = std::bit_cast<float>(0xFFC01234U);
+    const Double3Array tables[] = {
+        EqualIntervals(0, 100, 50),
+        {{0, 10, 1}, {5, 15, 2}, {-3, 1, 3}},
+        EqualIntervals(3.4e38, -3.4e38, 999),
+        {{kNaN, kNaN, 1}},
+    };
+    for (const Double3Array& table : tables) {
+        EXPECT_EQ(Bits(ReclassLookup(table, nan)), Bits(static_cast<double>(nan))) << table.size() << " rows";
+        for (std::uint8_t sourceType : {dtByte, dtInteger, dtReal}) {
+            const TReclassIndex index(table, sourceType);
+            std::vector<float> window(40, nan);
+            double min = 3.4e38;
+            double max = -3.4e38;
+            ReclassCells(index, window, TExtremes{min, max});
+            EXPECT_EQ(Bits(index.Map(nan)), Bits(static_cast<double>(nan))) << table.size() << " rows";
+            EXPECT_EQ(Bits(window.back()), Bits(nan)) << table.size() << " rows";
+        }
     }
 }
 

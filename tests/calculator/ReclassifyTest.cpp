@@ -81,6 +81,12 @@ TEST(EqualIntervalTest, RowsAreContiguousAndValuedAtTheirMiddles)
               (Double3Array{{0, 2.5, 1.25}, {2.5, 5, 3.75}, {5, 7.5, 6.25}, {7.5, 10, 8.75}}));
     EXPECT_EQ(EqualIntervalTable(4, 4, 0, 2), (Double3Array{{4, 4, 4}, {4, 4, 4}}));
     EXPECT_EQ(EqualIntervalTable(4, 4, 2, 1), (Double3Array{{4, 6, 5}}));
+    // No table holds an edge or a value that is not finite.
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    EXPECT_TRUE(EqualIntervalTable(0, 1e308, 1e308, 2).empty());
+    EXPECT_TRUE(EqualIntervalTable(-1e308, 1e308, kInf, 4).empty());
+    EXPECT_TRUE(EqualIntervalTable(-kInf, kInf, 1, 3).empty());
+    EXPECT_TRUE(EqualIntervalTable(kNaN, kNaN, kNaN, 3).empty());
 }
 
 TEST(EqualIntervalTest, ExtremeCellsAreAlwaysClassified)

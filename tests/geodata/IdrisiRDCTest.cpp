@@ -1,9 +1,11 @@
 #include "geodata/IdrisiRDC.h"
 
 #include <clocale>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <limits>
 
 #include "geodata/QMMapDecl.h"
 #include "tests/support/TempFolder.h"
@@ -74,6 +76,30 @@ TEST_F(RdcTest, NumbersAreLenient)
     EXPECT_EQ(r.MinX, 12.5);
     EXPECT_EQ(r.MaxX, 0); // no digits: the field keeps its value
     EXPECT_EQ(Read("rows : 0x10\ncolumns :  +7\n").Rows, 16);
+}
+
+// The writer spells infinite and NaN extremes as words; C libraries write
+// them in lower case. Nothing looser is a number.
+TEST_F(RdcTest, InfinitiesAndNaNAreReadInTheirOwnSpellingsOnly)
+{
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+    struct Row {
+        const char* Text;
+        double Expected; // NaN: a NaN; 0: the field kept its value
+    };
+    const Row rows[] = {
+        {"INF", kInf}, {"-INF", -kInf}, {"NAN", kNaN},  {"inf", kInf}, {"-inf", -kInf},  {"nan", kNaN},
+        {"Inf", 0},    {"+INF", 0},     {"-NAN", 0},    {"infinity", 0}, {"INF m", 0},   {"nan(1)", 0},
+        {"INFINITY", 0}, {"-Inf", 0},
+    };
+    for (const Row& row : rows) {
+        const double read = Read(std::string("max. value : ") + row.Text + "\n").MaxValue;
+        if (std::isnan(row.Expected))
+            EXPECT_TRUE(std::isnan(read)) << row.Text;
+        else
+            EXPECT_EQ(read, row.Expected) << row.Text;
+    }
 }
 
 TEST_F(RdcTest, ALineWithoutColonEndsTheHeader)

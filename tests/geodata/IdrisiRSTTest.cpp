@@ -232,6 +232,16 @@ TEST_F(RstTest, ExtremeDisplayRangesNeitherOverflowNorRaise)
     EXPECT_EQ(Pixel(wide, 0, 0), 255);
     EXPECT_EQ(Pixel(wide, 1, 0), 0);
     EXPECT_EQ(Pixel(wide, 2, 0), 7);
+
+    // Infinite or NaN display ranges, as the header of a raster with such
+    // cells holds them, read back and build an image.
+    for (double bound : {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()}) {
+        TIdrisiRST ends;
+        const float cell = static_cast<float>(bound);
+        EXPECT_NO_THROW(ends.Open(WriteRealRaster("ends", {1.f, -cell, cell}, -bound, bound), "", true));
+        EXPECT_EQ(std::isnan(ends.GetDisplayMax()), std::isnan(bound));
+        EXPECT_EQ(ends.GetDisplayMax() == bound, !std::isnan(bound));
+    }
 }
 
 TEST_F(RstTest, SetDisplayRange)
