@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "bench/GdalPython.h"
+#include "bench/PolygonBenchFiles.h"
 #include "geodata/IdrisiVCT.h"
 #include "geodata/MapInfoMIF.h"
 #include "platform/FileByteReader.h"
@@ -139,6 +140,29 @@ void BM_OgrLoad(benchmark::State& state)
                        "OGR could not read the file");
 }
 
+// The interchange files that OGR wrote of 100,000 and 1,000,000 polygons
+// (bench/PolygonBenchFiles.h): the reader's open, and OGR's of the same file.
+// scripts/bench runs each in a process of its own for its peak memory.
+void BM_MifLoadPolygons(benchmark::State& state)
+{
+    const std::string mif = polygon_bench::MifOfPolygons(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        TMapinfoMIF reader;
+        reader.Load(mif);
+        if (reader.Objects.size() != static_cast<std::size_t>(state.range(0))) state.SkipWithError("wrong object count");
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * std::filesystem::file_size(mif)));
+}
+
+void BM_OgrLoadPolygons(benchmark::State& state)
+{
+    const std::string mif = polygon_bench::MifOfPolygons(static_cast<int>(state.range(0)));
+    RunTimedGdalPython(state, "ogr",
+                       "ds = ogr.Open('" + mif + "'); g = [f.GetGeometryRef().Clone() for f in ds.GetLayer(0)]; "
+                       "assert len(g) == " + std::to_string(state.range(0)),
+                       "OGR could not read the file");
+}
+
 void BM_VctBytesWhole(benchmark::State& state)
 {
     ReadWholeFile(state, Files().Vct());
@@ -165,6 +189,8 @@ BENCHMARK(BM_MifBytesWhole)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MifBytesStreamed)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MifLoad)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5);
 BENCHMARK(BM_OgrLoad)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_MifLoadPolygons)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_OgrLoadPolygons)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(1);
 BENCHMARK(BM_VctBytesWhole)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_VctBytesStreamed)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_VctOpen)->Unit(benchmark::kMillisecond);
