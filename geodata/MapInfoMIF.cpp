@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
 #include <cstddef>
 #include <cstring>
 #include <exception>
 #include <iterator>
+#include <mutex>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -388,25 +390,65 @@ TMapinfoMIF::TLinePlace TMapinfoMIF::ReadObjectsUntil(std::uint64_t end)
 // supplies. A slice that started elsewhere (an object spans its cut, or the
 // keyword was no object's) or failed is read again where the slice before
 // ended, with the line numbers of the whole file, so a failure reports what
-// the one-core reader reports. Slices go in waves, so that the objects of
-// only one wave wait beside the joined ones.
+// the one-core reader reports. Slices are joined in order as soon as they
+// are read, by whichever thread finds the next one ready, and a slice is not
+// begun far ahead of the join, so that few slices' objects wait beside the
+// joined ones.
 void TMapinfoMIF::ReadObjectsInSlices(std::size_t sliceBytes)
 {
     // Asked once here: the answer is process-wide and the slices only read it.
     CartographicFontInstalled();
     const std::uint64_t dataStart = Tokens.FileSize() - Tokens.RemainingBytes();
-    const std::uint64_t slices = (Tokens.FileSize() - dataStart + sliceBytes - 1) / sliceBytes;
+    const std::size_t slices =
+        static_cast<std::size_t>((Tokens.FileSize() - dataStart + sliceBytes - 1) / sliceBytes);
     auto cut = [&](std::uint64_t k) { return k >= slices ? kToTheEnd : dataStart + k * sliceBytes; };
     const TFileByteReader file(Tokens.TokenFileName());
-    const std::size_t wave = ParallelParts();
+    const std::size_t window = 2 * ParallelWidth();
 
-    TLinePlace place;
+    std::mutex mutex;
+    std::condition_variable joined;
+    std::vector<std::unique_ptr<TMapinfoMIF>> read(slices);
+    std::vector<char> done(slices, 0);
+    std::size_t joinedCount = 0;
+    bool joining = false;
+    std::exception_ptr failure;
     std::exception_ptr firstFailure;
-    for (std::uint64_t first = 0; first < slices; first += wave) {
-        const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(wave, slices - first));
-        std::vector<std::unique_ptr<TMapinfoMIF>> readers(count);
-        ParallelFor(count, [&](std::size_t i) {
-            const std::uint64_t k = first + i;
+    TLinePlace place;
+
+    // Joins the slices that are ready in order; one thread at a time does,
+    // and a slice that becomes ready meanwhile is taken by that thread.
+    auto joinReady = [&] {
+        std::unique_lock lock(mutex);
+        if (joining) return;
+        joining = true;
+        while (!failure && joinedCount < slices && done[joinedCount]) {
+            const std::size_t k = joinedCount;
+            std::unique_ptr<TMapinfoMIF> slice = std::move(read[k]);
+            lock.unlock();
+            std::exception_ptr joinFailure = firstFailure;
+            if (k > 0) {
+                try {
+                    JoinSlice(slice, place, cut(k + 1), dataStart);
+                } catch (...) {
+                    joinFailure = std::current_exception();
+                }
+            }
+            slice.reset();
+            lock.lock();
+            failure = joinFailure;
+            ++joinedCount;
+            joined.notify_all();
+        }
+        joining = false;
+    };
+    ParallelFor(slices, [&](std::size_t k) {
+        try {
+            {
+                std::unique_lock lock(mutex);
+                joined.wait(lock, [&] { return failure || k < joinedCount + window; });
+                if (failure) return;
+            }
+            std::unique_ptr<TMapinfoMIF> slice;
             if (k == 0) {
                 // The first slice is this reader's own, after the header.
                 try {
@@ -414,41 +456,30 @@ void TMapinfoMIF::ReadObjectsInSlices(std::size_t sliceBytes)
                 } catch (...) {
                     firstFailure = std::current_exception();
                 }
-                return;
+            } else {
+                // A slice whose start is not found is read in the join,
+                // where the slice before ends.
+                const std::uint64_t to = std::min(cut(k + 1), file.Size());
+                std::uint64_t start = to;
+                try {
+                    start = FindObjectLine(file, cut(k), to);
+                } catch (...) {
+                }
+                if (start < to) slice = ReadSlice({start, 0}, cut(k + 1));
             }
-            // A slice whose start is not found is read again in the join,
-            // where the slice before ends.
-            const std::uint64_t to = std::min(cut(k + 1), file.Size());
-            std::uint64_t start = to;
-            try {
-                start = FindObjectLine(file, cut(k), to);
-            } catch (...) {
+            {
+                std::lock_guard lock(mutex);
+                read[k] = std::move(slice);
+                done[k] = 1;
             }
-            if (start < to) readers[i] = ReadSlice({start, 0}, cut(k + 1));
-        });
-        if (firstFailure) std::rethrow_exception(firstFailure);
-        for (std::size_t i = 0; i < count; ++i) {
-            const std::uint64_t k = first + i;
-            if (k == 0) continue;
-            std::unique_ptr<TMapinfoMIF>& slice = readers[i];
-            if (!slice || slice->Notes->Start.Offset != place.Offset || slice->Notes->Failure)
-                slice = ReadSlice(place, cut(k + 1));
-            if (slice->Notes->Failure) {
-                JoinSlice(*slice, place);
-                std::rethrow_exception(slice->Notes->Failure);
-            }
-            JoinSlice(*slice, place);
-            slice.reset();
+            joinReady();
+        } catch (...) {
+            std::lock_guard lock(mutex);
+            if (!failure) failure = std::current_exception();
+            joined.notify_all();
         }
-        // Room for the objects to come, projected from those so far, so the
-        // array is seldom moved again.
-        const std::uint64_t read = std::min(place.Offset, Tokens.FileSize()) - dataStart;
-        if (read > 0) {
-            const double projected = Objects.size() * (double(Tokens.FileSize() - dataStart) / double(read)) * 1.05;
-            const auto room = static_cast<std::size_t>(std::min(projected, double(Objects.max_size() / 2)));
-            if (room > Objects.capacity()) Objects.reserve(room);
-        }
-    }
+    });
+    if (failure) std::rethrow_exception(failure);
 }
 
 std::unique_ptr<TMapinfoMIF> TMapinfoMIF::ReadSlice(TLinePlace start, std::uint64_t end) const
@@ -466,26 +497,36 @@ std::unique_ptr<TMapinfoMIF> TMapinfoMIF::ReadSlice(TLinePlace start, std::uint6
     return slice;
 }
 
-// Enters the slice's fonts into the process-wide table, gives its objects
-// the style carried from before it and appends them; `place` moves on to
-// where the slice ended.
-void TMapinfoMIF::JoinSlice(TMapinfoMIF& slice, TLinePlace& place)
+// Reads the slice again where the slice before ended when it did not start
+// there or failed; enters its fonts into the process-wide table, gives its
+// objects the style carried from before it and appends them, and moves
+// `place` on to where it ended. A failure of the slice is raised here.
+void TMapinfoMIF::JoinSlice(std::unique_ptr<TMapinfoMIF>& slice, TLinePlace& place, std::uint64_t end,
+                            std::uint64_t dataStart)
 {
-    TSliceNotes& notes = *slice.Notes;
+    if (!slice || slice->Notes->Start.Offset != place.Offset || slice->Notes->Failure) slice = ReadSlice(place, end);
+    TSliceNotes& notes = *slice->Notes;
+    MapObjectArray& objects = slice->Objects;
     std::vector<std::int32_t> fonts;
     for (const std::string& name : notes.Fonts) fonts.push_back(FontIndex(name));
-    if (notes.Failure) return;
+    if (notes.Failure) std::rethrow_exception(notes.Failure);
     for (auto [object, font] : notes.FontUses)
-        std::memcpy(slice.Objects[object].Style.Bytes.data() + kSymbolFontByte, &fonts[font], sizeof(std::int32_t));
+        std::memcpy(objects[object].Style.Bytes.data() + kSymbolFontByte, &fonts[font], sizeof(std::int32_t));
     const auto& carried = Current.Style.Bytes;
     for (std::size_t i = 0; i < notes.InheritedHeads; ++i)
-        std::copy_n(carried.begin(), kStyleHeadBytes, slice.Objects[i].Style.Bytes.begin());
+        std::copy_n(carried.begin(), kStyleHeadBytes, objects[i].Style.Bytes.begin());
     for (std::size_t i = 0; i < notes.InheritedTails; ++i)
-        std::copy(carried.begin() + kStyleHeadBytes, carried.end(), slice.Objects[i].Style.Bytes.begin() + kStyleHeadBytes);
-    if (!slice.Objects.empty()) Current.Style = slice.Objects.back().Style;
-    Objects.insert(Objects.end(), std::make_move_iterator(slice.Objects.begin()),
-                   std::make_move_iterator(slice.Objects.end()));
-    MapObjectArray().swap(slice.Objects);
+        std::copy(carried.begin() + kStyleHeadBytes, carried.end(), objects[i].Style.Bytes.begin() + kStyleHeadBytes);
+    if (!objects.empty()) Current.Style = objects.back().Style;
+    // Room for the objects to come, projected from those so far, so that
+    // the array is seldom moved.
+    if (Objects.size() + objects.size() > Objects.capacity()) {
+        const double share = double(Tokens.FileSize() - dataStart) / double(std::max(notes.Stop.Offset, dataStart + 1) - dataStart);
+        const double projected = double(Objects.size() + objects.size()) * std::min(share, 1e6) * 1.05;
+        Objects.reserve(std::max(Objects.size() + objects.size(),
+                                 static_cast<std::size_t>(std::min(projected, double(Objects.max_size() / 2)))));
+    }
+    Objects.insert(Objects.end(), std::make_move_iterator(objects.begin()), std::make_move_iterator(objects.end()));
     place.LinesBefore += notes.Stop.LinesBefore - notes.Start.LinesBefore;
     place.Offset = notes.Stop.Offset;
 }

@@ -67,7 +67,7 @@ private:
     // A reader of the objects from `start` to the first line at or after
     // `end`, its styles and fonts noted for the join.
     std::unique_ptr<TMapinfoMIF> ReadSlice(TLinePlace start, std::uint64_t end) const;
-    void JoinSlice(TMapinfoMIF& slice, TLinePlace& place);
+    void JoinSlice(std::unique_ptr<TMapinfoMIF>& slice, TLinePlace& place, std::uint64_t end, std::uint64_t dataStart);
     void AppendObject();
 
     void ReadLineObject();

@@ -22,7 +22,7 @@ bool IsSeparator(char c)
 
 // Appends the tokens of one line; quotes stay part of their token and hide
 // the separators inside them.
-void SplitLine(std::string_view line, std::deque<std::string_view>& out)
+void SplitLine(std::string_view line, std::vector<std::string_view>& out)
 {
     std::size_t i = 0;
     while (i < line.size()) {
@@ -79,6 +79,7 @@ void TTokenFile::CloseTokenFile()
     IsOpen = false;
     File.reset();
     Queue.clear();
+    Head = 0;
     PutBack.clear();
     DecodedLine.clear();
     std::vector<char>().swap(Block);
@@ -146,6 +147,8 @@ bool TTokenFile::ReadAhead()
     std::uint64_t lineOffset = 0;
     // The queue is empty, so nothing refers to the texts put back before.
     PutBack.clear();
+    Queue.clear();
+    Head = 0;
     while (NextRawLine(line, lineOffset)) {
         ++LineNo;
         // Text that is not UTF-8 was written in code page 1251.
@@ -157,7 +160,7 @@ bool TTokenFile::ReadAhead()
         if (!Queue.empty()) {
             Queue.emplace_back(kEolToken);
             LineOffset = lineOffset;
-            LineFirstToken = Queue.front();
+            LineFirstToken = Queue[0];
             LineQueueSize = Queue.size();
             return true;
         }
@@ -168,14 +171,14 @@ bool TTokenFile::ReadAhead()
 bool TTokenFile::AtLineStart(std::uint64_t& offset, std::int32_t& linesBefore)
 {
     if (SkipEol)
-        while (!Queue.empty() && Queue.front() == kEolToken) Queue.pop_front();
-    if (Queue.empty() && (!IsOpen || !ReadAhead())) {
+        while (Head < Queue.size() && Queue[Head] == kEolToken) ++Head;
+    if (Head == Queue.size() && (!IsOpen || !ReadAhead())) {
         offset = Size;
         linesBefore = LineNo;
         return true;
     }
-    const bool untouched = Queue.size() == LineQueueSize && Queue.front().data() == LineFirstToken.data() &&
-                           Queue.front().size() == LineFirstToken.size();
+    const bool untouched = Head == 0 && Queue.size() == LineQueueSize && Queue[0].data() == LineFirstToken.data() &&
+                           Queue[0].size() == LineFirstToken.size();
     if (!untouched) return false;
     offset = LineOffset;
     linesBefore = LineNo - 1;
@@ -185,7 +188,7 @@ bool TTokenFile::AtLineStart(std::uint64_t& offset, std::int32_t& linesBefore)
 std::string_view TTokenFile::GetToken()
 {
     for (;;) {
-        if (Queue.empty()) {
+        if (Head == Queue.size()) {
             if (!IsOpen) throw EInOutError("File not open");
             if (!ReadAhead()) {
                 // The end of the file: '' once, then the file counts as
@@ -194,8 +197,7 @@ std::string_view TTokenFile::GetToken()
                 return {};
             }
         }
-        std::string_view token = Queue.front();
-        Queue.pop_front();
+        std::string_view token = Queue[Head++];
         if (token == kEolToken && SkipEol) continue;
         return token;
     }
@@ -221,5 +223,7 @@ bool TTokenFile::IsOwnText(std::string_view token) const
 void TTokenFile::UngetToken(std::string_view token)
 {
     if (!IsOwnText(token)) token = PutBack.emplace_back(token);
-    Queue.push_front(token);
+    // The slot of a token taken before takes the token put back.
+    if (Head > 0) Queue[--Head] = token;
+    else Queue.insert(Queue.begin(), token);
 }

@@ -93,7 +93,9 @@ private:
     std::deque<std::string> PutBack;
     bool IsOpen = false;
     std::int32_t LineNo = 0;
-    std::deque<std::string_view> Queue;
+    // The tokens of the current line (and those put back) from Queue[Head] on.
+    std::vector<std::string_view> Queue;
+    std::size_t Head = 0;
     // The current line: where it starts, and its first token and the
     // queue's length when it was read, to tell whether it is untouched.
     std::uint64_t LineOffset = 0;

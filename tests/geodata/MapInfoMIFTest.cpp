@@ -514,12 +514,12 @@ std::vector<std::pair<std::string, std::string>> DamagedCopies(const std::string
 {
     std::vector<std::pair<std::string, std::string>> copies;
     const std::size_t data = text.find("Data");
-    for (std::size_t cut = data; cut < text.size(); cut += text.size() / 120 + 1)
+    for (std::size_t cut = data; cut < text.size(); cut += text.size() / 70 + 1)
         copies.emplace_back("cut at " + std::to_string(cut), text.substr(0, cut));
     static const char* const kReplacements[] = {"x", "-3", "Region", "\nRegion 1\n", "Pen (1,2,-5)\n"};
     std::size_t place = data;
-    for (int i = 0; place != std::string::npos && i < 60; ++i) {
-        place = text.find('\n', place + text.size() / 60);
+    for (int i = 0; place != std::string::npos && i < 40; ++i) {
+        place = text.find('\n', place + text.size() / 40);
         if (place == std::string::npos) break;
         const char* replacement = kReplacements[i % std::size(kReplacements)];
         copies.emplace_back(std::string("'") + replacement + "' at " + std::to_string(place),
@@ -559,8 +559,8 @@ TEST_F(MapInfoMIFTest, SlicedReadingEqualsOneCore)
         const std::string path = WriteMif(text);
         const TReading oneCore = ReadMif(path, 0);
         failures += !oneCore.Failure.empty();
-        if (!oneCore.Failure.empty()) EXPECT_TRUE(oneCore.Objects.empty());
-        for (std::size_t sliceBytes : {40, 300, 2000, 100000}) {
+        EXPECT_TRUE(oneCore.Failure.empty() || oneCore.Objects.empty());
+        for (std::size_t sliceBytes : {40, 300, 5000}) {
             SCOPED_TRACE(sliceBytes);
             const TReading sliced = ReadMif(path, sliceBytes);
             EXPECT_EQ(sliced.Failure, oneCore.Failure);
@@ -570,7 +570,7 @@ TEST_F(MapInfoMIFTest, SlicedReadingEqualsOneCore)
         }
     }
     // The damaged copies are damaged.
-    EXPECT_GT(failures, 40);
+    EXPECT_GT(failures, 30);
 }
 
 // A file larger than a slice is read in slices by Load.
