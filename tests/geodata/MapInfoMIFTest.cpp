@@ -560,7 +560,7 @@ TEST_F(MapInfoMIFTest, SlicedReadingEqualsOneCore)
         const TReading oneCore = ReadMif(path, 0);
         failures += !oneCore.Failure.empty();
         EXPECT_TRUE(oneCore.Failure.empty() || oneCore.Objects.empty());
-        for (std::size_t sliceBytes : {40, 300, 5000}) {
+        for (std::size_t sliceBytes : {100, 700, 5000}) {
             SCOPED_TRACE(sliceBytes);
             const TReading sliced = ReadMif(path, sliceBytes);
             EXPECT_EQ(sliced.Failure, oneCore.Failure);
