@@ -3,14 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <iterator>
-#include <typeinfo>
 #include <utility>
 #include <vector>
 
 #include "geodata/FontTable.h"
 #include "platform/RuntimeErrors.h"
+#include "tests/support/MifReadings.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -396,53 +395,6 @@ TEST_F(MapInfoMIFTest, GdalAlbersFile)
 
 namespace {
 
-// Every field of an object as text, reals exact, so that two readings can be
-// compared object for object and a difference shows where it is.
-std::string Describe(const MapObject& o)
-{
-    auto real = [](double v) {
-        char text[40];
-        std::snprintf(text, sizeof text, "%a ", v);
-        return std::string(text);
-    };
-    auto rect = [&](const TDoubleRect& r) { return real(r.X1) + real(r.Y1) + real(r.X2) + real(r.Y2); };
-    std::string text = "type " + std::to_string(o.ObjType) + " bounds " + rect(o.Bounds) + "counts";
-    for (std::int32_t count : o.PartCounts) text += " " + std::to_string(count);
-    text += " part bounds ";
-    for (const TDoubleRect& r : o.PartBounds) text += rect(r);
-    text += "points ";
-    for (const TDoublePoint& p : o.Points) text += real(p.x) + real(p.y);
-    text += "style";
-    for (std::uint8_t b : o.Style.Bytes) text += " " + std::to_string(b);
-    return text;
-}
-
-// What one reading of a file leaves: its objects, the font table after it,
-// and the failure's kind and message ('' when it loaded).
-struct TReading {
-    std::vector<std::string> Objects;
-    std::vector<std::string> Fonts;
-    std::string Failure;
-};
-
-// Reads the file on one core (`sliceBytes` 0) or in slices, from a fresh
-// font table.
-TReading ReadMif(const std::string& path, std::size_t sliceBytes)
-{
-    ResetFontTable();
-    TReading reading;
-    TMapinfoMIF reader;
-    try {
-        if (sliceBytes == 0) reader.LoadOneCore(path);
-        else reader.LoadInSlices(path, sliceBytes);
-    } catch (const std::exception& e) {
-        reading.Failure = std::string(typeid(e).name()) + ": " + e.what();
-    }
-    for (const MapObject& o : reader.Objects) reading.Objects.push_back(Describe(o));
-    reading.Fonts = FontList();
-    return reading;
-}
-
 // A file of objects of every kind the reader knows and some it skips, with
 // what makes cutting it hard: objects without style clauses, which take the
 // style before them; new symbol fonts; Text objects whose "Label Line" is no
@@ -557,12 +509,12 @@ TEST_F(MapInfoMIFTest, SlicedReadingEqualsOneCore)
     for (const auto& [name, text] : files) {
         SCOPED_TRACE(name);
         const std::string path = WriteMif(text);
-        const TReading oneCore = ReadMif(path, 0);
+        const TMifReading oneCore = ReadMif(path, 0);
         failures += !oneCore.Failure.empty();
         EXPECT_TRUE(oneCore.Failure.empty() || oneCore.Objects.empty());
         for (std::size_t sliceBytes : {100, 700, 5000}) {
             SCOPED_TRACE(sliceBytes);
-            const TReading sliced = ReadMif(path, sliceBytes);
+            const TMifReading sliced = ReadMif(path, sliceBytes);
             EXPECT_EQ(sliced.Failure, oneCore.Failure);
             EXPECT_EQ(sliced.Fonts, oneCore.Fonts);
             ASSERT_EQ(sliced.Objects.size(), oneCore.Objects.size());
@@ -579,7 +531,7 @@ TEST_F(MapInfoMIFTest, LargeFilesLoadAsOnOneCore)
     std::string text = MixedObjects(1);
     while (text.size() < (std::size_t(5) << 20)) text += MixedObjects(2000).substr(sizeof kHeader - 1);
     const std::string path = WriteMif(text);
-    const TReading oneCore = ReadMif(path, 0);
+    const TMifReading oneCore = ReadMif(path, 0);
     ResetFontTable();
     Reader.Load(path);
     ASSERT_EQ(Reader.Objects.size(), oneCore.Objects.size());
