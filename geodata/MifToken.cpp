@@ -1,6 +1,7 @@
 #include "geodata/MifToken.h"
 
 #include <algorithm>
+#include <array>
 #include <functional>
 
 #include "geodata/QMMapDecl.h"
@@ -14,10 +15,20 @@ namespace {
 // fit in the memory of the machines the viewer runs on.
 constexpr std::uint64_t kMaxFileBytes = std::uint64_t(1) << 30;
 
-// A tab separates like a blank: files written by other software indent with tabs.
-bool IsSeparator(char c)
+// What a character is to the splitting of a line. A tab separates like a
+// blank: files written by other software indent with tabs. Line ends never
+// reach the splitting but for the last line's, which are passed over.
+enum : std::uint8_t { kTokenChar, kSeparator, kQuote };
+constexpr std::array<std::uint8_t, 256> kCharClasses = [] {
+    std::array<std::uint8_t, 256> classes{};
+    for (unsigned char c : std::string_view(" \t(),\r\n")) classes[c] = kSeparator;
+    classes['"'] = classes['\''] = kQuote;
+    return classes;
+}();
+
+std::uint8_t CharClass(char c)
 {
-    return c == ' ' || c == '\t' || c == '(' || c == ')' || c == ',';
+    return kCharClasses[static_cast<unsigned char>(c)];
 }
 
 // Appends the tokens of one line; quotes stay part of their token and hide
@@ -26,16 +37,16 @@ void SplitLine(std::string_view line, std::vector<std::string_view>& out)
 {
     std::size_t i = 0;
     while (i < line.size()) {
-        if (IsSeparator(line[i]) || line[i] == '\r' || line[i] == '\n') {
+        if (CharClass(line[i]) == kSeparator) {
             ++i;
             continue;
         }
         std::size_t start = i;
-        while (i < line.size() && !IsSeparator(line[i])) {
+        for (std::uint8_t charClass; i < line.size() && (charClass = CharClass(line[i])) != kSeparator;) {
             char c = line[i++];
-            if (c == '"' || c == '\'') {
-                while (i < line.size() && line[i] != c) ++i;
-                if (i < line.size()) ++i; // the closing quote
+            if (charClass == kQuote) {
+                std::size_t closing = line.find(c, i);
+                i = closing == std::string_view::npos ? line.size() : closing + 1;
             }
         }
         out.emplace_back(line.substr(start, i - start));
@@ -146,7 +157,7 @@ bool TTokenFile::ReadAhead()
     std::string_view line;
     std::uint64_t lineOffset = 0;
     // The queue is empty, so nothing refers to the texts put back before.
-    PutBack.clear();
+    if (!PutBack.empty()) PutBack.clear();
     Queue.clear();
     Head = 0;
     while (NextRawLine(line, lineOffset)) {
