@@ -1,17 +1,20 @@
 // Reading speed of the vector readers beside the time to merely read the
 // files' bytes: a MIF of 100,000 regions with 2,000,000 points and a ".vct"
-// of 100,000 polygons of 50 points, both made here.
+// of 100,000 polygons of 50 points, both made here; and the open of the
+// large polygon files that OGR wrote, beside OGR's.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
 #include "bench/GdalPython.h"
+#include "bench/PolygonBenchFiles.h"
 #include "geodata/IdrisiVCT.h"
 #include "geodata/MapInfoMIF.h"
 #include "platform/FileByteReader.h"
@@ -139,6 +142,45 @@ void BM_OgrLoad(benchmark::State& state)
                        "OGR could not read the file");
 }
 
+// The interchange files that OGR wrote of 100,000 and 1,000,000 polygons
+// (bench/PolygonBenchFiles.h): the reader's open, the one-core reading it
+// replaces for large files, and OGR's open of the same file. scripts/bench
+// runs each in a process of its own, for its peak memory, and in turns.
+void LoadPolygons(benchmark::State& state, void (TMapinfoMIF::*load)(const std::string&))
+{
+    const std::string mif = polygon_bench::MifOfPolygons(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        auto reader = std::make_unique<TMapinfoMIF>();
+        (*reader.*load)(mif);
+        // Freeing the objects belongs to closing the layer, as OGR's timing
+        // leaves out the end of its process.
+        state.PauseTiming();
+        if (reader->Objects.size() != static_cast<std::size_t>(state.range(0))) state.SkipWithError("wrong object count");
+        reader.reset();
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * std::filesystem::file_size(mif)));
+}
+
+void BM_MifLoadPolygons(benchmark::State& state)
+{
+    LoadPolygons(state, &TMapinfoMIF::Load);
+}
+
+void BM_MifLoadOneCorePolygons(benchmark::State& state)
+{
+    LoadPolygons(state, &TMapinfoMIF::LoadOneCore);
+}
+
+void BM_OgrLoadPolygons(benchmark::State& state)
+{
+    const std::string mif = polygon_bench::MifOfPolygons(static_cast<int>(state.range(0)));
+    RunTimedGdalPython(state, "ogr",
+                       "ds = ogr.Open('" + mif + "'); g = [f.GetGeometryRef().Clone() for f in ds.GetLayer(0)]; "
+                       "assert len(g) == " + std::to_string(state.range(0)),
+                       "OGR could not read the file");
+}
+
 void BM_VctBytesWhole(benchmark::State& state)
 {
     ReadWholeFile(state, Files().Vct());
@@ -165,6 +207,9 @@ BENCHMARK(BM_MifBytesWhole)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MifBytesStreamed)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MifLoad)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5);
 BENCHMARK(BM_OgrLoad)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_MifLoadPolygons)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_MifLoadOneCorePolygons)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_OgrLoadPolygons)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 BENCHMARK(BM_VctBytesWhole)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_VctBytesStreamed)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_VctOpen)->Unit(benchmark::kMillisecond);

@@ -1,5 +1,6 @@
 #include "geodata/IdrisiVCT.h"
 
+#include <algorithm>
 #include <memory>
 #include <type_traits>
 
@@ -8,6 +9,7 @@
 #include "platform/FileByteReader.h"
 #include "platform/FileNames.h"
 #include "platform/NumberText.h"
+#include "platform/ParallelFor.h"
 #include "platform/RuntimeErrors.h"
 #include "platform/TextFile.h"
 
@@ -95,10 +97,38 @@ MapObject ReadLineRecord(TFileByteReader& file)
     return object;
 }
 
+// Steps over a record, checking only the counts its header declares;
+// what ReadPolygonRecord checks beyond is left to it.
+void SkipPolygonRecord(TFileByteReader& file)
+{
+    file.Skip(kCountOffset);
+    std::int32_t partCount = file.ReadI32();
+    std::int32_t pointCount = file.ReadI32();
+    file.Skip(CheckedCount(partCount, 4, file) * 4);
+    file.Skip(CheckedCount(pointCount, kPointSize, file) * kPointSize);
+}
+
+void SkipLineRecord(TFileByteReader& file)
+{
+    file.Skip(kCountOffset);
+    file.Skip(CheckedCount(file.ReadI32(), kPointSize, file) * kPointSize);
+}
+
+// Records read on one core, from the record `First` at the byte `Offset` on.
+struct TRecordRun {
+    std::size_t First = 0;
+    std::size_t Count = 0;
+    std::uint64_t Offset = 0;
+};
+
 // Reads every record of the file; objects complete before a failure stay.
-template <class ReadRecord>
-void ReadRecords(const std::string& fileName, std::size_t smallestRecord, MapObjectArray& objects,
-                 ReadRecord readRecord)
+// A large file is first walked record by record, which reads its headers
+// and skips its points, and cut into runs of records of about `sliceBytes`
+// that are read on every core into their places; the objects after the
+// first record that fails, in the order of the file, are dropped again.
+template <class ReadRecord, class SkipRecord>
+void ReadRecords(const std::string& fileName, std::size_t smallestRecord, std::size_t sliceBytes,
+                 MapObjectArray& objects, ReadRecord readRecord, SkipRecord skipRecord)
 {
     std::unique_ptr<TFileByteReader> file;
     try {
@@ -109,8 +139,48 @@ void ReadRecords(const std::string& fileName, std::size_t smallestRecord, MapObj
     objects.clear();
     try {
         std::size_t count = ReadObjectCount(*file, smallestRecord);
-        objects.reserve(count);
-        for (std::size_t i = 0; i < count; ++i) objects.push_back(readRecord(*file));
+        if (sliceBytes == 0 || file->Size() <= sliceBytes || count == 0) {
+            objects.reserve(count);
+            for (std::size_t i = 0; i < count; ++i) objects.push_back(readRecord(*file));
+            return;
+        }
+        std::vector<TRecordRun> runs;
+        try {
+            for (std::size_t i = 0; i < count; ++i) {
+                const std::uint64_t start = file->Position();
+                if (runs.empty() || start - runs.back().Offset >= sliceBytes) runs.push_back({i, 0, start});
+                // Counted before it is walked: a record that fails the walk
+                // is read all the same, and fails where the reader fails.
+                ++runs.back().Count;
+                skipRecord(*file);
+            }
+        } catch (const EReadPastEnd&) {
+        } catch (const QMError&) {
+        }
+        objects.resize(runs.back().First + runs.back().Count);
+        std::vector<std::size_t> read(runs.size(), 0);
+        ParallelFor(runs.size(), [&](std::size_t r) {
+            const TRecordRun& run = runs[r];
+            try {
+                TFileByteReader part(fileName);
+                part.Seek(run.Offset);
+                for (std::size_t i = 0; i < run.Count; ++i) {
+                    objects[run.First + i] = readRecord(part);
+                    read[r] = i + 1;
+                }
+            } catch (const EReadPastEnd&) {
+            } catch (const ERuntimeError&) {
+            } catch (const QMError&) {
+            }
+        });
+        std::size_t complete = objects.size();
+        for (std::size_t r = 0; r < runs.size(); ++r)
+            if (read[r] < runs[r].Count) {
+                complete = runs[r].First + read[r];
+                break;
+            }
+        objects.resize(complete);
+        if (complete < count) RaiseReadError();
     } catch (const EReadPastEnd&) {
         RaiseReadError();
     } catch (const EInOutError&) {
@@ -198,18 +268,18 @@ void TIdrisiVCT::ParseVdcKey(std::string_view key, std::string_view value)
     }
 }
 
-void TIdrisiVCT::ReadVct(const std::string& fileName)
+void TIdrisiVCT::ReadVct(const std::string& fileName, std::size_t sliceBytes)
 {
-    if (ObjectType == otPolygon) ReadVctPolygons(fileName);
-    else if (ObjectType == otLine) ReadVctLines(fileName);
+    if (ObjectType == otPolygon) ReadVctPolygons(fileName, sliceBytes);
+    else if (ObjectType == otLine) ReadVctLines(fileName, sliceBytes);
 }
 
-void TIdrisiVCT::ReadVctPolygons(const std::string& fileName)
+void TIdrisiVCT::ReadVctPolygons(const std::string& fileName, std::size_t sliceBytes)
 {
-    ReadRecords(VctFileName(fileName), kPolygonHeaderSize, Objects, ReadPolygonRecord);
+    ReadRecords(VctFileName(fileName), kPolygonHeaderSize, sliceBytes, Objects, ReadPolygonRecord, SkipPolygonRecord);
 }
 
-void TIdrisiVCT::ReadVctLines(const std::string& fileName)
+void TIdrisiVCT::ReadVctLines(const std::string& fileName, std::size_t sliceBytes)
 {
-    ReadRecords(VctFileName(fileName), kLineHeaderSize, Objects, ReadLineRecord);
+    ReadRecords(VctFileName(fileName), kLineHeaderSize, sliceBytes, Objects, ReadLineRecord, SkipLineRecord);
 }

@@ -2,6 +2,7 @@
 // The Idrisi vector reader: a text header (".vdc") beside a binary object
 // file (".vct"). Polygon and line files give objects; point and text files
 // give none.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -26,8 +27,12 @@ public:
     bool ReadVdc(const std::string& fileName);
     // Applies one header key and its trimmed value.
     void ParseVdcKey(std::string_view key, std::string_view value);
-    // Reads the objects the header's object type calls for.
-    void ReadVct(const std::string& fileName);
+    // Reads the objects the header's object type calls for: a file larger
+    // than `sliceBytes` in slices of about that many bytes on every core, a
+    // smaller one (and any with `sliceBytes` 0) on one core, with the same
+    // objects and failures.
+    void ReadVct(const std::string& fileName, std::size_t sliceBytes = kVctSliceBytes);
+    static constexpr std::size_t kVctSliceBytes = std::size_t(4) << 20;
 
     std::string FileTitle;
     std::uint8_t ObjectType = 0;  // 0 not given, 1 point, 2 line, 3 polygon, 4 text
@@ -42,8 +47,8 @@ public:
     MapObjectArray Objects;
 
 private:
-    void ReadVctPolygons(const std::string& fileName);
-    void ReadVctLines(const std::string& fileName);
+    void ReadVctPolygons(const std::string& fileName, std::size_t sliceBytes);
+    void ReadVctLines(const std::string& fileName, std::size_t sliceBytes);
 
     std::string LastErrorText;
 };

@@ -3,6 +3,7 @@
 // and its Line, PLine, Region and Point objects with their own pens, brushes
 // and symbols. The ".mid" data file is not read.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,13 +13,21 @@
 
 class TMapinfoMIF {
 public:
-    TMapinfoMIF() = default;
+    TMapinfoMIF();
+    ~TMapinfoMIF();
     TMapinfoMIF(const TMapinfoMIF&) = delete;
     TMapinfoMIF& operator=(const TMapinfoMIF&) = delete;
 
     // Reads the file; failures raise QMError (and the platform's conversion
-    // and range errors for malformed numbers).
+    // and range errors for malformed numbers) and leave no objects. A large
+    // file's objects are parsed on every core.
     void Load(const std::string& fileName);
+    // Load on one core, as small files are read: the reference that the
+    // parallel reading must equal, object for object and message for message.
+    void LoadOneCore(const std::string& fileName);
+    // Load with the objects cut into slices of about `sliceBytes` bytes of
+    // the file, parsed on every core.
+    void LoadInSlices(const std::string& fileName, std::size_t sliceBytes);
 
     std::uint8_t GetRefSystem() const { return RefSystem; }
     const std::string& GetRefSystemName() const { return RefSystemName; }
@@ -35,7 +44,14 @@ public:
     MapObjectArray Objects;
 
 private:
-    void ParseMif(const std::string& fileName);
+    struct TSliceNotes;
+    // Where a line starts and how many lines are before it.
+    struct TLinePlace {
+        std::uint64_t Offset = 0;
+        std::int32_t LinesBefore = 0;
+    };
+
+    void ParseMif(const std::string& fileName, std::size_t sliceBytes);
     void ReadMifHeader();
     void ReadCoordSys();
     std::int32_t ReadProjectionType();
@@ -44,6 +60,14 @@ private:
     void SetRefUnits(std::string_view units);
     void ReadCoordSysBounds();
     void ReadMifObjects();
+    // The object loop up to the first line that starts at or after `end`
+    // where the loop would take its first token; returns that line.
+    TLinePlace ReadObjectsUntil(std::uint64_t end);
+    void ReadObjectsInSlices(std::size_t sliceBytes);
+    // A reader of the objects from `start` to the first line at or after
+    // `end`, its styles and fonts noted for the join.
+    std::unique_ptr<TMapinfoMIF> ReadSlice(TLinePlace start, std::uint64_t end) const;
+    void JoinSlice(std::unique_ptr<TMapinfoMIF>& slice, TLinePlace& place, std::uint64_t end, std::uint64_t dataStart);
     void AppendObject();
 
     void ReadLineObject();
@@ -56,6 +80,7 @@ private:
     void ReadSymbol();
     std::string_view ReadSymbolFont();
 
+    std::int32_t SymbolFontIndex(const std::string& name);
     std::int32_t NeedInt();
     double NeedReal();
     std::int32_t NeedCount();
@@ -63,4 +88,6 @@ private:
 
     TTokenFile Tokens;
     MapObject Current;
+    // Set in a reader of one slice of the objects.
+    std::unique_ptr<TSliceNotes> Notes;
 };

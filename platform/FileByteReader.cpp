@@ -85,6 +85,14 @@ void TFileByteReader::ReadBytes(void* out, std::size_t n)
     }
 }
 
+void TFileByteReader::Seek(std::uint64_t offset)
+{
+    if (offset > FileSize) throw EReadPastEnd();
+    if (::lseek(File.Get(), static_cast<off_t>(offset), SEEK_SET) < 0) RaiseReadError();
+    Pos = offset;
+    BufferBegin = BufferEnd = 0;
+}
+
 void TFileByteReader::Skip(std::uint64_t n)
 {
     while (n > 0) {

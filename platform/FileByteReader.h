@@ -28,6 +28,8 @@ public:
     std::uint64_t Remaining() const { return Pos < FileSize ? FileSize - Pos : 0; }
 
     void Skip(std::uint64_t n);
+    // Moves to `offset`, at most Size(): the next read starts there.
+    void Seek(std::uint64_t offset);
     std::int32_t ReadI32() { return ReadLE<std::int32_t>(); }
     double ReadF64() { return ReadLE<double>(); }
     // Copies the next n bytes to `out`.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/RuntimeErrors.h"
+#include "tests/support/MapObjectText.h"
 #include "tests/support/RectChecks.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestEnvironment.h"
@@ -255,4 +256,59 @@ TEST_F(IdrisiVCTTest, HourglassWrapsTheRead)
     std::string bad = "short";
     OpenPolygons(bad);
     EXPECT_EQ(calls, (std::vector<bool>{true, false}));
+}
+
+// Read in runs of records on every core, a file gives the objects of the
+// one-core reading, also when it is cut short or a record in it is broken:
+// the same objects before the first record that fails, and the same error.
+TEST_F(IdrisiVCTTest, SlicedReadingEqualsOneCore)
+{
+    auto polygons = [](int count, auto&& broken) {
+        TVctBuilder vct(count);
+        for (int i = 0; i < count; ++i) {
+            std::vector<std::int32_t> parts(1 + i % 3, 3 + i % 4);
+            std::vector<double> xy;
+            for (std::int32_t p = 0; p < parts[0] * static_cast<std::int32_t>(parts.size()); ++p) {
+                xy.push_back(i + p * 0.5);
+                xy.push_back(-i * 0.25 + p);
+            }
+            if (!broken(vct, i)) vct.Polygon(parts, xy);
+        }
+        return vct.Bytes;
+    };
+    auto none = [](TVctBuilder&, int) { return false; };
+    const std::string whole = polygons(300, none);
+    std::vector<std::pair<std::string, std::string>> files = {
+        {"whole", whole},
+        {"parts that do not add up", polygons(300, [](TVctBuilder& v, int i) {
+             if (i != 150) return false;
+             v.PolygonHeader(2, 5).Ints({2, 2}).Reals(std::vector<double>(10, 1.0));
+             return true;
+         })},
+        {"negative point count", polygons(300, [](TVctBuilder& v, int i) { return i == 200 && (v.PolygonHeader(1, -4), true); })},
+        {"count beyond the file", polygons(300, [](TVctBuilder& v, int i) { return i == 90 && (v.PolygonHeader(1, 1 << 30), true); })},
+    };
+    // Cut where the count still fits the bytes left, which refuses the file at once.
+    for (std::size_t cut = whole.size() / 3; cut < whole.size(); cut += whole.size() / 25)
+        files.emplace_back("cut", whole.substr(0, cut));
+    Folder.Write("v.vdc", "object type : polygon\n");
+    for (const auto& [name, bytes] : files) {
+        SCOPED_TRACE(name + " " + std::to_string(bytes.size()));
+        Folder.Write("v.vct", bytes);
+        auto read = [&](std::size_t sliceBytes) {
+            TIdrisiVCT reader;
+            reader.ReadVdc(Folder.Path("v.vct"));
+            std::vector<std::string> objects;
+            try {
+                reader.ReadVct(Folder.Path("v.vct"), sliceBytes);
+            } catch (const QMError& e) {
+                objects.push_back(e.what());
+            }
+            for (const MapObject& o : reader.Objects) objects.push_back(Describe(o));
+            return objects;
+        };
+        const std::vector<std::string> oneCore = read(0);
+        EXPECT_GT(oneCore.size(), 1u);
+        for (std::size_t sliceBytes : {1, 700, 5000}) EXPECT_EQ(read(sliceBytes), oneCore) << sliceBytes;
+    }
 }

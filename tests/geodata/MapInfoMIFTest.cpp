@@ -1,10 +1,15 @@
 #include "geodata/MapInfoMIF.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <iterator>
+#include <utility>
 #include <vector>
 
 #include "geodata/FontTable.h"
 #include "platform/RuntimeErrors.h"
+#include "tests/support/MifReadings.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -386,4 +391,150 @@ TEST_F(MapInfoMIFTest, GdalAlbersFile)
     EXPECT_EQ(area.Bounds.Y2, 7300000);
     EXPECT_EQ(AreaOf(area).Brush.lbColor, TMapinfoMIF::MifColorToColor(16752640));
     EXPECT_EQ(AreaOf(area).BackMode, TRANSPARENT);
+}
+
+namespace {
+
+// A file of objects of every kind the reader knows and some it skips, with
+// what makes cutting it hard: objects without style clauses, which take the
+// style before them; new symbol fonts; Text objects whose "Label Line" is no
+// Line; blank, CRLF and tabbed lines; a line in code page 1251; several
+// objects on one line; and one region long enough to span many slices.
+std::string MixedObjects(int count)
+{
+    static const char* const kSymbols[] = {"Symbol (35,255,12)\n", "Symbol (36,65280,10,\"Arial\",0,0)\n",
+                                           "Symbol (37,0,8,\"MapInfo Cartographic\",1,0)\n",
+                                           "Symbol (38,16711680,14,\"Map Symbols\",0,0)\n",
+                                           "Symbol (39,0,9,\"arial\",0,0)\n"};
+    std::uint32_t state = 12345;
+    auto next = [&](std::uint32_t n) {
+        state = state * 1103515245u + 12345u;
+        return (state >> 8) % n;
+    };
+    auto point = [&]() { return std::to_string(next(1000)) + "." + std::to_string(next(100)) + " " + std::to_string(next(500)) + "\n"; };
+    std::string text = kHeader;
+    for (int i = 0; i < count; ++i) {
+        switch (next(10)) {
+        case 0:
+        case 1: {
+            const std::uint32_t polygons = 1 + next(3);
+            text += "Region " + std::to_string(polygons) + "\n";
+            for (std::uint32_t p = 0; p < polygons; ++p) {
+                const std::uint32_t points = (i == count / 2 && p == 0) ? 600 : 3 + next(6);
+                text += "  " + std::to_string(points) + "\n";
+                for (std::uint32_t k = 0; k < points; ++k) text += point();
+            }
+            if (next(3) > 0) text += "    Pen (" + std::to_string(1 + next(3)) + "," + std::to_string(1 + next(5)) + ",255)\n";
+            if (next(3) > 0) text += "    Brush (" + std::to_string(1 + next(8)) + ",16711680" + (next(2) ? ",65535)\n" : ")\n");
+            if (next(4) == 0) text += "    Center 1 1\n";
+            break;
+        }
+        case 2:
+            text += "Pline Multiple 2\n  2\n" + point() + point() + "  3\n" + point() + point() + point();
+            if (next(2)) text += "    Pen (2,2,65280)\r\n";
+            break;
+        case 3:
+            text += "PLINE 3\n" + point() + point() + point() + "\n\n";
+            break;
+        case 4:
+            text += "Line 1 2 3 4\n";
+            if (next(2)) text += "\tPen (1,3,0)\n";
+            break;
+        case 5:
+        case 6:
+            text += "Point " + point();
+            if (next(3) > 0) text += std::string("    ") + kSymbols[next(5)];
+            break;
+        case 7:
+            text += "Text \"Line, Region\"\n 0 0 5 5\n Font (\"Arial\",0,0,0)\n Label Line simple 3 3\n";
+            break;
+        case 8:
+            text += "Point 1 1 Point 2 2\nText \"\xCA\xE0\xF0\xF2\xE0\"\n 0 0 1 1\n";
+            break;
+        default:
+            text += "Rect 0 0 1 1\n Pen (1,2,0)\n Brush (2,255)\n\n";
+            break;
+        }
+    }
+    return text;
+}
+
+// Damaged copies of a file: cut short at many places, and with a token
+// replaced by one that fails (a word for a number, a negative count or
+// colour) or that looks like the start of an object where none is.
+std::vector<std::pair<std::string, std::string>> DamagedCopies(const std::string& text)
+{
+    std::vector<std::pair<std::string, std::string>> copies;
+    const std::size_t data = text.find("Data");
+    for (std::size_t cut = data; cut < text.size(); cut += text.size() / 70 + 1)
+        copies.emplace_back("cut at " + std::to_string(cut), text.substr(0, cut));
+    static const char* const kReplacements[] = {"x", "-3", "Region", "\nRegion 1\n", "Pen (1,2,-5)\n"};
+    std::size_t place = data;
+    for (int i = 0; place != std::string::npos && i < 40; ++i) {
+        place = text.find('\n', place + text.size() / 40);
+        if (place == std::string::npos) break;
+        const char* replacement = kReplacements[i % std::size(kReplacements)];
+        copies.emplace_back(std::string("'") + replacement + "' at " + std::to_string(place),
+                            text.substr(0, place + 1) + replacement + text.substr(text.find_first_of(" \n", place + 1)));
+    }
+    return copies;
+}
+
+} // namespace
+
+// Cut anywhere, the file reads as on one core: the same objects with the
+// same styles, the same fonts in the same order, and a damaged file fails
+// with the same message and line number and leaves no objects.
+TEST_F(MapInfoMIFTest, SlicedReadingEqualsOneCore)
+{
+    const std::string mixed = MixedObjects(400);
+    std::vector<std::pair<std::string, std::string>> files = {
+        {"mixed", mixed},
+        {"CRLF", [&] {
+             std::string crlf;
+             for (char c : mixed) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+             return crlf;
+         }()},
+        {"lone CR", [&] {
+             std::string cr = mixed;
+             std::replace(cr.begin(), cr.end(), '\n', '\r');
+             return cr;
+         }()},
+        {"keyword lines inside objects", std::string(kHeader) + "Region 1\n 4\n0 0\n1 1\nRegion 1\n3 3\nPoint 1 1\n"},
+        {"label before a Line line", std::string(kHeader) + "Point 1 1\nText \"a\"\n 0 0 1 1\n Label\nLine 1 1 2 2\nPoint 3 3\n"},
+        {"no objects", std::string(kHeader) + "\n\n\n   \n"},
+    };
+    for (auto& damaged : DamagedCopies(mixed)) files.push_back(std::move(damaged));
+    int failures = 0;
+    for (const auto& [name, text] : files) {
+        SCOPED_TRACE(name);
+        const std::string path = WriteMif(text);
+        const TMifReading oneCore = ReadMif(path, 0);
+        failures += !oneCore.Failure.empty();
+        EXPECT_TRUE(oneCore.Failure.empty() || oneCore.Objects.empty());
+        for (std::size_t sliceBytes : {100, 700, 5000}) {
+            SCOPED_TRACE(sliceBytes);
+            const TMifReading sliced = ReadMif(path, sliceBytes);
+            EXPECT_EQ(sliced.Failure, oneCore.Failure);
+            EXPECT_EQ(sliced.Fonts, oneCore.Fonts);
+            ASSERT_EQ(sliced.Objects.size(), oneCore.Objects.size());
+            for (std::size_t i = 0; i < sliced.Objects.size(); ++i) ASSERT_EQ(sliced.Objects[i], oneCore.Objects[i]) << i;
+        }
+    }
+    // The damaged copies are damaged.
+    EXPECT_GT(failures, 30);
+}
+
+// A file larger than a slice is read in slices by Load.
+TEST_F(MapInfoMIFTest, LargeFilesLoadAsOnOneCore)
+{
+    std::string text = MixedObjects(1);
+    while (text.size() < (std::size_t(5) << 20)) text += MixedObjects(2000).substr(sizeof kHeader - 1);
+    const std::string path = WriteMif(text);
+    const TMifReading oneCore = ReadMif(path, 0);
+    ResetFontTable();
+    Reader.Load(path);
+    ASSERT_EQ(Reader.Objects.size(), oneCore.Objects.size());
+    for (std::size_t i = 0; i < Reader.Objects.size(); ++i) ASSERT_EQ(Describe(Reader.Objects[i]), oneCore.Objects[i]) << i;
+    EXPECT_EQ(FontList(), oneCore.Fonts);
 }

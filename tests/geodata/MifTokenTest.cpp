@@ -132,3 +132,65 @@ TEST_F(MifTokenTest, UngetTokenGoesToTheFront)
     EXPECT_EQ(a, "a");
     EXPECT_EQ(File.TokenFileName(), Folder.Path("t.mif"));
 }
+
+namespace {
+
+// The tokens of a file with their line numbers, end-of-line tokens shown.
+std::vector<std::string> NumberedTokens(TTokenFile& file)
+{
+    file.SetEolTokens(false);
+    std::vector<std::string> tokens;
+    for (std::string_view t = file.GetToken(); !t.empty(); t = file.GetToken())
+        tokens.push_back(std::to_string(file.TokenLineNo()) + ":" + std::string(t == kEolToken ? "|" : t));
+    return tokens;
+}
+
+} // namespace
+
+// Read in blocks of a few bytes, lines that straddle blocks, CRLF pairs cut
+// between two blocks and lines longer than a block give the tokens and line
+// numbers of a file read in one block.
+TEST_F(MifTokenTest, SmallBlocksGiveTheSameTokens)
+{
+    const std::string texts[] = {
+        "\xEF\xBB\xBFVersion 300\r\nRegion 1\r\n  3\r\n0 0\r\n1 0\r\n0 1\r\n",
+        "a\rb\r\rc\n\nd\r\n\r\ne",
+        "Text \"\xCA\xE0\xF0\xF2\xE0\" 1 2\nPoint " + std::string(300, '7') + " 5\n\n\n   \n",
+        "\r\n\r",
+    };
+    for (const std::string& text : texts) {
+        const std::string path = Folder.Write("t.mif", text);
+        File.OpenTokenFile(path);
+        const std::vector<std::string> whole = NumberedTokens(File);
+        for (std::size_t block : {4, 5, 7, 64}) {
+            SCOPED_TRACE(block);
+            TTokenFile small(block);
+            small.OpenTokenFile(path);
+            EXPECT_EQ(NumberedTokens(small), whole);
+        }
+    }
+}
+
+// A line start that AtLineStart reports is where a reader opened there goes
+// on with the same tokens and line numbers; inside a line it reports none.
+TEST_F(MifTokenTest, ReadingGoesOnWhereALineStarts)
+{
+    const std::string path = Folder.Write("t.mif", "a b\r\n\r\n  c d\n\ne\n");
+    File.OpenTokenFile(path);
+    std::uint64_t offset = 0;
+    std::int32_t linesBefore = 0;
+    ASSERT_TRUE(File.AtLineStart(offset, linesBefore));
+    EXPECT_EQ(offset, 0u);
+    EXPECT_EQ(File.GetToken(), "a");
+    EXPECT_FALSE(File.AtLineStart(offset, linesBefore));
+    EXPECT_EQ(File.GetToken(), "b");
+    ASSERT_TRUE(File.AtLineStart(offset, linesBefore));
+    EXPECT_EQ(offset, 7u);
+    EXPECT_EQ(linesBefore, 2);
+    TTokenFile there(5);
+    there.OpenTokenFileAt(path, offset, linesBefore);
+    EXPECT_EQ(NumberedTokens(there), NumberedTokens(File));
+    ASSERT_TRUE(File.AtLineStart(offset, linesBefore));
+    EXPECT_EQ(offset, 16u);
+    EXPECT_EQ(linesBefore, 5);
+}

@@ -1,0 +1,28 @@
+#pragma once
+// Map objects as text, for tests that compare two readings of a file object
+// for object.
+#include <cstdio>
+#include <string>
+
+#include "geodata/QMMapDecl.h"
+
+// Every field of an object as text, reals exact, so that a difference shows
+// where it is.
+inline std::string Describe(const MapObject& o)
+{
+    auto real = [](double v) {
+        char text[40];
+        std::snprintf(text, sizeof text, "%a ", v);
+        return std::string(text);
+    };
+    auto rect = [&](const TDoubleRect& r) { return real(r.X1) + real(r.Y1) + real(r.X2) + real(r.Y2); };
+    std::string text = "type " + std::to_string(o.ObjType) + " bounds " + rect(o.Bounds) + "counts";
+    for (std::int32_t count : o.PartCounts) text += " " + std::to_string(count);
+    text += " part bounds ";
+    for (const TDoubleRect& r : o.PartBounds) text += rect(r);
+    text += "points ";
+    for (const TDoublePoint& p : o.Points) text += real(p.x) + real(p.y);
+    text += "style";
+    for (std::uint8_t b : o.Style.Bytes) text += " " + std::to_string(b);
+    return text;
+}
