@@ -12,17 +12,19 @@
 #include <QPolygon>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <span>
 
 namespace {
 
-// Process-wide state, unguarded: the library is called from one drawing
-// thread. The token names the application that was running when drawing
-// started.
-std::int32_t started = 0;
-std::uintptr_t token = 0;
+// Process-wide state. The viewer draws the bands of one map on several
+// threads at once, each with its own painter, so the flag and the token are
+// atomic: a call that finds drawing started by another goes on with it. The
+// token names the application that was running when drawing started.
+std::atomic<std::int32_t> started = 0;
+std::atomic<std::uintptr_t> token = 0;
 
 constexpr std::int32_t kNoOutline = 5;
 // Qt refuses wider pens and would draw them one pixel wide; a stroke this
@@ -31,7 +33,7 @@ constexpr std::int32_t kWidestPen = 32767;
 
 // Drawing needs a running QGuiApplication: it owns the platform's graphics
 // setup that painting relies on.
-bool GraphicsStartup(std::uintptr_t& newToken)
+bool GraphicsStartup(std::atomic<std::uintptr_t>& newToken)
 {
     auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
     if (app == nullptr)
@@ -40,7 +42,7 @@ bool GraphicsStartup(std::uintptr_t& newToken)
     return true;
 }
 
-void GraphicsShutdown(std::uintptr_t& oldToken)
+void GraphicsShutdown(std::atomic<std::uintptr_t>& oldToken)
 {
     oldToken = 0;
 }
@@ -54,13 +56,17 @@ bool StartGraphics()
 }
 
 // Starts drawing for one call when nothing has started it yet, and stops it
-// again when that call ends.
+// again when that call ends. Whether drawing runs is settled at the start:
+// a call on another thread that stops what it started must not cut this
+// call short.
 class TCallStart {
 public:
     TCallStart()
     {
-        if (started == 0)
+        const bool startedElsewhere = started == 1;
+        if (!startedElsewhere)
             startedHere = StartGraphics();
+        running = startedElsewhere || startedHere;
     }
     ~TCallStart()
     {
@@ -70,10 +76,11 @@ public:
     TCallStart(const TCallStart&) = delete;
     TCallStart& operator=(const TCallStart&) = delete;
 
-    bool Running() const { return started == 1; }
+    bool Running() const { return running; }
 
 private:
     bool startedHere = false;
+    bool running = false;
 };
 
 // Saves the caller's painter and sets the drawing defaults that the viewer's

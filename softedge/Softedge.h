@@ -19,8 +19,8 @@
  * The drawing calls return 0 when the library cannot start drawing (there
  * is no QGuiApplication) and 1 otherwise. A null painter, points or counts,
  * and an empty polygon draw nothing and return 1. The library keeps no
- * pointer to the arguments after a call returns. It is not thread-safe: call
- * it from the GUI thread.
+ * pointer to the arguments after a call returns. Calls on several threads at
+ * once are safe when each draws with a painter of its own.
  */
 #include <stdint.h>
 

@@ -16,6 +16,7 @@
 #include "platform/RuntimeErrors.h"
 #include "platform/qt/QtColors.h"
 #include "softedge/Softedge.h"
+#include "viewer/BandPainter.h"
 #include "viewer/MView.h"
 
 namespace {
@@ -33,15 +34,24 @@ Qt::BrushStyle HatchPattern(std::uint32_t hatch)
     }
 }
 
-// Hatch patterns repeat every 8 pixels. Their origin is the screen place of
-// the map's point (0, 0), so that the pattern moves with the map: the strip
-// that a scroll uncovers continues the pixels that the scroll moved.
-QPoint MapBrushOrigin(const TMView& view)
+// All rings as one shape: inner rings cut holes, as one ring set of the
+// platform with the alternate fill rule does.
+QPainterPath RingSet(std::span<const QPoint> screen, std::span<const std::int32_t> counts)
 {
-    constexpr double kPatternPeriod = 8;
-    const double x = -view.GetOriginX() * view.GetScale();
-    const double y = view.GetViewHeight() + view.GetOriginY() * view.GetScale();
-    return QPoint(RoundToInt(std::fmod(x, kPatternPeriod)), RoundToInt(std::fmod(y, kPatternPeriod)));
+    QPainterPath path;
+    path.setFillRule(Qt::OddEvenFill);
+    std::size_t start = 0;
+    for (std::int32_t count : counts) {
+        if (count > 0) {
+            QPolygonF ring;
+            ring.reserve(count);
+            for (std::int32_t i = 0; i < count; ++i) ring << QPointF(screen[start + i]);
+            path.addPolygon(ring);
+            path.closeSubpath();
+        }
+        start += static_cast<std::size_t>(count);
+    }
+    return path;
 }
 
 // The number of points the parts of `object` take, or -1 when the counts do
@@ -71,6 +81,21 @@ QPen PenFromLogPen(const TLogPen& pen)
     }
     QPen result(ColorRefToQColor(pen.lopnColor), std::max(0, pen.lopnWidth.x), style, Qt::RoundCap, Qt::RoundJoin);
     return result;
+}
+
+// Hatch patterns repeat every 8 pixels. Anchored to the map, the strip that
+// a scroll uncovers continues the pixels that the scroll moved.
+QPoint MapBrushOrigin(const TMView& view)
+{
+    constexpr double kPatternPeriod = 8;
+    const double x = -view.GetOriginX() * view.GetScale();
+    const double y = view.GetViewHeight() + view.GetOriginY() * view.GetScale();
+    return QPoint(RoundToInt(std::fmod(x, kPatternPeriod)), RoundToInt(std::fmod(y, kPatternPeriod)));
+}
+
+bool FillsThroughSoftedge(const TAreaStyle& style, std::int32_t opacity)
+{
+    return style.Brush.lbStyle == BS_SOLID && opacity >= 0 && opacity < 255;
 }
 
 QBrush BrushFromLogBrush(const TLogBrush& brush)
@@ -269,30 +294,36 @@ void TLayerPainter::DrawAreaObject(const MapObject& object, std::int32_t opacity
     if (n < 3) return;
     Screen.resize(static_cast<std::size_t>(n));
     for (std::size_t i = 0; i < Screen.size(); ++i) Screen[i] = ScreenPoint(object.Points[i], layerToMap);
-    // Only a solid fill below full opacity goes to the drawing library; every
-    // other fill is the painter's own, opaque.
-    if (style.Brush.lbStyle == BS_SOLID && opacity >= 0 && opacity < 255)
-        FillTranslucentArea(object, opacity, style);
-    else
-        FillOpaqueArea(object, style);
+    DrawAreaRings(Screen, object.PartCounts, opacity, style);
 }
 
-// The rings in Screen, with their outline, through the drawing library.
-void TLayerPainter::FillTranslucentArea(const MapObject& object, std::int32_t opacity, const TAreaStyle& style)
+void TLayerPainter::DrawAreaRings(std::span<const QPoint> screen, std::span<const std::int32_t> counts,
+                                  std::int32_t opacity, const TAreaStyle& style)
+{
+    if (FillsThroughSoftedge(style, opacity))
+        FillTranslucentArea(screen, counts, opacity, style);
+    else
+        FillOpaqueArea(screen, counts, style);
+}
+
+// The rings, with their outline, through the drawing library.
+void TLayerPainter::FillTranslucentArea(std::span<const QPoint> screen, std::span<const std::int32_t> counts,
+                                        std::int32_t opacity, const TAreaStyle& style)
 {
     if (style.Outline.lopnStyle > static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max()))
         throw ERangeError();
     static_assert(sizeof(QPoint) == sizeof(SoftedgePoint));
-    std::vector<SoftedgePoint> points(Screen.size());
-    for (std::size_t i = 0; i < Screen.size(); ++i) points[i] = SoftedgePoint{Screen[i].x(), Screen[i].y()};
-    QMPolyPolygon(&Painter, points.data(), object.PartCounts.data(), static_cast<std::int32_t>(object.PartCounts.size()),
+    SoftedgePoints.resize(screen.size());
+    for (std::size_t i = 0; i < screen.size(); ++i) SoftedgePoints[i] = SoftedgePoint{screen[i].x(), screen[i].y()};
+    QMPolyPolygon(&Painter, SoftedgePoints.data(), counts.data(), static_cast<std::int32_t>(counts.size()),
                   style.Brush.lbColor, opacity, style.Outline.lopnColor, style.Outline.lopnWidth.x,
                   static_cast<std::int32_t>(style.Outline.lopnStyle));
 }
 
-// The rings in Screen with the style's pen and brush; a hatched brush takes
-// the style's background mode and colour for the time of the fill.
-void TLayerPainter::FillOpaqueArea(const MapObject& object, const TAreaStyle& style)
+// The rings with the style's pen and brush; a hatched brush takes the
+// style's background mode and colour for the time of the fill.
+void TLayerPainter::FillOpaqueArea(std::span<const QPoint> screen, std::span<const std::int32_t> counts,
+                                   const TAreaStyle& style)
 {
     const bool hatched = style.Brush.lbStyle == BS_HATCHED;
     const Qt::BGMode oldMode = Painter.backgroundMode();
@@ -305,10 +336,10 @@ void TLayerPainter::FillOpaqueArea(const MapObject& object, const TAreaStyle& st
     }
     UsePen(style.Outline);
     UseBrush(style.Brush);
-    if (object.PartCounts.size() == 1)
-        Painter.drawPolygon(Screen.data(), static_cast<int>(Screen.size()), Qt::OddEvenFill);
+    if (counts.size() == 1)
+        Painter.drawPolygon(screen.data(), static_cast<int>(counts[0]), Qt::OddEvenFill);
     else
-        Painter.drawPath(RingSet(object));
+        Painter.drawPath(RingSet(screen, counts));
     if (hatched) {
         Painter.setBackgroundMode(oldMode);
         Painter.setBackground(oldBackground);
@@ -316,37 +347,18 @@ void TLayerPainter::FillOpaqueArea(const MapObject& object, const TAreaStyle& st
     }
 }
 
-// All rings in Screen as one shape: inner rings cut holes, as one ring set
-// of the platform with the alternate fill rule does.
-QPainterPath TLayerPainter::RingSet(const MapObject& object) const
-{
-    QPainterPath path;
-    path.setFillRule(Qt::OddEvenFill);
-    std::size_t start = 0;
-    for (std::int32_t count : object.PartCounts) {
-        if (count > 0) {
-            QPolygonF ring;
-            ring.reserve(count);
-            for (std::int32_t i = 0; i < count; ++i) ring << QPointF(Screen[start + i]);
-            path.addPolygon(ring);
-            path.closeSubpath();
-        }
-        start += static_cast<std::size_t>(count);
-    }
-    return path;
-}
-
 void RenderLayers(QPainter& painter, QSize size, const TMView& view, const TLayerList& layers,
                   const QColor& background)
 {
     painter.fillRect(QRect(QPoint(0, 0), size), background);
     TLayerPainter layerPainter(painter, view, size);
+    QImage* bands = BandTarget(painter, size);
     for (std::int32_t i = layers.Count() - 1; i >= 0; --i) {
         const Layer& layer = *layers.Items(i);
         if (layer.Visible <= 0) continue;
         if (layer.Kind == lkRaster)
             layerPainter.DrawRasterLayer(layer);
-        else
+        else if (bands == nullptr || !DrawVectorLayerInBands(*bands, view, layer))
             layerPainter.DrawVectorLayer(layer);
     }
 }
