@@ -83,27 +83,53 @@ private:
     bool running = false;
 };
 
-// Saves the caller's painter and sets the drawing defaults that the viewer's
-// pictures are made with, which differ from Qt's: no anti-aliasing, plain
-// source-over blending at full opacity, and a transparent background so that
-// the gaps of a dashed outline stay unpainted. Transform and clip are the
-// caller's, as a device context's would be.
+// Keeps the caller's painter state and sets the drawing defaults that the
+// viewer's pictures are made with, which differ from Qt's: no anti-aliasing,
+// plain source-over blending at full opacity, and a transparent background
+// so that the gaps of a dashed outline stay unpainted. Transform and clip are
+// the caller's, as a device context's would be. Only what a call changes is
+// kept and put back: a whole save and restore of the painter costs more
+// than filling a small polygon.
 class TPainterScope {
 public:
-    explicit TPainterScope(QPainter& painter) : painter(painter)
+    explicit TPainterScope(QPainter& painter)
+        : painter(painter), antialiasing(painter.testRenderHint(QPainter::Antialiasing)),
+          composition(painter.compositionMode()), opacity(painter.opacity()),
+          backgroundMode(painter.backgroundMode()), pen(painter.pen()), brush(painter.brush())
     {
-        painter.save();
-        painter.setRenderHint(QPainter::Antialiasing, false);
-        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        painter.setOpacity(1.0);
-        painter.setBackgroundMode(Qt::TransparentMode);
+        if (antialiasing)
+            painter.setRenderHint(QPainter::Antialiasing, false);
+        if (composition != QPainter::CompositionMode_SourceOver)
+            painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        if (opacity != 1.0)
+            painter.setOpacity(1.0);
+        if (backgroundMode != Qt::TransparentMode)
+            painter.setBackgroundMode(Qt::TransparentMode);
     }
-    ~TPainterScope() { painter.restore(); }
+    ~TPainterScope()
+    {
+        painter.setPen(pen);
+        painter.setBrush(brush);
+        if (backgroundMode != Qt::TransparentMode)
+            painter.setBackgroundMode(backgroundMode);
+        if (opacity != 1.0)
+            painter.setOpacity(opacity);
+        if (composition != QPainter::CompositionMode_SourceOver)
+            painter.setCompositionMode(composition);
+        if (antialiasing)
+            painter.setRenderHint(QPainter::Antialiasing, true);
+    }
     TPainterScope(const TPainterScope&) = delete;
     TPainterScope& operator=(const TPainterScope&) = delete;
 
 private:
     QPainter& painter;
+    bool antialiasing;
+    QPainter::CompositionMode composition;
+    qreal opacity;
+    Qt::BGMode backgroundMode;
+    QPen pen;
+    QBrush brush;
 };
 
 QPainter* ActivePainter(void* dc)

@@ -7,8 +7,8 @@
  * The device context `dc` is an opaque pointer to the caller's QPainter,
  * which must be active on its paint device for the whole call: a second
  * painter cannot begin on an image that is being painted, so the library
- * draws through the caller's own. The painter's state is saved before and
- * restored after each call; its transform and clip apply to the drawing.
+ * draws through the caller's own. The painter's pen, brush and drawing modes
+ * are put back after each call; its transform and clip apply to the drawing.
  *
  * Colours are 0x00BBGGRR (red in the low byte). Only the low byte of
  * fillAlpha is used: 0 transparent, 255 opaque. The outline is always opaque.

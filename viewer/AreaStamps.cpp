@@ -3,7 +3,6 @@
 #include <QPainter>
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <bit>
 #include <cstring>
 
@@ -11,7 +10,6 @@
 #include "viewer/LayerPainter.h"
 #include "viewer/MView.h"
 
-std::atomic<long> gStampLookups, gStampMisses;
 namespace {
 
 // The largest area a stamp is made for, in pixels across: larger ones are
@@ -41,12 +39,6 @@ int StampMargin(bool softedge, std::int32_t penWidth)
 bool Filled(const TAreaStyle& style, bool softedge)
 {
     return softedge || style.Brush.lbStyle == BS_SOLID || style.Brush.lbStyle == BS_HATCHED;
-}
-
-template <class T>
-void Append(std::string& key, const T& value)
-{
-    key.append(reinterpret_cast<const char*>(&value), sizeof value);
 }
 
 QRgb Opaque(TColorRef color)
@@ -88,23 +80,28 @@ bool TAreaStamps::Draw(QImage& image, int bandTop, int bandBottom, std::span<con
     }
     if (right - left > kLargestSide || bottom - top > kLargestSide) return false;
     // Qt strokes a dashed outline that touches the image's edge differently:
-    // only areas whose stamp lies inside the image are drawn from one. Qt's
-    // stroker computes in doubles, whose rounding moves with the points
-    // unchanged only between the same powers of two: a stamp serves the
-    // places whose stamp lies between the same powers of two as its own.
+    // only areas whose stamp lies inside the image are drawn from one.
     const int pad = StampMargin(FillsThroughSoftedge(style, opacity), style.Outline.lopnWidth.x);
     const QRect region(left - pad, top - pad, right - left + 1 + 2 * pad, bottom - top + 1 + 2 * pad);
     if (!image.rect().contains(region)) return false;
-    const int column = std::bit_width(static_cast<unsigned>(region.left()));
-    const int row = std::bit_width(static_cast<unsigned>(region.top()));
-    if (column != std::bit_width(static_cast<unsigned>(region.right())) ||
-        row != std::bit_width(static_cast<unsigned>(region.bottom())))
-        return false;
+    // Fills and one-pixel outlines are drawn in whole pixels, the same in
+    // every place. Wider outlines are computed in doubles, whose rounding
+    // moves with the points unchanged only between the same powers of two:
+    // their stamps serve the places between the same powers of two as their
+    // own.
+    int column = 0, row = 0;
+    if (style.Outline.lopnWidth.x > 1) {
+        const auto binade = [](int v) { return static_cast<int>(std::bit_width(static_cast<unsigned>(v))); };
+        column = binade(region.left());
+        row = binade(region.top());
+        if (column != binade(region.right()) || row != binade(region.bottom())) return false;
+    }
     const TAreaStamp* stamp = StampFor(screen, counts, region, column, row, opacity, style);
     if (stamp == nullptr) return false;
 
     const QPoint corner(left, top);
     const QRgb outline = Opaque(style.Outline.lopnColor);
+    const TFill fill = FillOf(opacity, style);
     const QRect clip(0, bandTop, image.width(), bandBottom - bandTop);
     auto* bits = reinterpret_cast<QRgb*>(image.bits());
     const qsizetype stride = image.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
@@ -116,9 +113,28 @@ bool TAreaStamps::Draw(QImage& image, int bandTop, int bandBottom, std::span<con
         if (pixel.Cover == TAreaStamp::TCover::Outline)
             *at = outline;
         else
-            PaintFill(at, x, y, opacity, style, brushOrigin);
+            PaintFill(*at, x, y, fill, brushOrigin);
     }
     return true;
+}
+
+TAreaStamps::TFill TAreaStamps::FillOf(std::int32_t opacity, const TAreaStyle& style)
+{
+    TFill fill;
+    fill.Color = Opaque(style.Brush.lbColor);
+    fill.Back = Opaque(style.BackColor);
+    fill.OpaqueBack = style.BackMode == OPAQUE;
+    if (FillsThroughSoftedge(style, opacity)) {
+        fill.Kind = TFill::TKind::Translucent;
+        fill.BlendKey = (static_cast<std::uint64_t>(opacity & 0xFF) << 56) |
+                        (static_cast<std::uint64_t>(style.Brush.lbColor & 0xFFFFFF) << 32);
+    } else if (style.Brush.lbStyle == BS_SOLID) {
+        fill.Kind = TFill::TKind::Solid;
+    } else if (style.Brush.lbStyle == BS_HATCHED) {
+        fill.Kind = TFill::TKind::Hatched;
+        fill.Hatch = Hatch(style.Brush.lbHatch);
+    }
+    return fill;
 }
 
 const TAreaStamp* TAreaStamps::StampFor(std::span<const QPoint> screen, std::span<const std::int32_t> counts,
@@ -128,25 +144,29 @@ const TAreaStamp* TAreaStamps::StampFor(std::span<const QPoint> screen, std::spa
     const bool softedge = FillsThroughSoftedge(style, opacity);
     const int pad = StampMargin(softedge, style.Outline.lopnWidth.x);
     const QPoint corner = region.topLeft() + QPoint(pad, pad);
-    Key.clear();
-    Append(Key, static_cast<std::uint8_t>(column));
-    Append(Key, static_cast<std::uint8_t>(row));
-    Append(Key, static_cast<std::uint8_t>(softedge));
-    Append(Key, static_cast<std::uint8_t>(Filled(style, softedge)));
-    Append(Key, style.Outline.lopnStyle);
-    Append(Key, style.Outline.lopnWidth.x);
-    Append(Key, static_cast<std::uint8_t>(counts.size()));
-    for (std::int32_t count : counts) Append(Key, static_cast<std::uint8_t>(count));
-    for (const QPoint& p : screen) {
-        Append(Key, static_cast<std::uint8_t>(p.x() - corner.x()));
-        Append(Key, static_cast<std::uint8_t>(p.y() - corner.y()));
-    }
-    ++gStampLookups;
+    // The key: where and how the area is drawn, then its ring counts and
+    // its points, one byte each (a point lies at most kLargestSide from the
+    // corner on either axis).
+    std::array<char, 16 + kMostRings + kMostPoints> key;
+    std::size_t length = 0;
+    const auto put = [&](const auto& value) {
+        std::memcpy(key.data() + length, &value, sizeof value);
+        length += sizeof value;
+    };
+    put(static_cast<std::uint8_t>(column));
+    put(static_cast<std::uint8_t>(row));
+    put(static_cast<std::uint8_t>(softedge * 2 + Filled(style, softedge)));
+    put(style.Outline.lopnStyle);
+    put(style.Outline.lopnWidth.x);
+    put(static_cast<std::uint8_t>(counts.size()));
+    for (std::int32_t count : counts) put(static_cast<std::uint8_t>(count));
+    for (const QPoint& p : screen)
+        put(static_cast<std::uint8_t>((p.x() - corner.x()) * (kLargestSide + 1) + (p.y() - corner.y())));
+    Key.assign(key.data(), length);
     auto met = Met.find(Key);
     if (met == Met.end()) {
         const TAreaStamp* stamp = Store.Find(Key);
         if (stamp == nullptr) {
-            ++gStampMisses;
             stamp = &Store.Add(Key, MakeStamp(screen, counts, region, corner, opacity, style));
         }
         met = Met.emplace(Key, stamp).first;
@@ -156,8 +176,8 @@ const TAreaStamp* TAreaStamps::StampFor(std::span<const QPoint> screen, std::spa
 
 // Draws the area in the marker colours with the layer painter itself, in
 // its own place on an image of the client's size, and reads back which
-// pixels it covered with what. A stamp whose pixels reach the border of its
-// region would be cut, and is not used.
+// pixels of its region it covered with what. A drawing that reaches the
+// border of the region may reach beyond it, and is not used.
 TAreaStamp TAreaStamps::MakeStamp(std::span<const QPoint> screen, std::span<const std::int32_t> counts,
                                   const QRect& region, QPoint corner, std::int32_t opacity, const TAreaStyle& style)
 {
@@ -175,7 +195,6 @@ TAreaStamp TAreaStamps::MakeStamp(std::span<const QPoint> screen, std::span<cons
     TAreaStyle marker = style;
     marker.Outline.lopnColor = kOutlineMarkerRef;
     if (Filled(style, softedge)) marker.Brush = TLogBrush{BS_SOLID, kFillMarker, 0};
-    ScratchPainter->setClipRect(region);
     MarkerPainter->DrawAreaRings(screen, counts, softedge ? 128 : 255, marker);
 
     TAreaStamp stamp;
@@ -194,38 +213,40 @@ TAreaStamp TAreaStamps::MakeStamp(std::span<const QPoint> screen, std::span<cons
     return stamp;
 }
 
-void TAreaStamps::PaintFill(QRgb* pixel, int x, int y, std::int32_t opacity, const TAreaStyle& style,
-                            QPoint brushOrigin)
+void TAreaStamps::PaintFill(QRgb& pixel, int x, int y, const TFill& fill, QPoint brushOrigin)
 {
-    if (FillsThroughSoftedge(style, opacity)) {
-        *pixel = Blend(*pixel, style.Brush.lbColor, opacity);
-    } else if (style.Brush.lbStyle == BS_SOLID) {
-        *pixel = Opaque(style.Brush.lbColor);
-    } else if (style.Brush.lbStyle == BS_HATCHED) {
-        const std::uint8_t* bits = Hatch(style.Brush.lbHatch);
-        if (bits[((y - brushOrigin.y()) & 7) * 8 + ((x - brushOrigin.x()) & 7)] != 0)
-            *pixel = Opaque(style.Brush.lbColor);
-        else if (style.BackMode == OPAQUE)
-            *pixel = Opaque(style.BackColor);
+    switch (fill.Kind) {
+    case TFill::TKind::Translucent: pixel = Blend(fill.BlendKey | pixel); break;
+    case TFill::TKind::Solid: pixel = fill.Color; break;
+    case TFill::TKind::Hatched:
+        if (fill.Hatch[((y - brushOrigin.y()) & 7) * 8 + ((x - brushOrigin.x()) & 7)] != 0)
+            pixel = fill.Color;
+        else if (fill.OpaqueBack)
+            pixel = fill.Back;
+        break;
+    case TFill::TKind::None: break;
     }
 }
 
-// Softedge's fill of one pixel over `below`, asked of Softedge once per
-// colour below.
-QRgb TAreaStamps::Blend(QRgb below, std::uint32_t fillColor, std::int32_t opacity)
+// Softedge's fill of one pixel (opacity and colour in the key's high word)
+// over the colour below (its low word), asked of Softedge once per colour.
+QRgb TAreaStamps::Blend(std::uint64_t key)
 {
-    const std::uint64_t key = (static_cast<std::uint64_t>(opacity & 0xFF) << 56) |
-                              (static_cast<std::uint64_t>(fillColor & 0xFFFFFF) << 32) | below;
+    if (key == LastBlend.first) return LastBlend.second;
     auto found = Blends.find(key);
-    if (found != Blends.end()) return found->second;
-    QImage pixel(1, 1, QImage::Format_RGB32);
-    pixel.setPixel(0, 0, below);
-    {
-        QPainter painter(&pixel);
-        const SoftedgePoint square[] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
-        QMPolygon(&painter, square, 4, fillColor, opacity, 0, 0, static_cast<std::int32_t>(PS_NULL));
+    if (found == Blends.end()) {
+        QImage pixel(1, 1, QImage::Format_RGB32);
+        pixel.setPixel(0, 0, static_cast<QRgb>(key));
+        {
+            QPainter painter(&pixel);
+            const SoftedgePoint square[] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+            QMPolygon(&painter, square, 4, static_cast<std::uint32_t>(key >> 32) & 0xFFFFFF,
+                      static_cast<std::int32_t>(key >> 56), 0, 0, static_cast<std::int32_t>(PS_NULL));
+        }
+        found = Blends.emplace(key, pixel.pixel(0, 0)).first;
     }
-    return Blends.emplace(key, pixel.pixel(0, 0)).first->second;
+    LastBlend = *found;
+    return found->second;
 }
 
 // The pattern of a hatch as the painter fills it, with the brush origin at

@@ -77,8 +77,18 @@ private:
                                const TAreaStyle& style);
     TAreaStamp MakeStamp(std::span<const QPoint> screen, std::span<const std::int32_t> counts, const QRect& region,
                          QPoint corner, std::int32_t opacity, const TAreaStyle& style);
-    void PaintFill(QRgb* pixel, int x, int y, std::int32_t opacity, const TAreaStyle& style, QPoint brushOrigin);
-    QRgb Blend(QRgb below, std::uint32_t fillColor, std::int32_t opacity);
+    // What a fill does to the pixels it covers.
+    struct TFill {
+        enum class TKind { None, Solid, Translucent, Hatched } Kind = TKind::None;
+        QRgb Color = 0;
+        QRgb Back = 0;
+        bool OpaqueBack = false;
+        const std::uint8_t* Hatch = nullptr;
+        std::uint64_t BlendKey = 0;
+    };
+    TFill FillOf(std::int32_t opacity, const TAreaStyle& style);
+    void PaintFill(QRgb& pixel, int x, int y, const TFill& fill, QPoint brushOrigin);
+    QRgb Blend(std::uint64_t key);
     const std::uint8_t* Hatch(std::uint32_t hatch);
 
     TStampStore& Store;
@@ -88,6 +98,7 @@ private:
     // Qt's blends of a translucent fill over each colour met, by fill colour,
     // opacity and the colour below.
     std::unordered_map<std::uint64_t, QRgb> Blends;
+    std::pair<std::uint64_t, QRgb> LastBlend{~std::uint64_t{0}, 0};
     // The 8 x 8 bits of each hatch, drawn by Qt with the brush origin at 0.
     std::unordered_map<std::uint32_t, std::array<std::uint8_t, 64>> Hatches;
     // Stamps are drawn on an image of the client's size, each in its own

@@ -6,8 +6,6 @@
 #include <cstdint>
 #include <limits>
 #include <vector>
-#include <cstring>
-#include <chrono>
 
 #include "geodata/QMLayers.h"
 #include "platform/CheckedMath.h"
@@ -16,9 +14,6 @@
 #include "viewer/LayerPainter.h"
 #include "viewer/MView.h"
 
-int gDebugNoDedup = 0, gDebugNoStamps = 0;
-#include <atomic>
-extern std::atomic<long> gStampLookups, gStampMisses;
 namespace {
 
 // An object in view and the rows its drawing can reach.
@@ -197,7 +192,7 @@ private:
             std::int32_t kept = 0;
             for (std::size_t i = start; i < start + static_cast<std::size_t>(count); ++i) {
                 const QPoint p = ToScreen(object.Points[i]);
-                if (!gDebugNoDedup && kept > 1 && Screen.back() == p && Screen[Screen.size() - 2] == p) continue;
+                if (kept > 1 && Screen.back() == p && Screen[Screen.size() - 2] == p) continue;
                 Screen.push_back(p);
                 ++kept;
             }
@@ -210,9 +205,7 @@ private:
     void DrawArea(const MapObject& object, std::int32_t opacity, const TAreaStyle& style)
     {
         if (!RingsOf(object)) return;
-        static const bool onlyRings = getenv("ONLYRINGS") != nullptr;
-        if (onlyRings) return;
-        if (gDebugNoStamps || !Stamps.Draw(Image, Top, Bottom, Screen, Counts, opacity, style, BrushOrigin))
+        if (!Stamps.Draw(Image, Top, Bottom, Screen, Counts, opacity, style, BrushOrigin))
             LayerPainter.DrawAreaRings(Screen, Counts, opacity, style);
     }
 
@@ -248,36 +241,21 @@ bool DrawVectorLayerInBands(QImage& image, const TMView& view, const Layer& laye
     const TAffineTransform& d = view.GetDocToView();
     if (t.b != 0 || t.c != 0 || d.b != 0 || d.c != 0) return false;
     std::vector<TInView> inView;
-    auto t0 = std::chrono::steady_clock::now();
     if (!ObjectsInView(view, layer, image.size(), inView)) return false;
-    auto t1 = std::chrono::steady_clock::now();
     if (inView.empty()) return true;
 
     const std::vector<int> edges = BandEdges(inView, image.height(), 2 * ParallelWidth());
     uchar* bits = image.bits();
     TStampStore stamps;
-    auto each = [&](std::size_t band) {
+    ParallelFor(edges.size() - 1, [&](std::size_t band) {
         const int top = edges[band], bottom = edges[band + 1];
         if (top >= bottom) return;
-        // Each band paints through an image of its own over its rows of the
-        // shared pixels, so no drawing of one band can touch another's.
-        if (getenv("PRIVATE")) {
-            QImage copy = image.copy();
-            { TBand(copy, top, bottom, view, layer, stamps).Draw(inView); }
-            for (int y = top; y < bottom; ++y) std::memcpy(bits + y * image.bytesPerLine(), copy.constScanLine(y), image.bytesPerLine());
-            return;
-        }
-        QImage rows(bits, image.width(), image.height(), image.bytesPerLine(), image.format());
-        TBand(rows, top, bottom, view, layer, stamps).Draw(inView);
-    };
-    std::vector<double> bandTimes(edges.size());
-    auto each2 = [&](std::size_t band) { auto a = std::chrono::steady_clock::now(); each(band); bandTimes[band] = std::chrono::duration<double>(std::chrono::steady_clock::now() - a).count(); };
-    if (getenv("SEQBANDS")) for (std::size_t b = 0; b + 1 < edges.size(); ++b) each(b); else ParallelFor(edges.size() - 1, each2);
-    if (getenv("STATS")) {
-        auto t2 = std::chrono::steady_clock::now();
-        fprintf(stderr, "cull %.1f ms, bands %.1f ms, objects %zu, band times:", std::chrono::duration<double>(t1 - t0).count() * 1e3, std::chrono::duration<double>(t2 - t1).count() * 1e3, inView.size());
-        for (double t : bandTimes) fprintf(stderr, " %.0f", t * 1e3);
-        fprintf(stderr, " lookups %ld misses %ld\n", gStampLookups.exchange(0), gStampMisses.exchange(0));
-    }
+        // Each band paints through an image of its own over the shared
+        // pixels, one image taking one painter at a time, clipped to its
+        // rows: Qt draws alike with and without a clip, not so with a
+        // translation.
+        QImage shared(bits, image.width(), image.height(), image.bytesPerLine(), image.format());
+        TBand(shared, top, bottom, view, layer, stamps).Draw(inView);
+    });
     return true;
 }

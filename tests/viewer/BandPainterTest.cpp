@@ -10,7 +10,6 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <random>
-#include <iostream>
 #include <string>
 
 #include "tests/viewer/MapLayers.h"
@@ -236,21 +235,15 @@ std::string Differences(const QImage& expected, const QImage& actual)
     std::string first;
     for (int y = 0; y < expected.height(); ++y)
         for (int x = 0; x < expected.width(); ++x)
-            if (expected.pixel(x, y) != actual.pixel(x, y) && count++ < 4) {
-                char text[100];
-                snprintf(text, sizeof text, " (%d, %d) %08x not %08x", x, y, actual.pixel(x, y), expected.pixel(x, y));
-                first += text;
-            }
+            if (expected.pixel(x, y) != actual.pixel(x, y) && count++ == 0)
+                first = " first at (" + std::to_string(x) + ", " + std::to_string(y) + ")";
     return count == 0 ? "" : std::to_string(count) + " pixels differ," + first;
 }
 
 } // namespace
 
-extern int gDebugNoDedup, gDebugNoStamps;
 TEST(BandPainting, EveryPixelAsTheOnePassDrawing)
 {
-    gDebugNoDedup = getenv("NODEDUP") != nullptr;
-    gDebugNoStamps = getenv("NOSTAMPS") != nullptr;
     const TLayerRow layers[] = {
         {"parcels", [] { return Parcels(6000); }},
         {"shapes", Shapes},
@@ -281,65 +274,58 @@ TEST(BandPainting, EveryPixelAsTheOnePassDrawing)
         }
     }
 }
-TEST(BandPainting, DebugOneByOne)
+namespace {
+
+// The one-pass drawing of a whole list, as the map drew it before bands:
+// every visible layer, the last first, each object after the other.
+QImage OnePass(const TLayerList& layers, const TMView& view)
 {
-    if (!getenv("DEBUGONE")) return;
-    gDebugNoDedup = getenv("NODEDUP") != nullptr;
-    gDebugNoStamps = getenv("NOSTAMPS") != nullptr;
-    const std::vector<MapObject> all = getenv("PARCELS") ? Parcels(6000) : Shapes();
-    const int styleIndex = atoi(getenv("DEBUGONE"));
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        PLayer layer = VectorLayerOf({all[i]});
-        kStyles[styleIndex].Apply(*layer->Vector);
-        const TMView view = ViewOf(kViews[getenv("VIEW") ? atoi(getenv("VIEW")) : 0]);
-        QImage expected = Ground();
-        {
-            QPainter painter(&expected);
-            TLayerPainter(painter, view, expected.size()).DrawVectorLayer(*layer);
-        }
-        QImage actual = Ground();
-        {
-            QPainter painter(&actual);
-            DrawVectorLayerInBands(*BandTarget(painter, actual.size()), view, *layer);
-        }
-        std::string d = Differences(expected, actual);
-        if (d.empty()) continue;
-        std::cout << "object " << i << ": " << d << "\n";
-        TLayerPainter lp(*new QPainter(&expected), view, expected.size());
-        for (auto& p : all[i].Points) { QPoint q = lp.ScreenPoint(p, layer->LayerToMap); std::cout << "(" << q.x() << "," << q.y() << ") "; }
-        std::cout << "\n";
-        int shown = 0;
-        for (int y = 0; y < kHeight; ++y)
-            for (int x = 0; x < kWidth; ++x)
-                if (expected.pixel(x, y) != actual.pixel(x, y) && shown++ < 6)
-                    std::cout << "  (" << x << "," << y << ") expected " << std::hex << expected.pixel(x, y) << " actual " << actual.pixel(x, y) << std::dec << "\n";
-        if (getenv("PARCELS") && shown > 0) break;
+    QImage image(kWidth, kHeight, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    TLayerPainter layerPainter(painter, view, image.size());
+    for (std::int32_t i = layers.Count() - 1; i >= 0; --i) {
+        const Layer& layer = *layers.Items(i);
+        if (layer.Visible <= 0) continue;
+        if (layer.Kind == lkRaster)
+            layerPainter.DrawRasterLayer(layer);
+        else
+            layerPainter.DrawVectorLayer(layer);
     }
+    return image;
 }
-#include "platform/ParallelFor.h"
-#include "softedge/Softedge.h"
-TEST(BandPainting, DebugSoftedgeThreads)
+
+QImage Rendered(const TLayerList& layers, const TMView& view)
 {
-    if (!getenv("DEBUGSOFT")) return;
-    auto draw = [](QImage& image) {
-        QPainter painter(&image);
-        if (getenv("CLIP")) painter.setClipRect(QRect(0, 0, 100, 50));
-        for (int i = 0; i < 2000; ++i) {
-            const int x = i % 40 * 2, y = i / 40 % 40;
-            SoftedgePoint pts[] = {{x, y}, {x + 3, y}, {x + 3, y + 2}, {x, y + 2}, {x, y}};
-            QMPolygon(&painter, pts, 5, RGB(200, 30, 30), atoi(getenv("ALPHA")), RGB(0, 0, 0), atoi(getenv("WIDTH")), 0);
-        }
-    };
-    if (getenv("INIT")) SoftedgeInit();
-    QImage reference(100, 100, QImage::Format_RGB32);
-    reference.fill(Qt::white);
-    draw(reference);
-    std::atomic<int> bad = 0;
-    ParallelFor(64, [&](std::size_t) {
-        QImage image(100, 100, QImage::Format_RGB32);
-        image.fill(Qt::white);
-        draw(image);
-        if (image != reference) ++bad;
-    });
-    std::cout << "bad " << bad << "\n";
+    QImage image(kWidth, kHeight, QImage::Format_RGB32);
+    QPainter painter(&image);
+    RenderLayers(painter, image.size(), view, layers, Qt::white);
+    return image;
+}
+
+} // namespace
+
+// The map window and the bitmap export draw through RenderLayers: a raster
+// under translucent parcels, lines on top, a hidden layer and a layer of
+// point symbols, which is drawn in one pass.
+TEST(BandPainting, ListsDrawAsInOnePass)
+{
+    TScratchFolder folder;
+    TLayerList layers;
+    const std::string raster = folder.WriteRaster<std::uint8_t>("band", "byte", {1, 60, 120, 200});
+    PLayer rasterLayer = layers.AddRasterLayer(raster, folder.GreyPalette(), true, true, 1);
+    rasterLayer->LayerToMap = TAffineTransform{25, 0, 0, 60, 0, 0};
+    rasterLayer->MapToLayer = TAffineTransform{1.0 / 25, 0, 0, 1.0 / 60, 0, 0};
+    PLayer parcels = VectorLayerOf(Parcels(3000));
+    parcels->Vector->DefaultOpacity = 90;
+    AddOnTop(layers, parcels);
+    AddOnTop(layers, VectorLayerOf(Lines()));
+    AddOnTop(layers, VectorLayerOf(Shapes(), 0));
+    MapObject point = MakeObject(otPoint, {{{50, 30}}});
+    point.Style.Set(TPointStyle{110, 6, RGB(0, 0, 200), 0});
+    AddOnTop(layers, VectorLayerOf({point}));
+    for (const TViewRow& row : kViews) {
+        const TMView view = ViewOf(row);
+        EXPECT_EQ(Differences(OnePass(layers, view), Rendered(layers, view)), "") << row.Name;
+    }
 }
