@@ -137,6 +137,11 @@ TLayerPainter::TLayerPainter(QPainter& painter, const TMView& view, QSize client
 {
 }
 
+TLayerPainter::~TLayerPainter()
+{
+    EndHatchGround();
+}
+
 QPoint TLayerPainter::ScreenPoint(const TDoublePoint& layerPoint, const TAffineTransform& layerToMap) const
 {
     TPoint p = View.DocToScreen(TransformPoint(layerToMap, layerPoint), View.GetViewHeight());
@@ -178,6 +183,7 @@ void TLayerPainter::DrawRasterLayer(const Layer& layer)
 void TLayerPainter::DrawRasterImage(const TRasterImage& image, const TAffineTransform& layerToMap,
                                     const TAffineTransform& mapToLayer)
 {
+    EndHatchGround();
     if (image.Bits == nullptr || image.Columns <= 0 || image.Rows <= 0 || image.Colors == nullptr) return;
     if (image.RowBytes > std::numeric_limits<int>::max()) return;
     const double height = View.GetViewHeight();
@@ -250,6 +256,7 @@ void TLayerPainter::DrawVectorLayer(const Layer& layer)
 // The symbol routine sets the painter's pen and brush itself.
 void TLayerPainter::DrawSymbol(QPoint at, const TPointStyle& style)
 {
+    EndHatchGround();
     Symbols.Draw(Painter, at, style);
     CurrentPen.reset();
     CurrentBrush.reset();
@@ -272,6 +279,7 @@ void TLayerPainter::DrawPointObject(const MapObject& object, const TPointStyle& 
 void TLayerPainter::DrawLineObject(const MapObject& object, const TLineStyle& style,
                                    const TAffineTransform& layerToMap)
 {
+    EndHatchGround();
     if (PointsInParts(object) < 0) return;
     std::size_t start = 0;
     for (std::size_t part = 0; part < object.PartCounts.size(); ++part) {
@@ -310,6 +318,7 @@ void TLayerPainter::DrawAreaRings(std::span<const QPoint> screen, std::span<cons
 void TLayerPainter::FillTranslucentArea(std::span<const QPoint> screen, std::span<const std::int32_t> counts,
                                         std::int32_t opacity, const TAreaStyle& style)
 {
+    EndHatchGround();
     if (style.Outline.lopnStyle > static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max()))
         throw ERangeError();
     static_assert(sizeof(QPoint) == sizeof(SoftedgePoint));
@@ -325,26 +334,39 @@ void TLayerPainter::FillTranslucentArea(std::span<const QPoint> screen, std::spa
 void TLayerPainter::FillOpaqueArea(std::span<const QPoint> screen, std::span<const std::int32_t> counts,
                                    const TAreaStyle& style)
 {
-    const bool hatched = style.Brush.lbStyle == BS_HATCHED;
-    const Qt::BGMode oldMode = Painter.backgroundMode();
-    const QBrush oldBackground = Painter.background();
-    const QPoint oldOrigin = Painter.brushOrigin();
-    if (hatched) {
-        Painter.setBackgroundMode(style.BackMode == OPAQUE ? Qt::OpaqueMode : Qt::TransparentMode);
-        Painter.setBackground(ColorRefToQColor(style.BackColor));
-        Painter.setBrushOrigin(MapBrushOrigin(View));
-    }
+    if (style.Brush.lbStyle == BS_HATCHED)
+        UseHatchGround(style);
+    else
+        EndHatchGround();
     UsePen(style.Outline);
     UseBrush(style.Brush);
     if (counts.size() == 1)
         Painter.drawPolygon(screen.data(), static_cast<int>(counts[0]), Qt::OddEvenFill);
     else
         Painter.drawPath(RingSet(screen, counts));
-    if (hatched) {
-        Painter.setBackgroundMode(oldMode);
-        Painter.setBackground(oldBackground);
-        Painter.setBrushOrigin(oldOrigin);
-    }
+}
+
+// The ground of a hatch stays set from one hatched area to the next, as
+// changing it costs the painter more than a small fill; the painter's own
+// is put back before anything else is drawn.
+void TLayerPainter::UseHatchGround(const TAreaStyle& style)
+{
+    if (!Ground) Ground = THatchGround{Painter.backgroundMode(), Painter.background(), Painter.brushOrigin(), {}};
+    const THatchStyle wanted{style.BackMode == OPAQUE ? Qt::OpaqueMode : Qt::TransparentMode, style.BackColor};
+    if (Ground->Current && Ground->Current->Mode == wanted.Mode && Ground->Current->Color == wanted.Color) return;
+    Painter.setBackgroundMode(wanted.Mode);
+    Painter.setBackground(ColorRefToQColor(wanted.Color));
+    Painter.setBrushOrigin(MapBrushOrigin(View));
+    Ground->Current = wanted;
+}
+
+void TLayerPainter::EndHatchGround()
+{
+    if (!Ground) return;
+    Painter.setBackgroundMode(Ground->Mode);
+    Painter.setBackground(Ground->Background);
+    Painter.setBrushOrigin(Ground->Origin);
+    Ground.reset();
 }
 
 void RenderLayers(QPainter& painter, QSize size, const TMView& view, const TLayerList& layers,

@@ -62,6 +62,10 @@ public:
     // Draws in client pixels of `client`, with the view's scale, origin and
     // ViewHeight.
     TLayerPainter(QPainter& painter, const TMView& view, QSize client);
+    // Puts back the painter's background and brush origin.
+    ~TLayerPainter();
+    TLayerPainter(const TLayerPainter&) = delete;
+    TLayerPainter& operator=(const TLayerPainter&) = delete;
 
     void DrawRasterLayer(const Layer& layer);
     void DrawVectorLayer(const Layer& layer);
@@ -86,6 +90,8 @@ private:
     void FillOpaqueArea(std::span<const QPoint> screen, std::span<const std::int32_t> counts, const TAreaStyle& style);
     void UsePen(const TLogPen& pen);
     void UseBrush(const TLogBrush& brush);
+    void UseHatchGround(const TAreaStyle& style);
+    void EndHatchGround();
 
     QPainter& Painter;
     const TMView& View;
@@ -98,6 +104,18 @@ private:
     // share their style, and a change of pen is not cheap for the painter.
     std::optional<TLogPen> CurrentPen;
     std::optional<TLogBrush> CurrentBrush;
+    // The ground a hatched area set, and the painter's own to put back.
+    struct THatchStyle {
+        Qt::BGMode Mode;
+        TColorRef Color;
+    };
+    struct THatchGround {
+        Qt::BGMode Mode;
+        QBrush Background;
+        QPoint Origin;
+        std::optional<THatchStyle> Current;
+    };
+    std::optional<THatchGround> Ground;
 };
 
 // Fills `size` with `background` and draws every visible layer of the list,

@@ -295,14 +295,6 @@ QImage OnePass(const TLayerList& layers, const TMView& view)
     return image;
 }
 
-QImage Rendered(const TLayerList& layers, const TMView& view)
-{
-    QImage image(kWidth, kHeight, QImage::Format_RGB32);
-    QPainter painter(&image);
-    RenderLayers(painter, image.size(), view, layers, Qt::white);
-    return image;
-}
-
 } // namespace
 
 // The map window and the bitmap export draw through RenderLayers: a raster
@@ -326,6 +318,6 @@ TEST(BandPainting, ListsDrawAsInOnePass)
     AddOnTop(layers, VectorLayerOf({point}));
     for (const TViewRow& row : kViews) {
         const TMView view = ViewOf(row);
-        EXPECT_EQ(Differences(OnePass(layers, view), Rendered(layers, view)), "") << row.Name;
+        EXPECT_EQ(Differences(OnePass(layers, view), RenderedList(layers, view, QSize(kWidth, kHeight))), "") << row.Name;
     }
 }
