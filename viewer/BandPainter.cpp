@@ -147,14 +147,14 @@ std::vector<int> BandEdges(const std::vector<TInView>& inView, int height, std::
 // Draws one band: the in-view objects that can reach it, in order.
 class TBand {
 public:
-    // `rows` holds the client's rows from `top` on.
-    TBand(QImage& rows, int top, int bottom, const TMView& view, const Layer& layer, TStampStore& stamps)
-        : Image(rows), Top(top), Bottom(bottom), Painter(&Image), LayerPainter(Painter, view, rows.size()),
+    // Draws into the rows of `image` (the client's) from `top` to before
+    // `bottom`.
+    TBand(QImage& image, int top, int bottom, const TMView& view, const Layer& layer, TStampStore& stamps)
+        : Image(image), Top(top), Bottom(bottom), Painter(&Image), LayerPainter(Painter, view, image.size()),
           Vector(*layer.Vector), LayerToMap(layer.LayerToMap), ToScreen(view, layer.LayerToMap),
-          BrushOrigin(MapBrushOrigin(view)),
-          Stamps(stamps, rows.size())
+          BrushOrigin(MapBrushOrigin(view)), Stamps(stamps, image.size())
     {
-        Painter.setClipRect(QRect(0, top, rows.width(), bottom - top));
+        Painter.setClipRect(QRect(0, top, image.width(), bottom - top));
     }
 
     void Draw(const std::vector<TInView>& inView)
@@ -174,9 +174,11 @@ public:
     }
 
 private:
-    // The area's rings in client pixels, without the points that repeat the
-    // one before them; false when the counts do not fit the points or the
-    // area has fewer than 3 points in all, which is not drawn.
+    // The area's rings in client pixels, each run of points on one pixel cut
+    // to two: Qt's one-pixel outline ends otherwise after one such point than
+    // after two, and more add nothing (the comparison tests hold both). False
+    // when the counts do not fit the points or the area has fewer than 3
+    // points in all, which is not drawn.
     bool RingsOf(const MapObject& object)
     {
         std::int64_t total = 0;

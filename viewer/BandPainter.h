@@ -3,9 +3,9 @@
 // them one object after the other. The image is cut into bands of rows;
 // each band draws, clipped to itself, every object whose drawing can reach
 // it, in the layer's order, so each pixel sees the same operations in the
-// same order as in one pass. Points that land on the pixel of the point
-// before add nothing to an aliased drawing and are dropped, and the small
-// areas that make up most of a large layer at fit are drawn from stamps.
+// same order as in one pass. Runs of points on one pixel are cut short, and
+// the small areas that make up most of a large layer at fit are drawn from
+// stamps.
 #include <QSize>
 
 class QImage;

@@ -12,6 +12,7 @@
 #include <random>
 #include <string>
 
+#include "platform/RuntimeErrors.h"
 #include "tests/viewer/MapLayers.h"
 #include "viewer/LayerPainter.h"
 #include "viewer/MView.h"
@@ -320,4 +321,18 @@ TEST(BandPainting, ListsDrawAsInOnePass)
         const TMView view = ViewOf(row);
         EXPECT_EQ(Differences(OnePass(layers, view), RenderedList(layers, view, QSize(kWidth, kHeight))), "") << row.Name;
     }
+}
+
+// Zoomed so far in that the map's far side lies beyond 32-bit pixels, the
+// drawing stops with the range error of the one-pass drawing.
+TEST(BandPainting, PixelsBeyondThirtyTwoBitsFailAsInOnePass)
+{
+    PLayer layer = VectorLayerOf(Parcels(200));
+    const TMView view = ViewOf(TViewRow{"zoomed beyond 32 bits", 1e9, TDoublePoint{1, 1}});
+    QImage expected = Ground();
+    QPainter expectedPainter(&expected);
+    EXPECT_THROW(TLayerPainter(expectedPainter, view, expected.size()).DrawVectorLayer(*layer), ERangeError);
+    QImage actual = Ground();
+    QPainter actualPainter(&actual);
+    EXPECT_THROW(DrawVectorLayerInBands(*BandTarget(actualPainter, actual.size()), view, *layer), ERangeError);
 }
