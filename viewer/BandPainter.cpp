@@ -59,7 +59,8 @@ public:
     {
     }
 
-    QPoint operator()(const TDoublePoint& p) const
+    // Inlined: it runs for every point of every area in view.
+    [[gnu::always_inline]] QPoint operator()(const TDoublePoint& p) const
     {
         const double mx = LayerToMap.a * p.x + LayerToMap.b * p.y + LayerToMap.e;
         const double my = LayerToMap.c * p.x + LayerToMap.d * p.y + LayerToMap.f;
@@ -79,14 +80,17 @@ private:
     // Adding and taking away 1.5 * 2^52 leaves a double of magnitude below
     // 2^51 rounded to an integer in the current rounding mode, as nearbyint
     // does; values beyond the 32-bit range take RoundToInt's error.
-    static std::int32_t Round(double v)
+    [[gnu::always_inline]] static std::int32_t Round(double v)
     {
         constexpr double kShift = 6755399441055744.0;
-        if (!(v > -2147483648.5 && v < 2147483647.5)) return RoundToInt(v);
+        if (!(v > -2147483648.5 && v < 2147483647.5)) [[unlikely]]
+            return RoundOutside(v);
         const double r = (v + kShift) - kShift;
-        if (!(r >= -2147483648.0 && r <= 2147483647.0)) return RoundToInt(v);
+        if (!(r >= -2147483648.0 && r <= 2147483647.0)) [[unlikely]]
+            return RoundOutside(v);
         return static_cast<std::int32_t>(r);
     }
+    [[gnu::noinline, gnu::cold]] static std::int32_t RoundOutside(double v) { return RoundToInt(v); }
 
     TAffineTransform LayerToMap;
     TAffineTransform DocToView;
