@@ -22,6 +22,9 @@ struct TInView {
     std::int32_t Top;
     std::int32_t Bottom;
 };
+// The objects in view in the layer's order, in slices that were found on
+// several cores and are read one after the other.
+using TInViewSlices = std::vector<std::vector<TInView>>;
 
 // How far beyond its points an outline can reach: a one-pixel outline one
 // pixel, the painter's round joins half the pen's width, and Softedge's
@@ -100,14 +103,14 @@ private:
 // The objects whose screen bounds meet the client rectangle, the test of
 // the one-pass drawing, in the layer's order; false when one of them is a
 // point symbol.
-bool ObjectsInView(const TMView& view, const Layer& layer, QSize client, std::vector<TInView>& inView)
+bool ObjectsInView(const TMView& view, const Layer& layer, QSize client, TInViewSlices& found)
 {
     const auto& objects = layer.Vector->Objects;
     const TRect clientRect{0, 0, client.width(), client.height()};
     const TScreenMapping toScreen(view, layer.LayerToMap);
     const std::size_t parts = std::max<std::size_t>(1, std::min(ParallelParts(), objects.size() / 4096));
     const std::size_t length = (objects.size() + parts - 1) / parts;
-    std::vector<std::vector<TInView>> found(parts);
+    found.assign(parts, {});
     std::vector<char> points(parts, 0);
     ParallelFor(parts, [&](std::size_t part) {
         const std::size_t end = std::min(objects.size(), (part + 1) * length);
@@ -124,25 +127,23 @@ bool ObjectsInView(const TMView& view, const Layer& layer, QSize client, std::ve
             found[part].push_back(TInView{i, Widen(std::min(s.Top, s.Bottom), -reach), Widen(std::max(s.Top, s.Bottom), reach)});
         }
     });
-    if (std::find(points.begin(), points.end(), 1) != points.end()) return false;
-    inView.clear();
-    for (const auto& slice : found) inView.insert(inView.end(), slice.begin(), slice.end());
-    return true;
+    return std::find(points.begin(), points.end(), 1) == points.end();
 }
 
 // Rows that cut the image into `count` bands of about as many objects each.
-std::vector<int> BandEdges(const std::vector<TInView>& inView, int height, std::size_t count)
+std::vector<int> BandEdges(const TInViewSlices& inView, std::size_t total, int height, std::size_t count)
 {
     std::vector<std::size_t> perRow(static_cast<std::size_t>(height), 0);
-    for (const TInView& object : inView) {
-        const std::int64_t middle = (std::int64_t{object.Top} + object.Bottom) / 2;
-        ++perRow[static_cast<std::size_t>(std::clamp<std::int64_t>(middle, 0, height - 1))];
-    }
+    for (const auto& slice : inView)
+        for (const TInView& object : slice) {
+            const std::int64_t middle = (std::int64_t{object.Top} + object.Bottom) / 2;
+            ++perRow[static_cast<std::size_t>(std::clamp<std::int64_t>(middle, 0, height - 1))];
+        }
     std::vector<int> edges{0};
     std::size_t sum = 0;
     for (int row = 0; row < height; ++row) {
         sum += perRow[static_cast<std::size_t>(row)];
-        if (sum * count >= inView.size() * edges.size() && edges.size() < count) edges.push_back(row + 1);
+        if (sum * count >= total * edges.size() && edges.size() < count) edges.push_back(row + 1);
     }
     if (edges.back() != height) edges.push_back(height);
     return edges;
@@ -161,23 +162,25 @@ public:
         Painter.setClipRect(QRect(0, top, image.width(), bottom - top));
     }
 
-    void Draw(const std::vector<TInView>& inView)
+    void Draw(const TInViewSlices& inView)
     {
-        const bool custom = Vector.UseCustom != 0;
-        for (const TInView& entry : inView) {
-            if (entry.Bottom < Top || entry.Top >= Bottom) continue;
-            const MapObject& object = Vector.Objects[entry.Index];
-            if (object.ObjType == otLine)
-                LayerPainter.DrawLineObject(object, custom ? Vector.CustomLine : object.Style.As<TLineStyle>(),
-                                            LayerToMap);
-            else if (custom)
-                DrawArea(object, Vector.CustomOpacity, Vector.CustomArea);
-            else
-                DrawArea(object, Vector.DefaultOpacity, object.Style.As<TAreaStyle>());
-        }
+        for (const auto& slice : inView)
+            for (const TInView& entry : slice)
+                if (entry.Bottom >= Top && entry.Top < Bottom) DrawObject(Vector.Objects[entry.Index]);
     }
 
 private:
+    void DrawObject(const MapObject& object)
+    {
+        const bool custom = Vector.UseCustom != 0;
+        if (object.ObjType == otLine)
+            LayerPainter.DrawLineObject(object, custom ? Vector.CustomLine : object.Style.As<TLineStyle>(), LayerToMap);
+        else if (custom)
+            DrawArea(object, Vector.CustomOpacity, Vector.CustomArea);
+        else
+            DrawArea(object, Vector.DefaultOpacity, object.Style.As<TAreaStyle>());
+    }
+
     // The area's rings in client pixels, each run of points on one pixel cut
     // to two: Qt's one-pixel outline ends otherwise after one such point than
     // after two, and more add nothing (the comparison tests hold both). False
@@ -246,11 +249,13 @@ bool DrawVectorLayerInBands(QImage& image, const TMView& view, const Layer& laye
     const TAffineTransform& t = layer.LayerToMap;
     const TAffineTransform& d = view.GetDocToView();
     if (t.b != 0 || t.c != 0 || d.b != 0 || d.c != 0) return false;
-    std::vector<TInView> inView;
+    TInViewSlices inView;
     if (!ObjectsInView(view, layer, image.size(), inView)) return false;
-    if (inView.empty()) return true;
+    std::size_t total = 0;
+    for (const auto& slice : inView) total += slice.size();
+    if (total == 0) return true;
 
-    const std::vector<int> edges = BandEdges(inView, image.height(), 2 * ParallelWidth());
+    const std::vector<int> edges = BandEdges(inView, total, image.height(), 2 * ParallelWidth());
     uchar* bits = image.bits();
     TStampStore stamps;
     ParallelFor(edges.size() - 1, [&](std::size_t band) {
