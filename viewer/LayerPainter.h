@@ -79,10 +79,9 @@ public:
     // `counts` points each; `screen` holds at least their sum.
     void DrawAreaRings(std::span<const QPoint> screen, std::span<const std::int32_t> counts, std::int32_t opacity,
                        const TAreaStyle& style);
-    // The screen point of a layer point.
-    QPoint ScreenPoint(const TDoublePoint& layerPoint, const TAffineTransform& layerToMap) const;
 
 private:
+    QPoint ScreenPoint(const TDoublePoint& layerPoint, const TAffineTransform& layerToMap) const;
     bool PartVisible(const MapObject& object, std::size_t part, const TAffineTransform& layerToMap) const;
     void DrawSymbol(QPoint at, const TPointStyle& style);
     void FillTranslucentArea(std::span<const QPoint> screen, std::span<const std::int32_t> counts,
