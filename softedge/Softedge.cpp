@@ -12,17 +12,19 @@
 #include <QPolygon>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <span>
 
 namespace {
 
-// Process-wide state, unguarded: the library is called from one drawing
-// thread. The token names the application that was running when drawing
-// started.
-std::int32_t started = 0;
-std::uintptr_t token = 0;
+// Process-wide state. The viewer draws the bands of one map on several
+// threads at once, each with its own painter, so the flag and the token are
+// atomic: a call that finds drawing started by another goes on with it. The
+// token names the application that was running when drawing started.
+std::atomic<std::int32_t> started = 0;
+std::atomic<std::uintptr_t> token = 0;
 
 constexpr std::int32_t kNoOutline = 5;
 // Qt refuses wider pens and would draw them one pixel wide; a stroke this
@@ -31,7 +33,7 @@ constexpr std::int32_t kWidestPen = 32767;
 
 // Drawing needs a running QGuiApplication: it owns the platform's graphics
 // setup that painting relies on.
-bool GraphicsStartup(std::uintptr_t& newToken)
+bool GraphicsStartup(std::atomic<std::uintptr_t>& newToken)
 {
     auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
     if (app == nullptr)
@@ -40,7 +42,7 @@ bool GraphicsStartup(std::uintptr_t& newToken)
     return true;
 }
 
-void GraphicsShutdown(std::uintptr_t& oldToken)
+void GraphicsShutdown(std::atomic<std::uintptr_t>& oldToken)
 {
     oldToken = 0;
 }
@@ -54,13 +56,17 @@ bool StartGraphics()
 }
 
 // Starts drawing for one call when nothing has started it yet, and stops it
-// again when that call ends.
+// again when that call ends. Whether drawing runs is settled at the start:
+// a call on another thread that stops what it started must not cut this
+// call short.
 class TCallStart {
 public:
     TCallStart()
     {
-        if (started == 0)
+        const bool startedElsewhere = started == 1;
+        if (!startedElsewhere)
             startedHere = StartGraphics();
+        running = startedElsewhere || startedHere;
     }
     ~TCallStart()
     {
@@ -70,33 +76,60 @@ public:
     TCallStart(const TCallStart&) = delete;
     TCallStart& operator=(const TCallStart&) = delete;
 
-    bool Running() const { return started == 1; }
+    bool Running() const { return running; }
 
 private:
     bool startedHere = false;
+    bool running = false;
 };
 
-// Saves the caller's painter and sets the drawing defaults that the viewer's
-// pictures are made with, which differ from Qt's: no anti-aliasing, plain
-// source-over blending at full opacity, and a transparent background so that
-// the gaps of a dashed outline stay unpainted. Transform and clip are the
-// caller's, as a device context's would be.
+// Keeps the caller's painter state and sets the drawing defaults that the
+// viewer's pictures are made with, which differ from Qt's: no anti-aliasing,
+// plain source-over blending at full opacity, and a transparent background
+// so that the gaps of a dashed outline stay unpainted. Transform and clip are
+// the caller's, as a device context's would be. Only what a call changes is
+// kept and put back: a whole save and restore of the painter costs more
+// than filling a small polygon.
 class TPainterScope {
 public:
-    explicit TPainterScope(QPainter& painter) : painter(painter)
+    explicit TPainterScope(QPainter& painter)
+        : painter(painter), antialiasing(painter.testRenderHint(QPainter::Antialiasing)),
+          composition(painter.compositionMode()), opacity(painter.opacity()),
+          backgroundMode(painter.backgroundMode()), pen(painter.pen()), brush(painter.brush())
     {
-        painter.save();
-        painter.setRenderHint(QPainter::Antialiasing, false);
-        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        painter.setOpacity(1.0);
-        painter.setBackgroundMode(Qt::TransparentMode);
+        if (antialiasing)
+            painter.setRenderHint(QPainter::Antialiasing, false);
+        if (composition != QPainter::CompositionMode_SourceOver)
+            painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        if (opacity != 1.0)
+            painter.setOpacity(1.0);
+        if (backgroundMode != Qt::TransparentMode)
+            painter.setBackgroundMode(Qt::TransparentMode);
     }
-    ~TPainterScope() { painter.restore(); }
+    ~TPainterScope()
+    {
+        painter.setPen(pen);
+        painter.setBrush(brush);
+        if (backgroundMode != Qt::TransparentMode)
+            painter.setBackgroundMode(backgroundMode);
+        if (opacity != 1.0)
+            painter.setOpacity(opacity);
+        if (composition != QPainter::CompositionMode_SourceOver)
+            painter.setCompositionMode(composition);
+        if (antialiasing)
+            painter.setRenderHint(QPainter::Antialiasing, true);
+    }
     TPainterScope(const TPainterScope&) = delete;
     TPainterScope& operator=(const TPainterScope&) = delete;
 
 private:
     QPainter& painter;
+    bool antialiasing;
+    QPainter::CompositionMode composition;
+    qreal opacity;
+    Qt::BGMode backgroundMode;
+    QPen pen;
+    QBrush brush;
 };
 
 QPainter* ActivePainter(void* dc)

@@ -7,8 +7,8 @@
  * The device context `dc` is an opaque pointer to the caller's QPainter,
  * which must be active on its paint device for the whole call: a second
  * painter cannot begin on an image that is being painted, so the library
- * draws through the caller's own. The painter's state is saved before and
- * restored after each call; its transform and clip apply to the drawing.
+ * draws through the caller's own. The painter's pen, brush and drawing modes
+ * are put back after each call; its transform and clip apply to the drawing.
  *
  * Colours are 0x00BBGGRR (red in the low byte). Only the low byte of
  * fillAlpha is used: 0 transparent, 255 opaque. The outline is always opaque.
@@ -19,8 +19,8 @@
  * The drawing calls return 0 when the library cannot start drawing (there
  * is no QGuiApplication) and 1 otherwise. A null painter, points or counts,
  * and an empty polygon draw nothing and return 1. The library keeps no
- * pointer to the arguments after a call returns. It is not thread-safe: call
- * it from the GUI thread.
+ * pointer to the arguments after a call returns. Calls on several threads at
+ * once are safe when each draws with a painter of its own.
  */
 #include <stdint.h>
 

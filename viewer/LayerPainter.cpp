@@ -16,6 +16,7 @@
 #include "platform/RuntimeErrors.h"
 #include "platform/qt/QtColors.h"
 #include "softedge/Softedge.h"
+#include "viewer/BandPainter.h"
 #include "viewer/MView.h"
 
 namespace {
@@ -33,15 +34,24 @@ Qt::BrushStyle HatchPattern(std::uint32_t hatch)
     }
 }
 
-// Hatch patterns repeat every 8 pixels. Their origin is the screen place of
-// the map's point (0, 0), so that the pattern moves with the map: the strip
-// that a scroll uncovers continues the pixels that the scroll moved.
-QPoint MapBrushOrigin(const TMView& view)
+// All rings as one shape: inner rings cut holes, as one ring set of the
+// platform with the alternate fill rule does.
+QPainterPath RingSet(std::span<const QPoint> screen, std::span<const std::int32_t> counts)
 {
-    constexpr double kPatternPeriod = 8;
-    const double x = -view.GetOriginX() * view.GetScale();
-    const double y = view.GetViewHeight() + view.GetOriginY() * view.GetScale();
-    return QPoint(RoundToInt(std::fmod(x, kPatternPeriod)), RoundToInt(std::fmod(y, kPatternPeriod)));
+    QPainterPath path;
+    path.setFillRule(Qt::OddEvenFill);
+    std::size_t start = 0;
+    for (std::int32_t count : counts) {
+        if (count > 0) {
+            QPolygonF ring;
+            ring.reserve(count);
+            for (std::int32_t i = 0; i < count; ++i) ring << QPointF(screen[start + i]);
+            path.addPolygon(ring);
+            path.closeSubpath();
+        }
+        start += static_cast<std::size_t>(count);
+    }
+    return path;
 }
 
 // The number of points the parts of `object` take, or -1 when the counts do
@@ -71,6 +81,21 @@ QPen PenFromLogPen(const TLogPen& pen)
     }
     QPen result(ColorRefToQColor(pen.lopnColor), std::max(0, pen.lopnWidth.x), style, Qt::RoundCap, Qt::RoundJoin);
     return result;
+}
+
+// Hatch patterns repeat every 8 pixels. Anchored to the map, the strip that
+// a scroll uncovers continues the pixels that the scroll moved.
+QPoint MapBrushOrigin(const TMView& view)
+{
+    constexpr double kPatternPeriod = 8;
+    const double x = -view.GetOriginX() * view.GetScale();
+    const double y = view.GetViewHeight() + view.GetOriginY() * view.GetScale();
+    return QPoint(RoundToInt(std::fmod(x, kPatternPeriod)), RoundToInt(std::fmod(y, kPatternPeriod)));
+}
+
+bool FillsThroughSoftedge(const TAreaStyle& style, std::int32_t opacity)
+{
+    return style.Brush.lbStyle == BS_SOLID && opacity >= 0 && opacity < 255;
 }
 
 QBrush BrushFromLogBrush(const TLogBrush& brush)
@@ -110,6 +135,11 @@ std::optional<TPoint> CellAtPoint(const TDoubleRect& bounds, std::int32_t column
 TLayerPainter::TLayerPainter(QPainter& painter, const TMView& view, QSize client)
     : Painter(painter), View(view), Client{0, 0, client.width(), client.height()}
 {
+}
+
+TLayerPainter::~TLayerPainter()
+{
+    EndHatchGround();
 }
 
 QPoint TLayerPainter::ScreenPoint(const TDoublePoint& layerPoint, const TAffineTransform& layerToMap) const
@@ -153,6 +183,7 @@ void TLayerPainter::DrawRasterLayer(const Layer& layer)
 void TLayerPainter::DrawRasterImage(const TRasterImage& image, const TAffineTransform& layerToMap,
                                     const TAffineTransform& mapToLayer)
 {
+    EndHatchGround();
     if (image.Bits == nullptr || image.Columns <= 0 || image.Rows <= 0 || image.Colors == nullptr) return;
     if (image.RowBytes > std::numeric_limits<int>::max()) return;
     const double height = View.GetViewHeight();
@@ -225,6 +256,7 @@ void TLayerPainter::DrawVectorLayer(const Layer& layer)
 // The symbol routine sets the painter's pen and brush itself.
 void TLayerPainter::DrawSymbol(QPoint at, const TPointStyle& style)
 {
+    EndHatchGround();
     Symbols.Draw(Painter, at, style);
     CurrentPen.reset();
     CurrentBrush.reset();
@@ -247,6 +279,7 @@ void TLayerPainter::DrawPointObject(const MapObject& object, const TPointStyle& 
 void TLayerPainter::DrawLineObject(const MapObject& object, const TLineStyle& style,
                                    const TAffineTransform& layerToMap)
 {
+    EndHatchGround();
     if (PointsInParts(object) < 0) return;
     std::size_t start = 0;
     for (std::size_t part = 0; part < object.PartCounts.size(); ++part) {
@@ -269,71 +302,71 @@ void TLayerPainter::DrawAreaObject(const MapObject& object, std::int32_t opacity
     if (n < 3) return;
     Screen.resize(static_cast<std::size_t>(n));
     for (std::size_t i = 0; i < Screen.size(); ++i) Screen[i] = ScreenPoint(object.Points[i], layerToMap);
-    // Only a solid fill below full opacity goes to the drawing library; every
-    // other fill is the painter's own, opaque.
-    if (style.Brush.lbStyle == BS_SOLID && opacity >= 0 && opacity < 255)
-        FillTranslucentArea(object, opacity, style);
-    else
-        FillOpaqueArea(object, style);
+    DrawAreaRings(Screen, object.PartCounts, opacity, style);
 }
 
-// The rings in Screen, with their outline, through the drawing library.
-void TLayerPainter::FillTranslucentArea(const MapObject& object, std::int32_t opacity, const TAreaStyle& style)
+void TLayerPainter::DrawAreaRings(std::span<const QPoint> screen, std::span<const std::int32_t> counts,
+                                  std::int32_t opacity, const TAreaStyle& style)
 {
+    if (FillsThroughSoftedge(style, opacity))
+        FillTranslucentArea(screen, counts, opacity, style);
+    else
+        FillOpaqueArea(screen, counts, style);
+}
+
+// The rings, with their outline, through the drawing library.
+void TLayerPainter::FillTranslucentArea(std::span<const QPoint> screen, std::span<const std::int32_t> counts,
+                                        std::int32_t opacity, const TAreaStyle& style)
+{
+    EndHatchGround();
     if (style.Outline.lopnStyle > static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max()))
         throw ERangeError();
     static_assert(sizeof(QPoint) == sizeof(SoftedgePoint));
-    std::vector<SoftedgePoint> points(Screen.size());
-    for (std::size_t i = 0; i < Screen.size(); ++i) points[i] = SoftedgePoint{Screen[i].x(), Screen[i].y()};
-    QMPolyPolygon(&Painter, points.data(), object.PartCounts.data(), static_cast<std::int32_t>(object.PartCounts.size()),
+    SoftedgePoints.resize(screen.size());
+    for (std::size_t i = 0; i < screen.size(); ++i) SoftedgePoints[i] = SoftedgePoint{screen[i].x(), screen[i].y()};
+    QMPolyPolygon(&Painter, SoftedgePoints.data(), counts.data(), static_cast<std::int32_t>(counts.size()),
                   style.Brush.lbColor, opacity, style.Outline.lopnColor, style.Outline.lopnWidth.x,
                   static_cast<std::int32_t>(style.Outline.lopnStyle));
 }
 
-// The rings in Screen with the style's pen and brush; a hatched brush takes
-// the style's background mode and colour for the time of the fill.
-void TLayerPainter::FillOpaqueArea(const MapObject& object, const TAreaStyle& style)
+// The rings with the style's pen and brush; a hatched brush takes the
+// style's background mode and colour for the time of the fill.
+void TLayerPainter::FillOpaqueArea(std::span<const QPoint> screen, std::span<const std::int32_t> counts,
+                                   const TAreaStyle& style)
 {
-    const bool hatched = style.Brush.lbStyle == BS_HATCHED;
-    const Qt::BGMode oldMode = Painter.backgroundMode();
-    const QBrush oldBackground = Painter.background();
-    const QPoint oldOrigin = Painter.brushOrigin();
-    if (hatched) {
-        Painter.setBackgroundMode(style.BackMode == OPAQUE ? Qt::OpaqueMode : Qt::TransparentMode);
-        Painter.setBackground(ColorRefToQColor(style.BackColor));
-        Painter.setBrushOrigin(MapBrushOrigin(View));
-    }
+    if (style.Brush.lbStyle == BS_HATCHED)
+        UseHatchGround(style);
+    else
+        EndHatchGround();
     UsePen(style.Outline);
     UseBrush(style.Brush);
-    if (object.PartCounts.size() == 1)
-        Painter.drawPolygon(Screen.data(), static_cast<int>(Screen.size()), Qt::OddEvenFill);
+    if (counts.size() == 1)
+        Painter.drawPolygon(screen.data(), static_cast<int>(counts[0]), Qt::OddEvenFill);
     else
-        Painter.drawPath(RingSet(object));
-    if (hatched) {
-        Painter.setBackgroundMode(oldMode);
-        Painter.setBackground(oldBackground);
-        Painter.setBrushOrigin(oldOrigin);
-    }
+        Painter.drawPath(RingSet(screen, counts));
 }
 
-// All rings in Screen as one shape: inner rings cut holes, as one ring set
-// of the platform with the alternate fill rule does.
-QPainterPath TLayerPainter::RingSet(const MapObject& object) const
+// The ground of a hatch stays set from one hatched area to the next, as
+// changing it costs the painter more than a small fill; the painter's own
+// is put back before anything else is drawn.
+void TLayerPainter::UseHatchGround(const TAreaStyle& style)
 {
-    QPainterPath path;
-    path.setFillRule(Qt::OddEvenFill);
-    std::size_t start = 0;
-    for (std::int32_t count : object.PartCounts) {
-        if (count > 0) {
-            QPolygonF ring;
-            ring.reserve(count);
-            for (std::int32_t i = 0; i < count; ++i) ring << QPointF(Screen[start + i]);
-            path.addPolygon(ring);
-            path.closeSubpath();
-        }
-        start += static_cast<std::size_t>(count);
-    }
-    return path;
+    if (!Ground) Ground = THatchGround{Painter.backgroundMode(), Painter.background(), Painter.brushOrigin(), {}};
+    const THatchStyle wanted{style.BackMode == OPAQUE ? Qt::OpaqueMode : Qt::TransparentMode, style.BackColor};
+    if (Ground->Current && Ground->Current->Mode == wanted.Mode && Ground->Current->Color == wanted.Color) return;
+    Painter.setBackgroundMode(wanted.Mode);
+    Painter.setBackground(ColorRefToQColor(wanted.Color));
+    Painter.setBrushOrigin(MapBrushOrigin(View));
+    Ground->Current = wanted;
+}
+
+void TLayerPainter::EndHatchGround()
+{
+    if (!Ground) return;
+    Painter.setBackgroundMode(Ground->Mode);
+    Painter.setBackground(Ground->Background);
+    Painter.setBrushOrigin(Ground->Origin);
+    Ground.reset();
 }
 
 void RenderLayers(QPainter& painter, QSize size, const TMView& view, const TLayerList& layers,
@@ -341,12 +374,13 @@ void RenderLayers(QPainter& painter, QSize size, const TMView& view, const TLaye
 {
     painter.fillRect(QRect(QPoint(0, 0), size), background);
     TLayerPainter layerPainter(painter, view, size);
+    QImage* bands = BandTarget(painter, size);
     for (std::int32_t i = layers.Count() - 1; i >= 0; --i) {
         const Layer& layer = *layers.Items(i);
         if (layer.Visible <= 0) continue;
         if (layer.Kind == lkRaster)
             layerPainter.DrawRasterLayer(layer);
-        else
+        else if (bands == nullptr || !DrawVectorLayerInBands(*bands, view, layer))
             layerPainter.DrawVectorLayer(layer);
     }
 }

@@ -12,11 +12,13 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "geodata/Geometry.h"
 #include "geodata/QMMapDecl.h"
 #include "platform/WinTypes.h"
+#include "softedge/Softedge.h"
 #include "viewer/PointSymbol.h"
 
 class QPainter;
@@ -31,6 +33,12 @@ struct Layer;
 QPen PenFromLogPen(const TLogPen& pen);
 // A stored brush: solid, hollow, or one of the six hatches.
 QBrush BrushFromLogBrush(const TLogBrush& brush);
+// The screen place of hatch patterns: the map's point (0, 0), so that the
+// pattern moves with the map.
+QPoint MapBrushOrigin(const TMView& view);
+// Whether an area of `style` at `opacity` is filled through Softedge: only a
+// solid fill below full opacity; every other fill is the painter's own.
+bool FillsThroughSoftedge(const TAreaStyle& style, std::int32_t opacity);
 
 // An 8-bit bottom-up image with its colour table (RGBQUAD words) and its
 // extent in layer units; the pixels are not copied.
@@ -54,6 +62,10 @@ public:
     // Draws in client pixels of `client`, with the view's scale, origin and
     // ViewHeight.
     TLayerPainter(QPainter& painter, const TMView& view, QSize client);
+    // Puts back the painter's background and brush origin.
+    ~TLayerPainter();
+    TLayerPainter(const TLayerPainter&) = delete;
+    TLayerPainter& operator=(const TLayerPainter&) = delete;
 
     void DrawRasterLayer(const Layer& layer);
     void DrawVectorLayer(const Layer& layer);
@@ -63,16 +75,22 @@ public:
     void DrawLineObject(const MapObject& object, const TLineStyle& style, const TAffineTransform& layerToMap);
     void DrawAreaObject(const MapObject& object, std::int32_t opacity, const TAreaStyle& style,
                         const TAffineTransform& layerToMap);
+    // The rings of an area already in client pixels, one after the other,
+    // `counts` points each; `screen` holds at least their sum.
+    void DrawAreaRings(std::span<const QPoint> screen, std::span<const std::int32_t> counts, std::int32_t opacity,
+                       const TAreaStyle& style);
 
 private:
     QPoint ScreenPoint(const TDoublePoint& layerPoint, const TAffineTransform& layerToMap) const;
     bool PartVisible(const MapObject& object, std::size_t part, const TAffineTransform& layerToMap) const;
     void DrawSymbol(QPoint at, const TPointStyle& style);
-    void FillTranslucentArea(const MapObject& object, std::int32_t opacity, const TAreaStyle& style);
-    void FillOpaqueArea(const MapObject& object, const TAreaStyle& style);
-    QPainterPath RingSet(const MapObject& object) const;
+    void FillTranslucentArea(std::span<const QPoint> screen, std::span<const std::int32_t> counts,
+                             std::int32_t opacity, const TAreaStyle& style);
+    void FillOpaqueArea(std::span<const QPoint> screen, std::span<const std::int32_t> counts, const TAreaStyle& style);
     void UsePen(const TLogPen& pen);
     void UseBrush(const TLogBrush& brush);
+    void UseHatchGround(const TAreaStyle& style);
+    void EndHatchGround();
 
     QPainter& Painter;
     const TMView& View;
@@ -80,10 +98,23 @@ private:
     // Symbol glyphs are made once per rendering.
     TPointSymbols Symbols;
     std::vector<QPoint> Screen;
+    std::vector<SoftedgePoint> SoftedgePoints;
     // The pen and brush last handed to the painter: most objects of a layer
     // share their style, and a change of pen is not cheap for the painter.
     std::optional<TLogPen> CurrentPen;
     std::optional<TLogBrush> CurrentBrush;
+    // The ground a hatched area set, and the painter's own to put back.
+    struct THatchStyle {
+        Qt::BGMode Mode;
+        TColorRef Color;
+    };
+    struct THatchGround {
+        Qt::BGMode Mode;
+        QBrush Background;
+        QPoint Origin;
+        std::optional<THatchStyle> Current;
+    };
+    std::optional<THatchGround> Ground;
 };
 
 // Fills `size` with `background` and draws every visible layer of the list,

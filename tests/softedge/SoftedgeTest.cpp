@@ -6,6 +6,7 @@
 #include <QPainter>
 
 #include <climits>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -440,4 +441,33 @@ TEST(Softedge, HostileCoordinatesAndWidthsDrawSafely)
     const QImage& image = canvas.Done();
     EXPECT_EQ(CountPixels(image, kPenBlue), 0);
     ExpectColor(image, 50, 50, 255, 0, 0);
+}
+
+// The viewer draws the bands of a map on several threads at once, each with
+// its own painter, none calling SoftedgeInit: a call that finds drawing
+// started by another thread must draw even when that thread stops it while
+// the call runs.
+TEST(SoftedgeThreads, EveryCallDrawsWhileOthersStartAndStop)
+{
+    const auto draw = [](QImage& image) {
+        QPainter painter(&image);
+        for (int i = 0; i < 2000; ++i) {
+            const int x = i % 40 * 2, y = i / 40 % 40;
+            const SoftedgePoint ring[] = {{x, y}, {x + 3, y}, {x + 3, y + 2}, {x, y + 2}, {x, y}};
+            QMPolygon(&painter, ring, 5, kRed, 128, 0, 1, 0);
+        }
+    };
+    QImage expected(100, 100, QImage::Format_RGB32);
+    expected.fill(Qt::white);
+    draw(expected);
+    std::vector<QImage> images(16, expected);
+    std::vector<std::thread> threads;
+    for (QImage& image : images) {
+        image.fill(Qt::white);
+        threads.emplace_back([&draw, &image] { draw(image); });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    for (const QImage& image : images)
+        EXPECT_TRUE(image == expected);
 }

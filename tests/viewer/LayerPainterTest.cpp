@@ -364,10 +364,7 @@ QImage RenderList(const TLayerList& layers)
     view.SetClientSize(100, 100);
     view.ResetView(TDoubleRect{0, 100, 100, 0}, true);
     view.SetViewHeight(100);
-    QImage image(100, 100, QImage::Format_RGB32);
-    QPainter painter(&image);
-    RenderLayers(painter, image.size(), view, layers, Qt::white);
-    return image;
+    return RenderedList(layers, view, QSize(100, 100));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // written small into a scratch folder.
 #include <QColor>
 #include <QImage>
+#include <QPainter>
 #include <array>
 #include <cstring>
 #include <memory>
@@ -12,6 +13,8 @@
 #include "geodata/QMLayers.h"
 #include "geodata/QMMapDecl.h"
 #include "tests/support/RasterFiles.h"
+#include "viewer/LayerPainter.h"
+#include "viewer/MView.h"
 
 namespace maptest {
 
@@ -75,6 +78,15 @@ inline Layer& AddOnTop(TLayerList& layers, PLayer layer)
     Layer& added = *layer;
     layers.InsertFirst(std::move(layer));
     return added;
+}
+
+// The list drawn as the map window and the bitmap export draw it, on white.
+inline QImage RenderedList(const TLayerList& layers, const TMView& view, QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    QPainter painter(&image);
+    RenderLayers(painter, size, view, layers, Qt::white);
+    return image;
 }
 
 // A scratch folder, removed with the object, with writers of small layer files.
