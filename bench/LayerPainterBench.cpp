@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "bench/PolygonBenchFiles.h"
-#include "geodata/FontTable.h"
 #include "bench/PolygonGrid.h"
+#include "geodata/FontTable.h"
 #include "geodata/MapInfoMIF.h"
 #include "geodata/QMLayers.h"
 #include "viewer/LayerPainter.h"

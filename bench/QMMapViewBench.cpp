@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "PolygonGrid.h"
+#include "bench/PolygonGrid.h"
 #include "geodata/QMLayers.h"
 #include "platform/qt/SymbolFonts.h"
 #include "viewer/QMMapDoc.h"
