@@ -58,18 +58,20 @@ class TScreenMapping {
 public:
     TScreenMapping(const TMView& view, const TAffineTransform& layerToMap)
         : LayerToMap(layerToMap), DocToView(view.GetDocToView()), OriginX(view.GetOriginX()),
-          OriginY(view.GetOriginY()), Scale(view.GetScale()), Height(view.GetViewHeight())
+          OriginY(view.GetOriginY()), Scale(view.GetScale()), Height(view.GetViewHeight()),
+          Direct(IsIdentity(layerToMap) && IsIdentity(view.GetDocToView()))
     {
     }
 
     // Inlined: it runs for every point of every area in view.
     [[gnu::always_inline]] QPoint operator()(const TDoublePoint& p) const
     {
+        if (Direct) return Pixel(p.x, p.y);
         const double mx = LayerToMap.a * p.x + LayerToMap.b * p.y + LayerToMap.e;
         const double my = LayerToMap.c * p.x + LayerToMap.d * p.y + LayerToMap.f;
         const double vx = DocToView.a * mx + DocToView.b * my + DocToView.e;
         const double vy = DocToView.c * mx + DocToView.d * my + DocToView.f;
-        return QPoint(Round((vx - OriginX) * Scale), Round(Height - (vy - OriginY) * Scale));
+        return Pixel(vx, vy);
     }
 
     TRect operator()(const TDoubleRect& r) const
@@ -80,6 +82,20 @@ public:
     }
 
 private:
+    // The identity maps a finite coordinate onto itself (or a zero onto the
+    // other zero, which rounds alike); a coordinate that is not finite ends
+    // in the range error either way, as the other coordinate does not reach
+    // its result.
+    static bool IsIdentity(const TAffineTransform& t)
+    {
+        return t.a == 1 && t.b == 0 && t.c == 0 && t.d == 1 && t.e == 0 && t.f == 0;
+    }
+
+    [[gnu::always_inline]] QPoint Pixel(double vx, double vy) const
+    {
+        return QPoint(Round((vx - OriginX) * Scale), Round(Height - (vy - OriginY) * Scale));
+    }
+
     // Adding and taking away 1.5 * 2^52 leaves a double of magnitude below
     // 2^51 rounded to an integer in the current rounding mode, as nearbyint
     // does; values beyond the 32-bit range take RoundToInt's error.
@@ -98,6 +114,7 @@ private:
     TAffineTransform LayerToMap;
     TAffineTransform DocToView;
     double OriginX, OriginY, Scale, Height;
+    bool Direct;
 };
 
 // The objects whose screen bounds meet the client rectangle, the test of
