@@ -144,6 +144,7 @@ std::vector<MapObject> Lines()
 struct TLayerRow {
     const char* Name;
     std::function<std::vector<MapObject>()> Make;
+    TAffineTransform LayerToMap{};
 };
 
 struct TStyleRow {
@@ -249,11 +250,13 @@ TEST(BandPainting, EveryPixelAsTheOnePassDrawing)
         {"parcels", [] { return Parcels(6000); }},
         {"shapes", Shapes},
         {"lines", Lines},
+        {"parcels scaled into the map", [] { return Parcels(1500); }, TAffineTransform{0.5, 0, 0, 0.5, 25, 15}},
     };
     for (const TLayerRow& layerRow : layers) {
         const std::vector<MapObject> objects = layerRow.Make();
         for (const TStyleRow& style : kStyles) {
             PLayer layer = VectorLayerOf(objects);
+            layer->LayerToMap = layerRow.LayerToMap;
             style.Apply(*layer->Vector);
             for (const TViewRow& viewRow : kViews) {
                 const TMView view = ViewOf(viewRow);
