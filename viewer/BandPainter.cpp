@@ -3,10 +3,12 @@
 #include <QImage>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <vector>
 
+#include "geodata/ObjectIndex.h"
 #include "geodata/QMLayers.h"
 #include "platform/CheckedMath.h"
 #include "platform/ParallelFor.h"
@@ -117,6 +119,44 @@ private:
     bool Direct;
 };
 
+// Layers this large find the objects in view through their index; smaller
+// ones are tested whole as fast.
+constexpr std::size_t kIndexedLayer = 16384;
+
+// The layer units that the client shows, widened by a few pixels and a
+// little more than the rounding of the inverted mapping can miss: both
+// transforms keep the axes here.
+TDoubleRect LayerArea(const TMView& view, const TAffineTransform& layerToMap, QSize client)
+{
+    constexpr double kMargin = 8;
+    const TAffineTransform& d = view.GetDocToView();
+    const auto toLayer = [&](double sx, double sy) {
+        const double vx = sx / view.GetScale() + view.GetOriginX();
+        const double vy = (view.GetViewHeight() - sy) / view.GetScale() + view.GetOriginY();
+        const double mx = (vx - d.e) / d.a, my = (vy - d.f) / d.d;
+        return TDoublePoint{(mx - layerToMap.e) / layerToMap.a, (my - layerToMap.f) / layerToMap.d};
+    };
+    const TDoublePoint a = toLayer(-kMargin, -kMargin);
+    const TDoublePoint b = toLayer(client.width() + kMargin, client.height() + kMargin);
+    const auto widen = [](double v, double sign) { return v + sign * std::abs(v) * 1e-12; };
+    return TDoubleRect{widen(std::min(a.x, b.x), -1), widen(std::max(a.y, b.y), 1), widen(std::max(a.x, b.x), 1),
+                       widen(std::min(a.y, b.y), -1)};
+}
+
+// The objects of a large layer that may be in view, in the layer's order;
+// false when every object must be tested.
+bool Candidates(const TMView& view, const Layer& layer, QSize client, const TScreenMapping& toScreen,
+                std::vector<std::size_t>& candidates)
+{
+    if (layer.Vector->Objects.size() < kIndexedLayer) return false;
+    const TObjectIndex& index = ObjectIndexOf(*layer.Vector);
+    if (!index.ObjectsMeeting(LayerArea(view, layer.LayerToMap, client), candidates)) return false;
+    // The objects left out lie in the extent: when it maps beyond 32-bit
+    // pixels, the drawing fails as the test of each of them would.
+    toScreen(index.Extent());
+    return true;
+}
+
 // The objects whose screen bounds meet the client rectangle, the test of
 // the one-pass drawing, in the layer's order; false when one of them is a
 // point symbol.
@@ -125,13 +165,17 @@ bool ObjectsInView(const TMView& view, const Layer& layer, QSize client, TInView
     const auto& objects = layer.Vector->Objects;
     const TRect clientRect{0, 0, client.width(), client.height()};
     const TScreenMapping toScreen(view, layer.LayerToMap);
-    const std::size_t parts = std::max<std::size_t>(1, std::min(ParallelParts(), objects.size() / 4096));
-    const std::size_t length = (objects.size() + parts - 1) / parts;
+    std::vector<std::size_t> candidates;
+    const bool indexed = Candidates(view, layer, client, toScreen, candidates);
+    const std::size_t count = indexed ? candidates.size() : objects.size();
+    const std::size_t parts = std::max<std::size_t>(1, std::min(ParallelParts(), count / 4096));
+    const std::size_t length = (count + parts - 1) / parts;
     found.assign(parts, {});
     std::vector<char> points(parts, 0);
     ParallelFor(parts, [&](std::size_t part) {
-        const std::size_t end = std::min(objects.size(), (part + 1) * length);
-        for (std::size_t i = part * length; i < end; ++i) {
+        const std::size_t end = std::min(count, (part + 1) * length);
+        for (std::size_t k = part * length; k < end; ++k) {
+            const std::size_t i = indexed ? candidates[k] : k;
             const MapObject& object = objects[i];
             const TRect s = toScreen(object.Bounds);
             if (!IntRectsOverlap(s, clientRect)) continue;

@@ -278,6 +278,30 @@ TEST(BandPainting, EveryPixelAsTheOnePassDrawing)
         }
     }
 }
+// A layer large enough to be found through its index of bounds, with
+// shapes the index cannot place in a cell, seen in part.
+TEST(BandPainting, LargeLayersDrawAsInOnePass)
+{
+    std::vector<MapObject> objects = Shapes();
+    objects[1].Bounds = TDoubleRect{30, 10, 10, 30}; // not normalised
+    for (MapObject& parcel : Parcels(17000)) objects.push_back(std::move(parcel));
+    const PLayer layer = VectorLayerOf(objects);
+    for (const TViewRow& viewRow : {kViews[1], kViews[2], kViews[3]}) {
+        const TMView view = ViewOf(viewRow);
+        QImage expected = Ground();
+        {
+            QPainter painter(&expected);
+            TLayerPainter(painter, view, expected.size()).DrawVectorLayer(*layer);
+        }
+        QImage actual = Ground();
+        {
+            QPainter painter(&actual);
+            ASSERT_TRUE(DrawVectorLayerInBands(*BandTarget(painter, actual.size()), view, *layer));
+        }
+        EXPECT_EQ(Differences(expected, actual), "") << viewRow.Name;
+    }
+}
+
 namespace {
 
 // The one-pass drawing of a whole list, as the map drew it before bands:
