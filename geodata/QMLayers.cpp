@@ -477,9 +477,13 @@ void InitVectorLayer(VectorLayer& layer)
 
 const TObjectIndex& ObjectIndexOf(const VectorLayer& layer)
 {
-    if (!layer.Index || !layer.Index->Describes(layer.Objects))
-        layer.Index = std::make_shared<const TObjectIndex>(layer.Objects);
+    if (ObjectIndexIfMade(layer) == nullptr) layer.Index = std::make_shared<const TObjectIndex>(layer.Objects);
     return *layer.Index;
+}
+
+const TObjectIndex* ObjectIndexIfMade(const VectorLayer& layer)
+{
+    return layer.Index && layer.Index->Describes(layer.Objects) ? layer.Index.get() : nullptr;
 }
 
 bool LayerValid(const Layer& layer)

@@ -58,8 +58,8 @@ struct VectorLayer {
     std::int16_t CustomOpacity = 255;
     std::uint8_t UseCustom = 0; // every object drawn in the custom style of its type
     MapObjectArray Objects;
-    // The grid of the objects' bounds, made by the drawing when it first
-    // needs it (ObjectIndexOf) and dropped when the bounds change in place.
+    // The grid of the objects' bounds, made by the drawing when it finds
+    // it useful (ObjectIndexOf) and dropped when the bounds change in place.
     mutable std::shared_ptr<const TObjectIndex> Index;
 };
 
@@ -192,6 +192,9 @@ void InitVectorLayer(VectorLayer& layer);
 // is another than the one it was made from. Layers are drawn by one thread
 // at a time.
 const TObjectIndex& ObjectIndexOf(const VectorLayer& layer);
+// The index of the layer's objects as they stand when one was made, else
+// none.
+const TObjectIndex* ObjectIndexIfMade(const VectorLayer& layer);
 
 // Consistency check of a record's fields (not of its file). The first test
 // that fails is reported to the environment's LayerDiagnostic; the result is

@@ -119,9 +119,11 @@ private:
     bool Direct;
 };
 
-// Layers this large find the objects in view through their index; smaller
+// Layers this large find the objects in view through their index, made
+// the first time a view showed less than an eighth of the objects; smaller
 // ones are tested whole as fast.
 constexpr std::size_t kIndexedLayer = 16384;
+constexpr std::size_t kIndexedShare = 8;
 
 // The layer units that the client shows, widened by a few pixels and a
 // little more than the rounding of the inverted mapping can miss: both
@@ -148,12 +150,12 @@ TDoubleRect LayerArea(const TMView& view, const TAffineTransform& layerToMap, QS
 bool Candidates(const TMView& view, const Layer& layer, QSize client, const TScreenMapping& toScreen,
                 std::vector<std::size_t>& candidates)
 {
-    if (layer.Vector->Objects.size() < kIndexedLayer) return false;
-    const TObjectIndex& index = ObjectIndexOf(*layer.Vector);
-    if (!index.ObjectsMeeting(LayerArea(view, layer.LayerToMap, client), candidates)) return false;
+    const TObjectIndex* index = ObjectIndexIfMade(*layer.Vector);
+    if (index == nullptr || !index->ObjectsMeeting(LayerArea(view, layer.LayerToMap, client), candidates))
+        return false;
     // The objects left out lie in the extent: when it maps beyond 32-bit
     // pixels, the drawing fails as the test of each of them would.
-    toScreen(index.Extent());
+    toScreen(index->Extent());
     return true;
 }
 
@@ -188,6 +190,10 @@ bool ObjectsInView(const TMView& view, const Layer& layer, QSize client, TInView
             found[part].push_back(TInView{i, Widen(std::min(s.Top, s.Bottom), -reach), Widen(std::max(s.Top, s.Bottom), reach)});
         }
     });
+    std::size_t inView = 0;
+    for (const auto& slice : found) inView += slice.size();
+    if (!indexed && objects.size() >= kIndexedLayer && inView * kIndexedShare < objects.size())
+        ObjectIndexOf(*layer.Vector);
     return std::find(points.begin(), points.end(), 1) == points.end();
 }
 

@@ -291,7 +291,8 @@ TEST(BandPainting, LargeLayersDrawAsInOnePass)
     objects[1].Bounds = TDoubleRect{30, 10, 10, 30}; // not normalised
     for (MapObject& parcel : Parcels(17000)) objects.push_back(std::move(parcel));
     const PLayer layer = VectorLayerOf(objects);
-    for (const TViewRow& viewRow : {kViews[1], kViews[2], kViews[3]})
+    // The first view tests every object and makes the index the others use.
+    for (const TViewRow& viewRow : {kViews[1], kViews[1], kViews[2], kViews[3]})
         EXPECT_EQ(BandDifferences(*layer, ViewOf(viewRow)), "") << viewRow.Name;
 }
 
