@@ -8,6 +8,7 @@
 #include "geodata/IdrisiRST.h"
 #include "geodata/IdrisiVCT.h"
 #include "geodata/MapInfoMIF.h"
+#include "geodata/ObjectIndex.h"
 #include "platform/Environment.h"
 #include "platform/FileNames.h"
 #include "platform/RuntimeErrors.h"
@@ -305,6 +306,7 @@ void TLayerList::ProjectLayer(Layer& layer, std::uint8_t target, const TLayerUni
 {
     TProjectionFactors f = ProjectionFactors(layer, target, units);
     ProjectObjects(layer.Vector->Objects, f);
+    layer.Vector->Index.reset();
     layer.Projection = target;
     layer.Units = units;
     SetTransforms(layer, units.UnitDist);
@@ -471,6 +473,17 @@ void InitVectorLayer(VectorLayer& layer)
     layer.CustomArea = {};
     layer.CustomOpacity = 255;
     layer.UseCustom = 0;
+}
+
+const TObjectIndex& ObjectIndexOf(const VectorLayer& layer)
+{
+    if (ObjectIndexIfMade(layer) == nullptr) layer.Index = std::make_shared<const TObjectIndex>(layer.Objects);
+    return *layer.Index;
+}
+
+const TObjectIndex* ObjectIndexIfMade(const VectorLayer& layer)
+{
+    return layer.Index && layer.Index->Describes(layer.Objects) ? layer.Index.get() : nullptr;
 }
 
 bool LayerValid(const Layer& layer)

@@ -14,6 +14,7 @@
 #include "geodata/QMMapDecl.h"
 
 class TIdrisiRST;
+class TObjectIndex;
 
 // Projection codes of a composition (the readers' reference systems).
 enum : std::uint8_t { prNone = 0, prPlane = 1, prLatLong = 2, prAlberRus = 3, prOther = 4 };
@@ -57,6 +58,9 @@ struct VectorLayer {
     std::int16_t CustomOpacity = 255;
     std::uint8_t UseCustom = 0; // every object drawn in the custom style of its type
     MapObjectArray Objects;
+    // The grid of the objects' bounds, made by the drawing when it finds
+    // it useful (ObjectIndexOf) and dropped when the bounds change in place.
+    mutable std::shared_ptr<const TObjectIndex> Index;
 };
 
 // One layer. A record may sit in several lists at once (the document's and
@@ -184,6 +188,13 @@ double UnitFactor(std::uint8_t from, std::uint8_t to);
 // Zeroes the record and stamps the next serial number into it.
 void InitLayer(Layer& layer);
 void InitVectorLayer(VectorLayer& layer);
+// The index of the layer's objects as they stand, made anew when the array
+// is another than the one it was made from. Layers are drawn by one thread
+// at a time.
+const TObjectIndex& ObjectIndexOf(const VectorLayer& layer);
+// The index of the layer's objects as they stand when one was made, else
+// none.
+const TObjectIndex* ObjectIndexIfMade(const VectorLayer& layer);
 
 // Consistency check of a record's fields (not of its file). The first test
 // that fails is reported to the environment's LayerDiagnostic; the result is

@@ -36,6 +36,16 @@ int StampMargin(bool softedge, std::int32_t penWidth)
     return (softedge ? 10 * width : width) + 3;
 }
 
+// Where on one axis a stamp of a wide outline serves: between the same
+// powers of two as `low` to `high` (non-negative), or at `low` itself when
+// they lie across one.
+std::int32_t StampPlace(int low, int high)
+{
+    const auto binade = [](int v) { return static_cast<std::int32_t>(std::bit_width(static_cast<unsigned>(v))); };
+    constexpr std::int32_t kExactly = 64;
+    return binade(low) == binade(high) ? binade(low) : kExactly + low;
+}
+
 bool Filled(const TAreaStyle& style, bool softedge)
 {
     return softedge || style.Brush.lbStyle == BS_SOLID || style.Brush.lbStyle == BS_HATCHED;
@@ -48,17 +58,24 @@ QRgb Opaque(TColorRef color)
 
 } // namespace
 
+TStampStore::TShard& TStampStore::ShardOf(const std::string& key)
+{
+    return Shards[std::hash<std::string>{}(key) % Shards.size()];
+}
+
 const TAreaStamp* TStampStore::Find(const std::string& key)
 {
-    const std::lock_guard guard(Lock);
-    auto found = Stamps.find(key);
-    return found == Stamps.end() ? nullptr : &found->second;
+    TShard& shard = ShardOf(key);
+    const std::lock_guard guard(shard.Lock);
+    auto found = shard.Stamps.find(key);
+    return found == shard.Stamps.end() ? nullptr : &found->second;
 }
 
 const TAreaStamp& TStampStore::Add(const std::string& key, TAreaStamp stamp)
 {
-    const std::lock_guard guard(Lock);
-    return Stamps.emplace(key, std::move(stamp)).first->second;
+    TShard& shard = ShardOf(key);
+    const std::lock_guard guard(shard.Lock);
+    return shard.Stamps.emplace(key, std::move(stamp)).first->second;
 }
 
 TAreaStamps::TAreaStamps(TStampStore& store, QSize client) : Store(store), Client(client) {}
@@ -85,16 +102,15 @@ bool TAreaStamps::Draw(QImage& image, int bandTop, int bandBottom, std::span<con
     const QRect region(left - pad, top - pad, right - left + 1 + 2 * pad, bottom - top + 1 + 2 * pad);
     if (!image.rect().contains(region)) return false;
     // Fills and one-pixel outlines are drawn in whole pixels, the same in
-    // every place. Wider outlines are computed in doubles, whose rounding
-    // moves with the points unchanged only between the same powers of two:
-    // their stamps serve the places between the same powers of two as their
-    // own.
-    int column = 0, row = 0;
+    // every place. Wider outlines are computed in doubles, axis by axis,
+    // whose rounding moves with the points unchanged only between the same
+    // powers of two: their stamps serve the places between the same powers
+    // of two as their own, and a stamp across a power of two only the places
+    // on its own line.
+    std::int32_t column = 0, row = 0;
     if (style.Outline.lopnWidth.x > 1) {
-        const auto binade = [](int v) { return static_cast<int>(std::bit_width(static_cast<unsigned>(v))); };
-        column = binade(region.left());
-        row = binade(region.top());
-        if (column != binade(region.right()) || row != binade(region.bottom())) return false;
+        column = StampPlace(region.left(), region.right());
+        row = StampPlace(region.top(), region.bottom());
     }
     const TAreaStamp* stamp = StampFor(screen, counts, region, column, row, opacity, style);
     if (stamp == nullptr) return false;
@@ -138,7 +154,7 @@ TAreaStamps::TFill TAreaStamps::FillOf(std::int32_t opacity, const TAreaStyle& s
 }
 
 const TAreaStamp* TAreaStamps::StampFor(std::span<const QPoint> screen, std::span<const std::int32_t> counts,
-                                        const QRect& region, int column, int row, std::int32_t opacity,
+                                        const QRect& region, std::int32_t column, std::int32_t row, std::int32_t opacity,
                                         const TAreaStyle& style)
 {
     const bool softedge = FillsThroughSoftedge(style, opacity);
@@ -147,14 +163,14 @@ const TAreaStamp* TAreaStamps::StampFor(std::span<const QPoint> screen, std::spa
     // The key: where and how the area is drawn, then its ring counts and
     // its points, one byte each (a point lies at most kLargestSide from the
     // corner on either axis).
-    std::array<char, 16 + kMostRings + kMostPoints> key;
+    std::array<char, 24 + kMostRings + kMostPoints> key;
     std::size_t length = 0;
     const auto put = [&](const auto& value) {
         std::memcpy(key.data() + length, &value, sizeof value);
         length += sizeof value;
     };
-    put(static_cast<std::uint8_t>(column));
-    put(static_cast<std::uint8_t>(row));
+    put(column);
+    put(row);
     put(static_cast<std::uint8_t>(softedge * 2 + Filled(style, softedge)));
     put(style.Outline.lopnStyle);
     put(style.Outline.lopnWidth.x);

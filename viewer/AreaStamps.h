@@ -50,8 +50,14 @@ public:
     const TAreaStamp& Add(const std::string& key, TAreaStamp stamp);
 
 private:
-    std::mutex Lock;
-    std::unordered_map<std::string, TAreaStamp> Stamps;
+    // The bands look stamps up at once: each shard of keys has a lock of its
+    // own, so that they seldom wait for each other.
+    struct TShard {
+        std::mutex Lock;
+        std::unordered_map<std::string, TAreaStamp> Stamps;
+    };
+    TShard& ShardOf(const std::string& key);
+    std::array<TShard, 64> Shards;
 };
 
 // The stamps of one band: those it met, and Qt's colours of fills.
@@ -73,7 +79,7 @@ public:
 
 private:
     const TAreaStamp* StampFor(std::span<const QPoint> screen, std::span<const std::int32_t> counts,
-                               const QRect& region, int column, int row, std::int32_t opacity,
+                               const QRect& region, std::int32_t column, std::int32_t row, std::int32_t opacity,
                                const TAreaStyle& style);
     TAreaStamp MakeStamp(std::span<const QPoint> screen, std::span<const std::int32_t> counts, const QRect& region,
                          QPoint corner, std::int32_t opacity, const TAreaStyle& style);

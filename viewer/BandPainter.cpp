@@ -3,10 +3,12 @@
 #include <QImage>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <vector>
 
+#include "geodata/ObjectIndex.h"
 #include "geodata/QMLayers.h"
 #include "platform/CheckedMath.h"
 #include "platform/ParallelFor.h"
@@ -58,18 +60,20 @@ class TScreenMapping {
 public:
     TScreenMapping(const TMView& view, const TAffineTransform& layerToMap)
         : LayerToMap(layerToMap), DocToView(view.GetDocToView()), OriginX(view.GetOriginX()),
-          OriginY(view.GetOriginY()), Scale(view.GetScale()), Height(view.GetViewHeight())
+          OriginY(view.GetOriginY()), Scale(view.GetScale()), Height(view.GetViewHeight()),
+          Direct(IsIdentity(layerToMap) && IsIdentity(view.GetDocToView()))
     {
     }
 
     // Inlined: it runs for every point of every area in view.
     [[gnu::always_inline]] QPoint operator()(const TDoublePoint& p) const
     {
+        if (Direct) return Pixel(p.x, p.y);
         const double mx = LayerToMap.a * p.x + LayerToMap.b * p.y + LayerToMap.e;
         const double my = LayerToMap.c * p.x + LayerToMap.d * p.y + LayerToMap.f;
         const double vx = DocToView.a * mx + DocToView.b * my + DocToView.e;
         const double vy = DocToView.c * mx + DocToView.d * my + DocToView.f;
-        return QPoint(Round((vx - OriginX) * Scale), Round(Height - (vy - OriginY) * Scale));
+        return Pixel(vx, vy);
     }
 
     TRect operator()(const TDoubleRect& r) const
@@ -80,6 +84,20 @@ public:
     }
 
 private:
+    // The identity maps a finite coordinate onto itself (or a zero onto the
+    // other zero, which rounds alike); a coordinate that is not finite ends
+    // in the range error either way, as the other coordinate does not reach
+    // its result.
+    static bool IsIdentity(const TAffineTransform& t)
+    {
+        return t.a == 1 && t.b == 0 && t.c == 0 && t.d == 1 && t.e == 0 && t.f == 0;
+    }
+
+    [[gnu::always_inline]] QPoint Pixel(double vx, double vy) const
+    {
+        return QPoint(Round((vx - OriginX) * Scale), Round(Height - (vy - OriginY) * Scale));
+    }
+
     // Adding and taking away 1.5 * 2^52 leaves a double of magnitude below
     // 2^51 rounded to an integer in the current rounding mode, as nearbyint
     // does; values beyond the 32-bit range take RoundToInt's error.
@@ -98,7 +116,48 @@ private:
     TAffineTransform LayerToMap;
     TAffineTransform DocToView;
     double OriginX, OriginY, Scale, Height;
+    bool Direct;
 };
+
+// Layers this large find the objects in view through their index, made
+// the first time a view showed less than an eighth of the objects; smaller
+// ones are tested whole as fast.
+constexpr std::size_t kIndexedLayer = 16384;
+constexpr std::size_t kIndexedShare = 8;
+
+// The layer units that the client shows, widened by a few pixels and a
+// little more than the rounding of the inverted mapping can miss: both
+// transforms keep the axes here.
+TDoubleRect LayerArea(const TMView& view, const TAffineTransform& layerToMap, QSize client)
+{
+    constexpr double kMargin = 8;
+    const TAffineTransform& d = view.GetDocToView();
+    const auto toLayer = [&](double sx, double sy) {
+        const double vx = sx / view.GetScale() + view.GetOriginX();
+        const double vy = (view.GetViewHeight() - sy) / view.GetScale() + view.GetOriginY();
+        const double mx = (vx - d.e) / d.a, my = (vy - d.f) / d.d;
+        return TDoublePoint{(mx - layerToMap.e) / layerToMap.a, (my - layerToMap.f) / layerToMap.d};
+    };
+    const TDoublePoint a = toLayer(-kMargin, -kMargin);
+    const TDoublePoint b = toLayer(client.width() + kMargin, client.height() + kMargin);
+    const auto widen = [](double v, double sign) { return v + sign * std::abs(v) * 1e-12; };
+    return TDoubleRect{widen(std::min(a.x, b.x), -1), widen(std::max(a.y, b.y), 1), widen(std::max(a.x, b.x), 1),
+                       widen(std::min(a.y, b.y), -1)};
+}
+
+// The objects of a large layer that may be in view, in the layer's order;
+// false when every object must be tested.
+bool Candidates(const TMView& view, const Layer& layer, QSize client, const TScreenMapping& toScreen,
+                std::vector<std::size_t>& candidates)
+{
+    const TObjectIndex* index = ObjectIndexIfMade(*layer.Vector);
+    if (index == nullptr || !index->ObjectsMeeting(LayerArea(view, layer.LayerToMap, client), candidates))
+        return false;
+    // The objects left out lie in the extent: when it maps beyond 32-bit
+    // pixels, the drawing fails as the test of each of them would.
+    toScreen(index->Extent());
+    return true;
+}
 
 // The objects whose screen bounds meet the client rectangle, the test of
 // the one-pass drawing, in the layer's order; false when one of them is a
@@ -108,13 +167,17 @@ bool ObjectsInView(const TMView& view, const Layer& layer, QSize client, TInView
     const auto& objects = layer.Vector->Objects;
     const TRect clientRect{0, 0, client.width(), client.height()};
     const TScreenMapping toScreen(view, layer.LayerToMap);
-    const std::size_t parts = std::max<std::size_t>(1, std::min(ParallelParts(), objects.size() / 4096));
-    const std::size_t length = (objects.size() + parts - 1) / parts;
+    std::vector<std::size_t> candidates;
+    const bool indexed = Candidates(view, layer, client, toScreen, candidates);
+    const std::size_t count = indexed ? candidates.size() : objects.size();
+    const std::size_t parts = std::max<std::size_t>(1, std::min(ParallelParts(), count / 4096));
+    const std::size_t length = (count + parts - 1) / parts;
     found.assign(parts, {});
     std::vector<char> points(parts, 0);
     ParallelFor(parts, [&](std::size_t part) {
-        const std::size_t end = std::min(objects.size(), (part + 1) * length);
-        for (std::size_t i = part * length; i < end; ++i) {
+        const std::size_t end = std::min(count, (part + 1) * length);
+        for (std::size_t k = part * length; k < end; ++k) {
+            const std::size_t i = indexed ? candidates[k] : k;
             const MapObject& object = objects[i];
             const TRect s = toScreen(object.Bounds);
             if (!IntRectsOverlap(s, clientRect)) continue;
@@ -127,6 +190,10 @@ bool ObjectsInView(const TMView& view, const Layer& layer, QSize client, TInView
             found[part].push_back(TInView{i, Widen(std::min(s.Top, s.Bottom), -reach), Widen(std::max(s.Top, s.Bottom), reach)});
         }
     });
+    std::size_t inView = 0;
+    for (const auto& slice : found) inView += slice.size();
+    if (!indexed && objects.size() >= kIndexedLayer && inView * kIndexedShare < objects.size())
+        ObjectIndexOf(*layer.Vector);
     return std::find(points.begin(), points.end(), 1) == points.end();
 }
 

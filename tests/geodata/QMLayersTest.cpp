@@ -14,6 +14,7 @@
 
 #include "geodata/Alberts.h"
 #include "geodata/IdrisiRST.h"
+#include "geodata/ObjectIndex.h"
 #include "platform/NumberText.h"
 #include "platform/RuntimeErrors.h"
 #include "tests/support/RasterFiles.h"
@@ -672,8 +673,11 @@ TEST_F(LayerFiles, ProjectLayerDividesByTheTargetUnitDistance)
 {
     TLayerList list;
     PLayer layer = MakeVectorLayer("a.vct", 2, {4, 1}, {{37.5, 55.75}});
+    ObjectIndexOf(*layer->Vector);
     list.ProjectLayer(*layer, 3, {1, 1000});
     EXPECT_NEAR(layer->Vector->Objects[0].Points[0].x, -3359.932319841, 1e-9);
+    // The drawing's index of the objects follows them.
+    EXPECT_NEAR(ObjectIndexOf(*layer->Vector).Extent().X1, -3359.932319841, 1e-9);
     EXPECT_NEAR(layer->Vector->Objects[0].Points[0].y, 7322.615880942, 1e-9);
     EXPECT_DOUBLE_EQ(layer->LayerToMap.a, 1000);
     EXPECT_DOUBLE_EQ(layer->MapToLayer.a, 0.001);
