@@ -65,8 +65,7 @@ public:
 // Rows judged on steps of a tenth of a second or so, timed by the steps
 // themselves: this many runs of one iteration, their repetitions shuffled
 // among those of the other rows when scripts/bench asks for it, so that the
-// medians of two runs in a row agree. Applied to a row with
-// ->Apply(SteadyRow).
+// medians of two runs in a row agree.
 constexpr int kSteadyRepetitions = 21;
 inline void SteadyRow(benchmark::internal::Benchmark* row)
 {

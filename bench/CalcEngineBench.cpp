@@ -203,9 +203,7 @@ void BM_GdalCalc_ByteTimesTwo(benchmark::State& state)
 
 } // namespace
 
-// Files to file as the user waits for them: wall-clock time. The
-// calculator's steps take a tenth of a second or so each: as many runs as
-// make their medians, and the ratio to the floor, steady. gdal_calc.py
+// Files to file as the user waits for them: wall-clock time. gdal_calc.py
 // takes seconds: medians of three.
 BENCHMARK(BM_CalculatorProcess_SumTimesTwo6000)->Apply(SteadyRow);
 BENCHMARK(BM_CalculatorProcess_Replace6000)->Apply(SteadyRow);

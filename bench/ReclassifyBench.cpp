@@ -220,8 +220,7 @@ void BM_Numpy_Classes999000(benchmark::State& state) { RunNumpy(state, Classes99
 
 } // namespace
 
-// Files to file as the user waits for them: wall-clock time, medians of
-// runs of about a tenth of a second each, as many as make them steady.
+// Files to file as the user waits for them: wall-clock time.
 BENCHMARK(BM_Reclassify_Classes1000)->Apply(SteadyRow);
 BENCHMARK(BM_Reclassify_Gaps50000)->Apply(SteadyRow);
 BENCHMARK(BM_Reclassify_Classes999000)->Apply(SteadyRow);
