@@ -10,6 +10,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "calculator/CommandSteps.h"
@@ -64,8 +65,7 @@ public:
 // Rows judged on steps of a tenth of a second or so, timed by the steps
 // themselves: this many runs of one iteration, their repetitions shuffled
 // among those of the other rows when scripts/bench asks for it, so that the
-// medians of two runs in a row agree. Applied to a row with
-// ->Apply(SteadyRow).
+// medians of two runs in a row agree.
 constexpr int kSteadyRepetitions = 21;
 inline void SteadyRow(benchmark::internal::Benchmark* row)
 {
@@ -87,6 +87,33 @@ inline std::vector<double> TimedInTurn(const std::vector<std::function<double()>
         if (seconds[step] < 0) return {};
     }
     return seconds;
+}
+
+// The row's iterations, each the steps in turn: the iteration's time is the
+// first step's; each later step gets a counter of its average seconds and
+// one of the first step's over its, named by `counters` in order. False
+// when a step failed: the row is skipped with `failure`.
+inline bool RunStepsInTurn(benchmark::State& state, const std::vector<std::function<double()>>& steps,
+                           const std::vector<std::pair<const char*, const char*>>& counters, const char* failure)
+{
+    std::vector<double> totals(steps.size()), ratios(steps.size());
+    for (auto _ : state) {
+        const std::vector<double> seconds = TimedInTurn(steps);
+        if (seconds.empty()) {
+            state.SkipWithError(failure);
+            return false;
+        }
+        state.SetIterationTime(seconds[0]);
+        for (std::size_t k = 1; k < seconds.size(); ++k) {
+            totals[k] += seconds[k];
+            ratios[k] += seconds[0] / seconds[k];
+        }
+    }
+    for (std::size_t k = 1; k < steps.size() && k <= counters.size(); ++k) {
+        state.counters[counters[k - 1].first] = benchmark::Counter(totals[k], benchmark::Counter::kAvgIterations);
+        state.counters[counters[k - 1].second] = benchmark::Counter(ratios[k], benchmark::Counter::kAvgIterations);
+    }
+    return true;
 }
 
 inline void WarmPageCache(const std::string& name)

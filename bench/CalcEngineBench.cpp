@@ -170,20 +170,7 @@ void RunProcessBesideFloor(benchmark::State& state, TOldOutput old)
         [&] { return afterSync({"out6.RST", "out6.RDC"}, calculate); },
         [&] { return afterSync({"floor.RST"}, [&] { return TimedFloor(path); }); },
     };
-    double floorTotal = 0;
-    double ratioTotal = 0;
-    for (auto _ : state) {
-        const std::vector<double> seconds = TimedInTurn(steps);
-        if (seconds.empty()) {
-            state.SkipWithError("the calculator or dd failed");
-            return;
-        }
-        state.SetIterationTime(seconds[0]);
-        floorTotal += seconds[1];
-        ratioTotal += seconds[0] / seconds[1];
-    }
-    state.counters["floor_s"] = benchmark::Counter(floorTotal, benchmark::Counter::kAvgIterations);
-    state.counters["ratio"] = benchmark::Counter(ratioTotal, benchmark::Counter::kAvgIterations);
+    RunStepsInTurn(state, steps, {{"floor_s", "ratio"}}, "the calculator or dd failed");
 }
 
 void BM_CalculatorProcess_SumTimesTwo6000(benchmark::State& state)
@@ -216,9 +203,7 @@ void BM_GdalCalc_ByteTimesTwo(benchmark::State& state)
 
 } // namespace
 
-// Files to file as the user waits for them: wall-clock time. The
-// calculator's steps take a tenth of a second or so each: as many runs as
-// make their medians, and the ratio to the floor, steady. gdal_calc.py
+// Files to file as the user waits for them: wall-clock time. gdal_calc.py
 // takes seconds: medians of three.
 BENCHMARK(BM_CalculatorProcess_SumTimesTwo6000)->Apply(SteadyRow);
 BENCHMARK(BM_CalculatorProcess_Replace6000)->Apply(SteadyRow);

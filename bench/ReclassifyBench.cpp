@@ -127,28 +127,9 @@ void RunReclassify(benchmark::State& state, const Double3Array& table, const Dou
         [] { return TimedStep("calc6", CalculateTimesOne); },
     };
     if (beside) steps.push_back([&] { return TimedStep("beside6", [&] { return Reclassify(*beside, "beside6"); }); });
-    double totals[3] = {0, 0, 0};
-    double ratios[2] = {0, 0};
-    for (auto _ : state) {
-        const std::vector<double> seconds = TimedInTurn(steps);
-        if (seconds.empty()) {
-            state.SkipWithError("a reclassification or the calculator failed");
-            return;
-        }
-        state.SetIterationTime(seconds[0]);
-        for (std::size_t k = 1; k < seconds.size(); ++k) {
-            totals[k] += seconds[k];
-            ratios[k - 1] += seconds[0] / seconds[k];
-        }
-    }
-    auto average = [](double total) { return benchmark::Counter(total, benchmark::Counter::kAvgIterations); };
-    state.counters["calc_s"] = average(totals[1]);
-    state.counters["ratio"] = average(ratios[0]);
-    if (beside) {
-        state.counters["beside_s"] = average(totals[2]);
-        state.counters["ratio_beside"] = average(ratios[1]);
-    }
-    state.SetItemsProcessed(state.iterations() * kCells);
+    if (RunStepsInTurn(state, steps, {{"calc_s", "ratio"}, {"beside_s", "ratio_beside"}},
+                       "a reclassification or the calculator failed"))
+        state.SetItemsProcessed(state.iterations() * kCells);
 }
 
 const char* const kNumpyScript = R"(import sys, time
@@ -239,8 +220,7 @@ void BM_Numpy_Classes999000(benchmark::State& state) { RunNumpy(state, Classes99
 
 } // namespace
 
-// Files to file as the user waits for them: wall-clock time, medians of
-// runs of about a tenth of a second each, as many as make them steady.
+// Files to file as the user waits for them: wall-clock time.
 BENCHMARK(BM_Reclassify_Classes1000)->Apply(SteadyRow);
 BENCHMARK(BM_Reclassify_Gaps50000)->Apply(SteadyRow);
 BENCHMARK(BM_Reclassify_Classes999000)->Apply(SteadyRow);

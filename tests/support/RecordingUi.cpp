@@ -1,7 +1,8 @@
 #include "RecordingUi.h"
 
-#include <QApplication>
 #include <QFileDialog>
+
+#include "WaitCursorProbe.h"
 
 namespace {
 template <class T>
@@ -84,6 +85,5 @@ std::optional<QFont> RecordingUi::PickFont(QWidget*, const QFont& initial)
 
 void RecordingUi::NoteCursor()
 {
-    const QCursor* cursor = QApplication::overrideCursor();
-    if (cursor && cursor->shape() == Qt::WaitCursor) ++AskedWhileBusy;
+    if (WaitCursorShown()) ++AskedWhileBusy;
 }

@@ -9,11 +9,14 @@
 
 #include "tests/support/TestEnvironment.h"
 
-inline bool WaitCursorShown()
+// The application's override cursor; the arrow when none is set.
+inline Qt::CursorShape ShownCursor()
 {
     const QCursor* cursor = QApplication::overrideCursor();
-    return cursor && cursor->shape() == Qt::WaitCursor;
+    return cursor ? cursor->shape() : Qt::ArrowCursor;
 }
+
+inline bool WaitCursorShown() { return ShownCursor() == Qt::WaitCursor; }
 
 class TWaitCursorProbe {
 public:

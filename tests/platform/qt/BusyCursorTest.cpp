@@ -4,16 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "RecordingUi.h"
-
-namespace {
-
-Qt::CursorShape ShownCursor()
-{
-    const QCursor* cursor = QApplication::overrideCursor();
-    return cursor ? cursor->shape() : Qt::ArrowCursor;
-}
-
-} // namespace
+#include "WaitCursorProbe.h"
 
 TEST(BusyCursor, APauseTakesEveryNestedWaitCursorAwayAndPutsThemBack)
 {
