@@ -437,10 +437,11 @@ void TQMMapFrame::LayersUpdated(const TLayerChange& change)
     InvalidateView();
     // The caption names the top layer from the first add, and after a move
     // that changed the top.
-    if (change.Kind == TKind::Inserted && Doc->LayerCount() == 1) FrameCaption = FileBaseName(LayersList->RowPath(0));
-    if (change.Kind == TKind::Moved && (change.Row == 0 || change.Target == 0))
+    const bool moved = change.Kind == TKind::Moved;
+    const bool firstAdded = change.Kind == TKind::Inserted && Doc->LayerCount() == 1;
+    if (firstAdded || (moved && (change.Row == 0 || change.Target == 0)))
         FrameCaption = FileBaseName(LayersList->RowPath(0));
-    if (change.Kind == TKind::Moved) LayersListClick();
+    if (moved) LayersListClick();
 }
 
 void TQMMapFrame::LayersListClick()
