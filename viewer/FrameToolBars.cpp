@@ -35,7 +35,7 @@ QAction* LayerButton(TQMMapFrame& frame, QToolBar& bar, const char* name, const 
 
 } // namespace
 
-TLayerToolBars BuildLayerToolBars(TQMMapFrame& frame, const TLayerToolHandlers& handlers)
+TLayerToolBars BuildLayerToolBars(TQMMapFrame& frame, const TFrameToolCommands& handlers)
 {
     TLayerToolBars bars;
     bars.Row1 = SmallIconBar(QStringLiteral("ToolBar1"));
@@ -75,7 +75,7 @@ TLayerToolBars BuildLayerToolBars(TQMMapFrame& frame, const TLayerToolHandlers& 
     return bars;
 }
 
-QToolBar* BuildMapToolBar(TQMMapFrame& frame, const TMapToolHandlers& handlers)
+QToolBar* BuildMapToolBar(TQMMapFrame& frame, const TFrameToolCommands& handlers)
 {
     auto* bar = new QToolBar(QStringLiteral("ToolBar2"));
     bar->setObjectName(QStringLiteral("ToolBar2"));

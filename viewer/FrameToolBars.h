@@ -9,24 +9,12 @@ class QAction;
 class QToolBar;
 class TQMMapFrame;
 
-// The commands the layer tools run.
-struct TLayerToolHandlers {
-    std::function<void()> AddLayer;
-    std::function<void()> AddComposition;
-    std::function<void()> LayerUp;
-    std::function<void()> LayerDown;
-    std::function<void()> LayerDelete;
-    std::function<void()> Properties;
-};
-
-// The commands of the map tools that do not post a mode message.
-struct TMapToolHandlers {
-    std::function<void()> ZoomIn;
-    std::function<void()> ZoomOut;
-    std::function<void()> Redraw;
-    std::function<void()> FullScreen;
-    std::function<void()> Fit;
-    std::function<void()> SaveMap;
+// The commands the tools run, besides the mode messages the map tools post.
+struct TFrameToolCommands {
+    // The layer tools.
+    std::function<void()> AddLayer, AddComposition, LayerUp, LayerDown, LayerDelete, Properties;
+    // The map tools.
+    std::function<void()> ZoomIn, ZoomOut, Redraw, FullScreen, Fit, SaveMap;
 };
 
 struct TLayerToolBars {
@@ -40,7 +28,7 @@ struct TLayerToolBars {
 };
 
 // The layer tools, their actions owned by `frame`.
-TLayerToolBars BuildLayerToolBars(TQMMapFrame& frame, const TLayerToolHandlers& handlers);
+TLayerToolBars BuildLayerToolBars(TQMMapFrame& frame, const TFrameToolCommands& handlers);
 // The map tool bar; its actions are owned by the bar, and "SaveMap" has no
 // button.
-QToolBar* BuildMapToolBar(TQMMapFrame& frame, const TMapToolHandlers& handlers);
+QToolBar* BuildMapToolBar(TQMMapFrame& frame, const TFrameToolCommands& handlers);

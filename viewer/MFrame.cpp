@@ -62,14 +62,22 @@ TQMMapFrame::TQMMapFrame(QWidget* parent) : QWidget(parent)
     auto* panelLayout = new QVBoxLayout(CtrlPanel);
     panelLayout->setContentsMargins(0, 0, 0, 0);
     panelLayout->setSpacing(0);
-    TLayerToolHandlers layerHandlers;
-    layerHandlers.AddLayer = [this]() { AddLayerExecute(); };
-    layerHandlers.AddComposition = [this]() { AddCompositionExecute(); };
-    layerHandlers.LayerUp = [this]() { LayerUPExecute(); };
-    layerHandlers.LayerDown = [this]() { LayerDownExecute(); };
-    layerHandlers.LayerDelete = [this]() { LayerDeleteExecute(); };
-    layerHandlers.Properties = [this]() { LProperitiesExecute(); };
-    const TLayerToolBars layerTools = BuildLayerToolBars(*this, layerHandlers);
+    const auto run = [this](void (TQMMapFrame::*command)()) -> std::function<void()> {
+        return [this, command]() { (this->*command)(); };
+    };
+    const TFrameToolCommands commands{.AddLayer = run(&TQMMapFrame::AddLayerExecute),
+                                      .AddComposition = run(&TQMMapFrame::AddCompositionExecute),
+                                      .LayerUp = run(&TQMMapFrame::LayerUPExecute),
+                                      .LayerDown = run(&TQMMapFrame::LayerDownExecute),
+                                      .LayerDelete = run(&TQMMapFrame::LayerDeleteExecute),
+                                      .Properties = run(&TQMMapFrame::LProperitiesExecute),
+                                      .ZoomIn = run(&TQMMapFrame::ZoomInMap),
+                                      .ZoomOut = run(&TQMMapFrame::ZoomOutMap),
+                                      .Redraw = run(&TQMMapFrame::RedrawMap),
+                                      .FullScreen = run(&TQMMapFrame::FullScreenExecute),
+                                      .Fit = run(&TQMMapFrame::ZoomFitMap),
+                                      .SaveMap = run(&TQMMapFrame::SaveMapImage)};
+    const TLayerToolBars layerTools = BuildLayerToolBars(*this, commands);
     ToolBar1 = layerTools.Row1;
     ToolBar1Row2 = layerTools.Row2;
     LFreeze = layerTools.Freeze;
@@ -83,14 +91,7 @@ TQMMapFrame::TQMMapFrame(QWidget* parent) : QWidget(parent)
     auto* mapLayout = new QVBoxLayout(MapPanel);
     mapLayout->setContentsMargins(0, 0, 0, 0);
     mapLayout->setSpacing(0);
-    TMapToolHandlers mapHandlers;
-    mapHandlers.ZoomIn = [this]() { ZoomInMap(); };
-    mapHandlers.ZoomOut = [this]() { ZoomOutMap(); };
-    mapHandlers.Redraw = [this]() { RedrawMap(); };
-    mapHandlers.FullScreen = [this]() { FullScreenExecute(); };
-    mapHandlers.Fit = [this]() { ZoomFitMap(); };
-    mapHandlers.SaveMap = [this]() { SaveMapImage(); };
-    ToolBar2 = BuildMapToolBar(*this, mapHandlers);
+    ToolBar2 = BuildMapToolBar(*this, commands);
     mapLayout->addWidget(ToolBar2);
 
     Splitter1 = new QSplitter(Qt::Horizontal, this);
@@ -436,10 +437,11 @@ void TQMMapFrame::LayersUpdated(const TLayerChange& change)
     InvalidateView();
     // The caption names the top layer from the first add, and after a move
     // that changed the top.
-    if (change.Kind == TKind::Inserted && Doc->LayerCount() == 1) FrameCaption = FileBaseName(LayersList->RowPath(0));
-    if (change.Kind == TKind::Moved && (change.Row == 0 || change.Target == 0))
+    const bool moved = change.Kind == TKind::Moved;
+    const bool firstAdded = change.Kind == TKind::Inserted && Doc->LayerCount() == 1;
+    if (firstAdded || (moved && (change.Row == 0 || change.Target == 0)))
         FrameCaption = FileBaseName(LayersList->RowPath(0));
-    if (change.Kind == TKind::Moved) LayersListClick();
+    if (moved) LayersListClick();
 }
 
 void TQMMapFrame::LayersListClick()

@@ -308,12 +308,13 @@ void TQMMapDoc::RenewLayerList()
 
 void TQMMapDoc::ToggleLayerVisible(std::string_view path)
 {
-    Layer* layer = LayerByName(path);
-    if (!layer) return;
-    std::int32_t visible = 1 - static_cast<std::int32_t>(layer->Visible);
+    const std::int32_t index = LayerIndexByName(path);
+    if (index < 0) return;
+    Layer& layer = *LayerList->Items(index);
+    std::int32_t visible = 1 - static_cast<std::int32_t>(layer.Visible);
     if (visible > INT16_MAX) throw ERangeError();
-    layer->Visible = static_cast<std::int16_t>(visible);
-    Announce(TLayerChange{TLayerChange::TKind::Shown, LayerIndexByName(path)});
+    layer.Visible = static_cast<std::int16_t>(visible);
+    Announce(TLayerChange{TLayerChange::TKind::Shown, index});
 }
 
 bool TQMMapDoc::GetLegendInfo(std::string_view path, LegendObject& legend) const

@@ -283,7 +283,7 @@ void TQMMapView::paintEvent(QPaintEvent*)
         // the map is the one drawn last. The state is taken before drawing,
         // so a change during the drawing is not taken for drawn.
         const TMapState state = CurrentMapState();
-        if (Kept.Image.isNull() || !(Kept.State == state)) {
+        if (Kept.Image.isNull() || Kept.State != state) {
             Kept = TKeptMap{};
             Kept = TKeptMap{RenderImage(), state};
         }
