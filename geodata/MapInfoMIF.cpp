@@ -183,8 +183,7 @@ TMapinfoMIF::~TMapinfoMIF() = default;
 
 void TMapinfoMIF::Load(const std::string& fileName)
 {
-    THourglass hourglass;
-    ParseMif(fileName, kSliceBytes);
+    LoadInSlices(fileName, kSliceBytes);
 }
 
 void TMapinfoMIF::LoadOneCore(const std::string& fileName)
