@@ -3,31 +3,11 @@
 // ".vct" read in runs of a few bytes on every core must give what it gives
 // on one core; a difference is a finding.
 #include <cstdlib>
-#include <vector>
 
 #include "fuzz/FuzzFiles.h"
 #include "geodata/IdrisiVCT.h"
 #include "platform/RuntimeErrors.h"
 #include "tests/support/MapObjectText.h"
-
-namespace {
-
-// The refusal and the objects, as text, of reading the ".vct".
-std::vector<std::string> ReadObjects(const std::string& vct, std::size_t sliceBytes)
-{
-    TIdrisiVCT reader;
-    reader.ReadVdc(vct);
-    std::vector<std::string> read;
-    try {
-        reader.ReadVct(vct, sliceBytes);
-    } catch (const QMError& e) {
-        read.push_back(e.what());
-    }
-    for (const MapObject& o : reader.Objects) read.push_back(Describe(o));
-    return read;
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -42,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TIdrisiVCT reader;
     try {
         reader.Open(vct); // refusals come back as false
-        if (zero != std::string_view::npos && ReadObjects(vct, 0) != ReadObjects(vct, 64)) std::abort();
+        if (zero != std::string_view::npos && VctReading(vct, 0) != VctReading(vct, 64)) std::abort();
     } catch (const EAssertionFailed&) {
         throw;
     } catch (const ERuntimeError&) {

@@ -169,7 +169,7 @@ void ReadRecords(const std::string& fileName, std::size_t smallestRecord, std::s
                     read[r] = i + 1;
                 }
             } catch (const EReadPastEnd&) {
-            } catch (const ERuntimeError&) {
+            } catch (const EInOutError&) {
             } catch (const QMError&) {
             }
         });

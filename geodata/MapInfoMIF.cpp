@@ -109,11 +109,6 @@ bool IsObjectKeyword(std::string_view token)
            SameText(token, "Line");
 }
 
-bool IsTokenSeparator(char c)
-{
-    return c == ' ' || c == '\t' || c == '(' || c == ')' || c == ',';
-}
-
 // Whether a line that starts at text[i] begins with an object keyword; a
 // keyword behind more blanks than the look-ahead is missed, which costs
 // only a slice.
@@ -121,9 +116,9 @@ constexpr std::size_t kLookAhead = 64;
 bool StartsWithObjectKeyword(std::string_view text, std::size_t i)
 {
     std::size_t end = std::min(text.size(), i + kLookAhead);
-    while (i < end && IsTokenSeparator(text[i])) ++i;
+    while (i < end && text[i] != '\r' && text[i] != '\n' && IsTokenSeparator(text[i])) ++i;
     std::size_t start = i;
-    while (i < end && !IsTokenSeparator(text[i]) && text[i] != '\r' && text[i] != '\n') ++i;
+    while (i < end && !IsTokenSeparator(text[i])) ++i;
     return (i < end || i == text.size()) && IsObjectKeyword(text.substr(start, i - start));
 }
 
@@ -188,8 +183,7 @@ TMapinfoMIF::~TMapinfoMIF() = default;
 
 void TMapinfoMIF::Load(const std::string& fileName)
 {
-    THourglass hourglass;
-    ParseMif(fileName, kSliceBytes);
+    LoadInSlices(fileName, kSliceBytes);
 }
 
 void TMapinfoMIF::LoadOneCore(const std::string& fileName)

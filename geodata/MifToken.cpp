@@ -55,6 +55,11 @@ void SplitLine(std::string_view line, std::vector<std::string_view>& out)
 
 } // namespace
 
+bool IsTokenSeparator(char c)
+{
+    return CharClass(c) == kSeparator;
+}
+
 TTokenFile::TTokenFile(std::size_t blockBytes) : BlockBytes(std::max<std::size_t>(blockBytes, 4)) {}
 
 TTokenFile::~TTokenFile() = default;

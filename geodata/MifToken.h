@@ -15,6 +15,10 @@ class TFileByteReader;
 // The end-of-line token: one carriage return.
 inline constexpr std::string_view kEolToken = "\r";
 
+// True for the characters that part tokens: blanks, tabs, parentheses,
+// commas and line ends.
+bool IsTokenSeparator(char c);
+
 // Bytes read from the file at a time; a longer line takes a longer block.
 inline constexpr std::size_t kTokenBlockBytes = std::size_t(1) << 20;
 

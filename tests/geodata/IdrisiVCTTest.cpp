@@ -295,20 +295,8 @@ TEST_F(IdrisiVCTTest, SlicedReadingEqualsOneCore)
     for (const auto& [name, bytes] : files) {
         SCOPED_TRACE(name + " " + std::to_string(bytes.size()));
         Folder.Write("v.vct", bytes);
-        auto read = [&](std::size_t sliceBytes) {
-            TIdrisiVCT reader;
-            reader.ReadVdc(Folder.Path("v.vct"));
-            std::vector<std::string> objects;
-            try {
-                reader.ReadVct(Folder.Path("v.vct"), sliceBytes);
-            } catch (const QMError& e) {
-                objects.push_back(e.what());
-            }
-            for (const MapObject& o : reader.Objects) objects.push_back(Describe(o));
-            return objects;
-        };
-        const std::vector<std::string> oneCore = read(0);
+        const std::vector<std::string> oneCore = VctReading(Folder.Path("v.vct"), 0);
         EXPECT_GT(oneCore.size(), 1u);
-        for (std::size_t sliceBytes : {1, 700, 5000}) EXPECT_EQ(read(sliceBytes), oneCore) << sliceBytes;
+        for (std::size_t sliceBytes : {1, 700, 5000}) EXPECT_EQ(VctReading(Folder.Path("v.vct"), sliceBytes), oneCore) << sliceBytes;
     }
 }

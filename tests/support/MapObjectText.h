@@ -3,7 +3,9 @@
 // for object.
 #include <cstdio>
 #include <string>
+#include <vector>
 
+#include "geodata/IdrisiVCT.h"
 #include "geodata/QMMapDecl.h"
 
 // Every field of an object as text, reals exact, so that a difference shows
@@ -25,4 +27,20 @@ inline std::string Describe(const MapObject& o)
     text += "style";
     for (std::uint8_t b : o.Style.Bytes) text += " " + std::to_string(b);
     return text;
+}
+
+// The refusal's message, if any, and the objects of reading an Idrisi
+// ".vct" on one core (`sliceBytes` 0) or in runs of about `sliceBytes`.
+inline std::vector<std::string> VctReading(const std::string& vct, std::size_t sliceBytes)
+{
+    TIdrisiVCT reader;
+    reader.ReadVdc(vct);
+    std::vector<std::string> read;
+    try {
+        reader.ReadVct(vct, sliceBytes);
+    } catch (const QMError& e) {
+        read.push_back(e.what());
+    }
+    for (const MapObject& o : reader.Objects) read.push_back(Describe(o));
+    return read;
 }
