@@ -255,12 +255,7 @@ private:
     // points in all, which is not drawn.
     bool RingsOf(const MapObject& object)
     {
-        std::int64_t total = 0;
-        for (std::int32_t count : object.PartCounts) {
-            if (count < 0) return false;
-            total += count;
-        }
-        if (total > static_cast<std::int64_t>(object.Points.size()) || total < 3) return false;
+        if (PointsInParts(object) < 3) return false;
         Screen.clear();
         Counts.clear();
         std::size_t start = 0;

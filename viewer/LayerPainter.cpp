@@ -54,8 +54,8 @@ QPainterPath RingSet(std::span<const QPoint> screen, std::span<const std::int32_
     return path;
 }
 
-// The number of points the parts of `object` take, or -1 when the counts do
-// not fit the point array.
+} // namespace
+
 std::int64_t PointsInParts(const MapObject& object)
 {
     std::int64_t total = 0;
@@ -65,8 +65,6 @@ std::int64_t PointsInParts(const MapObject& object)
     }
     return total <= static_cast<std::int64_t>(object.Points.size()) ? total : -1;
 }
-
-} // namespace
 
 QPen PenFromLogPen(const TLogPen& pen)
 {

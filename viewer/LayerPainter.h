@@ -39,6 +39,9 @@ QPoint MapBrushOrigin(const TMView& view);
 // Whether an area of `style` at `opacity` is filled through Softedge: only a
 // solid fill below full opacity; every other fill is the painter's own.
 bool FillsThroughSoftedge(const TAreaStyle& style, std::int32_t opacity);
+// The number of points the parts of `object` take, or -1 when the counts do
+// not fit the point array.
+std::int64_t PointsInParts(const MapObject& object);
 
 // An 8-bit bottom-up image with its colour table (RGBQUAD words) and its
 // extent in layer units; the pixels are not copied.
