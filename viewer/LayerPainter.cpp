@@ -91,6 +91,21 @@ QPoint MapBrushOrigin(const TMView& view)
     return QPoint(RoundToInt(std::fmod(x, kPatternPeriod)), RoundToInt(std::fmod(y, kPatternPeriod)));
 }
 
+TLineStyle LineStyleOf(const VectorLayer& layer, const MapObject& object)
+{
+    return layer.UseCustom != 0 ? layer.CustomLine : object.Style.As<TLineStyle>();
+}
+
+TAreaStyle AreaStyleOf(const VectorLayer& layer, const MapObject& object)
+{
+    return layer.UseCustom != 0 ? layer.CustomArea : object.Style.As<TAreaStyle>();
+}
+
+std::int32_t AreaOpacityOf(const VectorLayer& layer)
+{
+    return layer.UseCustom != 0 ? layer.CustomOpacity : layer.DefaultOpacity;
+}
+
 bool FillsThroughSoftedge(const TAreaStyle& style, std::int32_t opacity)
 {
     return style.Brush.lbStyle == BS_SOLID && opacity >= 0 && opacity < 255;
@@ -231,19 +246,14 @@ void TLayerPainter::DrawVectorLayer(const Layer& layer)
     for (const MapObject& object : vector.Objects) {
         TRect s = View.DocToScreen(TransformRect(layer.LayerToMap, object.Bounds), height);
         if (!IntRectsOverlap(s, Client)) continue;
-        const bool custom = vector.UseCustom != 0;
         switch (object.ObjType) {
         case otPoint:
-            DrawPointObject(object, custom ? vector.CustomPoint : object.Style.As<TPointStyle>(), layer.LayerToMap);
+            DrawPointObject(object, vector.UseCustom != 0 ? vector.CustomPoint : object.Style.As<TPointStyle>(),
+                            layer.LayerToMap);
             break;
-        case otLine:
-            DrawLineObject(object, custom ? vector.CustomLine : object.Style.As<TLineStyle>(), layer.LayerToMap);
-            break;
+        case otLine: DrawLineObject(object, LineStyleOf(vector, object), layer.LayerToMap); break;
         case otPolygon:
-            if (custom)
-                DrawAreaObject(object, vector.CustomOpacity, vector.CustomArea, layer.LayerToMap);
-            else
-                DrawAreaObject(object, vector.DefaultOpacity, object.Style.As<TAreaStyle>(), layer.LayerToMap);
+            DrawAreaObject(object, AreaOpacityOf(vector), AreaStyleOf(vector, object), layer.LayerToMap);
             break;
         default:
             break; // text objects are not drawn
