@@ -112,12 +112,7 @@ PLayer LargeLayer(int count)
     if (!layer) {
         TMapinfoMIF reader;
         reader.Load(polygon_bench::MifOfPolygons(count));
-        layer = std::make_shared<Layer>();
-        InitLayer(*layer);
-        layer->Kind = lkVector;
-        layer->Visible = 1;
-        layer->Vector = std::make_unique<VectorLayer>();
-        InitVectorLayer(*layer->Vector);
+        layer = EmptyVectorLayer();
         layer->Vector->Objects = std::move(reader.Objects);
     }
     return layer;
@@ -193,17 +188,14 @@ void BM_Redraw(benchmark::State& state)
     const std::vector<QPolygon> rings = ScreenRings(*layer, view);
     QImage target(kWidth, kHeight, QImage::Format_RGB32);
     double redraw = 0, plain = 0;
+    const auto renderOnce = [&] {
+        QPainter painter(&target);
+        RenderLayers(painter, target.size(), view, layers, Qt::white);
+    };
     for (auto _ : state) {
-        const double once = Seconds([&] {
-            QPainter painter(&target);
-            RenderLayers(painter, target.size(), view, layers, Qt::white);
-        });
+        const double once = Seconds(renderOnce);
         std::vector<double> times{once};
-        while (times.size() < 9 && once * static_cast<double>(times.size()) < 0.3)
-            times.push_back(Seconds([&] {
-                QPainter painter(&target);
-                RenderLayers(painter, target.size(), view, layers, Qt::white);
-            }));
+        while (times.size() < 9 && once * static_cast<double>(times.size()) < 0.3) times.push_back(Seconds(renderOnce));
         std::sort(times.begin(), times.end());
         redraw = times[times.size() / 2];
         plain = Seconds([&] {

@@ -18,6 +18,15 @@ bool Indexable(const TDoubleRect& r)
            r.Y2 <= r.Y1;
 }
 
+// Floor and clamp keep the order of coordinates, so an object and an area
+// that meet share a cell.
+std::size_t Cell(double v, double origin, double size, std::size_t count)
+{
+    const double cell = std::floor((v - origin) / size);
+    if (!(cell > 0)) return 0;
+    return std::min(count - 1, static_cast<std::size_t>(std::min(cell, static_cast<double>(count))));
+}
+
 } // namespace
 
 TObjectIndex::TObjectIndex(const MapObjectArray& objects) : Data(objects.data()), Count(objects.size())
@@ -76,15 +85,6 @@ TObjectIndex::TObjectIndex(const MapObjectArray& objects) : Data(objects.data())
 bool TObjectIndex::Describes(const MapObjectArray& objects) const
 {
     return objects.data() == Data && objects.size() == Count;
-}
-
-// Floor and clamp keep the order of coordinates, so an object and an area
-// that meet share a cell.
-std::size_t TObjectIndex::Cell(double v, double origin, double size, std::size_t count) const
-{
-    const double cell = std::floor((v - origin) / size);
-    if (!(cell > 0)) return 0;
-    return std::min(count - 1, static_cast<std::size_t>(std::min(cell, static_cast<double>(count))));
 }
 
 TObjectIndex::TCells TObjectIndex::CellsOf(const TDoubleRect& r) const

@@ -32,7 +32,6 @@ private:
         std::size_t FirstColumn, LastColumn, FirstRow, LastRow;
     };
     TCells CellsOf(const TDoubleRect& r) const;
-    std::size_t Cell(double v, double origin, double size, std::size_t count) const;
 
     const MapObject* Data;
     std::size_t Count;

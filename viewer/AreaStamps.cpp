@@ -112,10 +112,10 @@ bool TAreaStamps::Draw(QImage& image, int bandTop, int bandBottom, std::span<con
         column = StampPlace(region.left(), region.right());
         row = StampPlace(region.top(), region.bottom());
     }
-    const TAreaStamp* stamp = StampFor(screen, counts, region, column, row, opacity, style);
+    const QPoint corner(left, top);
+    const TAreaStamp* stamp = StampFor(screen, counts, region, corner, column, row, opacity, style);
     if (stamp == nullptr) return false;
 
-    const QPoint corner(left, top);
     const QRgb outline = Opaque(style.Outline.lopnColor);
     const TFill fill = FillOf(opacity, style);
     const QRect clip(0, bandTop, image.width(), bandBottom - bandTop);
@@ -154,12 +154,10 @@ TAreaStamps::TFill TAreaStamps::FillOf(std::int32_t opacity, const TAreaStyle& s
 }
 
 const TAreaStamp* TAreaStamps::StampFor(std::span<const QPoint> screen, std::span<const std::int32_t> counts,
-                                        const QRect& region, std::int32_t column, std::int32_t row, std::int32_t opacity,
-                                        const TAreaStyle& style)
+                                        const QRect& region, QPoint corner, std::int32_t column, std::int32_t row,
+                                        std::int32_t opacity, const TAreaStyle& style)
 {
     const bool softedge = FillsThroughSoftedge(style, opacity);
-    const int pad = StampMargin(softedge, style.Outline.lopnWidth.x);
-    const QPoint corner = region.topLeft() + QPoint(pad, pad);
     // The key: where and how the area is drawn, then its ring counts and
     // its points, one byte each (a point lies at most kLargestSide from the
     // corner on either axis).

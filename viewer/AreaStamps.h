@@ -79,8 +79,8 @@ public:
 
 private:
     const TAreaStamp* StampFor(std::span<const QPoint> screen, std::span<const std::int32_t> counts,
-                               const QRect& region, std::int32_t column, std::int32_t row, std::int32_t opacity,
-                               const TAreaStyle& style);
+                               const QRect& region, QPoint corner, std::int32_t column, std::int32_t row,
+                               std::int32_t opacity, const TAreaStyle& style);
     TAreaStamp MakeStamp(std::span<const QPoint> screen, std::span<const std::int32_t> counts, const QRect& region,
                          QPoint corner, std::int32_t opacity, const TAreaStyle& style);
     // What a fill does to the pixels it covers.

@@ -39,12 +39,9 @@ std::int32_t OutlineReach(std::int32_t width, bool miters)
 
 std::int32_t ReachOf(const VectorLayer& vector, const MapObject& object)
 {
-    const bool custom = vector.UseCustom != 0;
-    if (object.ObjType == otLine)
-        return OutlineReach(custom ? vector.CustomLine.lopnWidth.x : object.Style.As<TLineStyle>().lopnWidth.x, false);
-    const TAreaStyle& style = custom ? vector.CustomArea : object.Style.As<TAreaStyle>();
-    return OutlineReach(style.Outline.lopnWidth.x,
-                        FillsThroughSoftedge(style, custom ? vector.CustomOpacity : vector.DefaultOpacity));
+    if (object.ObjType == otLine) return OutlineReach(LineStyleOf(vector, object).lopnWidth.x, false);
+    const TAreaStyle style = AreaStyleOf(vector, object);
+    return OutlineReach(style.Outline.lopnWidth.x, FillsThroughSoftedge(style, AreaOpacityOf(vector)));
 }
 
 std::int32_t Widen(std::int32_t row, std::int64_t by)
@@ -239,13 +236,10 @@ public:
 private:
     void DrawObject(const MapObject& object)
     {
-        const bool custom = Vector.UseCustom != 0;
         if (object.ObjType == otLine)
-            LayerPainter.DrawLineObject(object, custom ? Vector.CustomLine : object.Style.As<TLineStyle>(), LayerToMap);
-        else if (custom)
-            DrawArea(object, Vector.CustomOpacity, Vector.CustomArea);
+            LayerPainter.DrawLineObject(object, LineStyleOf(Vector, object), LayerToMap);
         else
-            DrawArea(object, Vector.DefaultOpacity, object.Style.As<TAreaStyle>());
+            DrawArea(object, AreaOpacityOf(Vector), AreaStyleOf(Vector, object));
     }
 
     // The area's rings in client pixels, each run of points on one pixel cut
@@ -255,12 +249,7 @@ private:
     // points in all, which is not drawn.
     bool RingsOf(const MapObject& object)
     {
-        std::int64_t total = 0;
-        for (std::int32_t count : object.PartCounts) {
-            if (count < 0) return false;
-            total += count;
-        }
-        if (total > static_cast<std::int64_t>(object.Points.size()) || total < 3) return false;
+        if (PointsInParts(object) < 3) return false;
         Screen.clear();
         Counts.clear();
         std::size_t start = 0;

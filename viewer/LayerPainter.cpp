@@ -54,8 +54,8 @@ QPainterPath RingSet(std::span<const QPoint> screen, std::span<const std::int32_
     return path;
 }
 
-// The number of points the parts of `object` take, or -1 when the counts do
-// not fit the point array.
+} // namespace
+
 std::int64_t PointsInParts(const MapObject& object)
 {
     std::int64_t total = 0;
@@ -65,8 +65,6 @@ std::int64_t PointsInParts(const MapObject& object)
     }
     return total <= static_cast<std::int64_t>(object.Points.size()) ? total : -1;
 }
-
-} // namespace
 
 QPen PenFromLogPen(const TLogPen& pen)
 {
@@ -91,6 +89,21 @@ QPoint MapBrushOrigin(const TMView& view)
     const double x = -view.GetOriginX() * view.GetScale();
     const double y = view.GetViewHeight() + view.GetOriginY() * view.GetScale();
     return QPoint(RoundToInt(std::fmod(x, kPatternPeriod)), RoundToInt(std::fmod(y, kPatternPeriod)));
+}
+
+TLineStyle LineStyleOf(const VectorLayer& layer, const MapObject& object)
+{
+    return layer.UseCustom != 0 ? layer.CustomLine : object.Style.As<TLineStyle>();
+}
+
+TAreaStyle AreaStyleOf(const VectorLayer& layer, const MapObject& object)
+{
+    return layer.UseCustom != 0 ? layer.CustomArea : object.Style.As<TAreaStyle>();
+}
+
+std::int32_t AreaOpacityOf(const VectorLayer& layer)
+{
+    return layer.UseCustom != 0 ? layer.CustomOpacity : layer.DefaultOpacity;
 }
 
 bool FillsThroughSoftedge(const TAreaStyle& style, std::int32_t opacity)
@@ -233,19 +246,14 @@ void TLayerPainter::DrawVectorLayer(const Layer& layer)
     for (const MapObject& object : vector.Objects) {
         TRect s = View.DocToScreen(TransformRect(layer.LayerToMap, object.Bounds), height);
         if (!IntRectsOverlap(s, Client)) continue;
-        const bool custom = vector.UseCustom != 0;
         switch (object.ObjType) {
         case otPoint:
-            DrawPointObject(object, custom ? vector.CustomPoint : object.Style.As<TPointStyle>(), layer.LayerToMap);
+            DrawPointObject(object, vector.UseCustom != 0 ? vector.CustomPoint : object.Style.As<TPointStyle>(),
+                            layer.LayerToMap);
             break;
-        case otLine:
-            DrawLineObject(object, custom ? vector.CustomLine : object.Style.As<TLineStyle>(), layer.LayerToMap);
-            break;
+        case otLine: DrawLineObject(object, LineStyleOf(vector, object), layer.LayerToMap); break;
         case otPolygon:
-            if (custom)
-                DrawAreaObject(object, vector.CustomOpacity, vector.CustomArea, layer.LayerToMap);
-            else
-                DrawAreaObject(object, vector.DefaultOpacity, object.Style.As<TAreaStyle>(), layer.LayerToMap);
+            DrawAreaObject(object, AreaOpacityOf(vector), AreaStyleOf(vector, object), layer.LayerToMap);
             break;
         default:
             break; // text objects are not drawn

@@ -27,6 +27,7 @@ class TMView;
 class TIdrisiRST;
 class TLayerList;
 struct Layer;
+struct VectorLayer;
 
 // A stored pen as Qt draws it: styles 0-4 solid, dash, dot, dash-dot,
 // dash-dot-dot, 5 none, any other solid; width 0 is one pixel.
@@ -39,6 +40,15 @@ QPoint MapBrushOrigin(const TMView& view);
 // Whether an area of `style` at `opacity` is filled through Softedge: only a
 // solid fill below full opacity; every other fill is the painter's own.
 bool FillsThroughSoftedge(const TAreaStyle& style, std::int32_t opacity);
+// The style an object of the layer is drawn in: the layer's custom one of
+// its type when the layer uses custom styles, else the object's own; and
+// the opacity of the layer's area fills.
+TLineStyle LineStyleOf(const VectorLayer& layer, const MapObject& object);
+TAreaStyle AreaStyleOf(const VectorLayer& layer, const MapObject& object);
+std::int32_t AreaOpacityOf(const VectorLayer& layer);
+// The number of points the parts of `object` take, or -1 when the counts do
+// not fit the point array.
+std::int64_t PointsInParts(const MapObject& object);
 
 // An 8-bit bottom-up image with its colour table (RGBQUAD words) and its
 // extent in layer units; the pixels are not copied.
