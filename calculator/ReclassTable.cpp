@@ -43,10 +43,6 @@ float AtLeast(double d)
     return -AtMost(-d);
 }
 
-// Rows of more bytes than this are fetched ahead of the cells that read
-// them (about what a core's own cache holds).
-constexpr std::size_t kPrefetchFrom = std::size_t(1) << 18;
-
 // Tables of fewer rows are indexed on the calling thread alone.
 constexpr std::size_t kParallelRows = std::size_t(1) << 15;
 
@@ -105,8 +101,10 @@ __attribute__((target("avx2"), always_inline)) inline __m256i SpreadFirstRows(co
     return _mm256_max_epi32(_mm256_sub_epi32(bucket, _mm256_set1_epi32(words.Offset)), _mm256_setzero_si256());
 }
 
-// How many cells ahead the rows are fetched when Prefetch is set: far
+// Rows of more bytes than this (about what a core's own cache holds) are
+// fetched ahead of the cells that read them, this many cells ahead: far
 // enough for the memory to answer before the cells are reached.
+constexpr std::size_t kPrefetchFrom = std::size_t(1) << 18;
 constexpr std::size_t kPrefetchAhead = 64;
 
 // MapSpread for eight cells at a time, step for step, as long as eight
@@ -269,7 +267,7 @@ void TReclassIndex::CutBuckets()
 void TReclassIndex::CountFirstRows()
 {
     const std::size_t rows = Table.size();
-    const std::size_t buckets = static_cast<std::size_t>(BucketLast) + 1;
+    const std::size_t buckets = BucketCount();
     First = std::make_unique_for_overwrite<std::uint32_t[]>(buckets + 1);
     EachSlice(rows, [&](std::size_t, std::size_t begin, std::size_t end) {
         std::size_t bucket = begin == 0 ? 0 : static_cast<std::size_t>(Bucket(Rows[begin - 1].High)) + 1;
@@ -286,7 +284,7 @@ void TReclassIndex::CountFirstRows()
 // kCountedRows rows of the bucket's number shifted by one offset.
 void TReclassIndex::ChooseSearch()
 {
-    const std::size_t buckets = static_cast<std::size_t>(BucketLast) + 1;
+    const std::size_t buckets = BucketCount();
     struct TReach {
         std::int64_t Behind = std::numeric_limits<std::int64_t>::min();
         std::int64_t Ahead = std::numeric_limits<std::int64_t>::min();

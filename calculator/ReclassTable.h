@@ -47,7 +47,8 @@ enum class TReclassSearch {
 // a table of nearly equal classes (equal intervals, with or without gaps) a
 // bucket's first row is its own number give or take a few, so a cell reads
 // two or four rows beside each other and nothing else; on a processor with
-// AVX2 eight cells do so at once.
+// AVX2 eight cells do so at once, and when the rows outgrow a core's cache
+// the rows of later cells are fetched while earlier ones are compared.
 //
 // Cells of a byte or integer source hold whole numbers of its range: the
 // answers for every one of them are taken once, beforehand.
@@ -110,6 +111,7 @@ private:
         const std::int32_t guess = Bucket(x) - SpreadOffset;
         return static_cast<std::uint32_t>(guess > 0 ? guess : 0);
     }
+    std::size_t BucketCount() const { return static_cast<std::size_t>(BucketLast) + 1; }
     void IndexEdges();
     void TakeEdges();
     void CutBuckets();
