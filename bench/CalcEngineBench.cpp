@@ -82,6 +82,9 @@ void RunCalculator(benchmark::State& state, const std::string& expression, int d
     TProcessCallbacks callbacks;
     callbacks.AskYesNo = [](const std::string&) { return true; };
     for (auto _ : state) {
+        // No run meets the dirty pages of another on their way to the disk
+        // (gdal_calc.py's file of the same size among them).
+        ::sync();
         auto start = std::chrono::steady_clock::now();
         TProcessResult result = ProcessExpression(request, callbacks);
         state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
@@ -106,6 +109,7 @@ void RunGdalCalc(benchmark::State& state, const std::string& expression, int des
     std::string command = "cd '" + path + "' && gdal_calc.py --quiet --overwrite " + inputs +
                           " --outfile=gdal.tif --type=" + gdalType + " --calc='" + calc + "' >/dev/null 2>&1";
     for (auto _ : state) {
+        ::sync(); // as for the calculator
         auto start = std::chrono::steady_clock::now();
         if (std::system(command.c_str()) != 0) state.SkipWithError("gdal_calc.py failed");
         std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
