@@ -7,9 +7,15 @@
 // process of its own (this program started again with --calculate), beside
 // the floor of that work in the same iteration: reading both inputs and
 // writing a file of the output's size with dd; once writing new files, once
-// replacing the ones the iteration before wrote.
+// replacing the ones the iteration before wrote. Each side is timed until
+// its output is on the disk. The calculator has the disk start on each part
+// as it writes, so it waits for the disk while it runs; a floor that left
+// its bytes in the page cache did not, and those bytes, written by the sync
+// before the next step, still slowed the calculator that followed: its
+// ratio to the floor ranged from 1.3 to 2.1 between runs.
 #include <benchmark/benchmark.h>
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -76,6 +82,9 @@ void RunCalculator(benchmark::State& state, const std::string& expression, int d
     TProcessCallbacks callbacks;
     callbacks.AskYesNo = [](const std::string&) { return true; };
     for (auto _ : state) {
+        // No run meets the dirty pages of another on their way to the disk
+        // (gdal_calc.py's file of the same size among them).
+        ::sync();
         auto start = std::chrono::steady_clock::now();
         TProcessResult result = ProcessExpression(request, callbacks);
         state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
@@ -100,6 +109,7 @@ void RunGdalCalc(benchmark::State& state, const std::string& expression, int des
     std::string command = "cd '" + path + "' && gdal_calc.py --quiet --overwrite " + inputs +
                           " --outfile=gdal.tif --type=" + gdalType + " --calc='" + calc + "' >/dev/null 2>&1";
     for (auto _ : state) {
+        ::sync(); // as for the calculator
         auto start = std::chrono::steady_clock::now();
         if (std::system(command.c_str()) != 0) state.SkipWithError("gdal_calc.py failed");
         std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
@@ -114,9 +124,23 @@ void RunGdalCalc(benchmark::State& state, const std::string& expression, int des
     state.counters["same_cells"] = std::system(compare.c_str()) == 0 ? 1 : 0;
 }
 
-// Runs `argv` as a process of its own and waits for it; the seconds it took,
-// or a negative number when it could not start or failed.
-double TimedProcess(std::vector<std::string> argv)
+// Whether the bytes of every file named reached the disk.
+bool FlushedToDisk(const std::vector<std::string>& files)
+{
+    for (const std::string& file : files) {
+        const int descriptor = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+        const bool flushed = descriptor >= 0 && ::fdatasync(descriptor) == 0;
+        if (descriptor >= 0) ::close(descriptor);
+        if (!flushed) return false;
+    }
+    return true;
+}
+
+// Runs `argv` as a process of its own, waits for it and then for the bytes
+// of the `outputs` it wrote to reach the disk; the seconds all that took, or
+// a negative number when it could not start, failed or its outputs could
+// not be flushed.
+double TimedProcess(std::vector<std::string> argv, const std::vector<std::string>& outputs)
 {
     std::vector<char*> args;
     for (std::string& arg : argv) args.push_back(arg.data());
@@ -126,18 +150,23 @@ double TimedProcess(std::vector<std::string> argv)
     if (posix_spawn(&child, args[0], nullptr, nullptr, args.data(), environ) != 0) return -1;
     int status = 0;
     if (waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+    if (!FlushedToDisk(outputs)) return -1;
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 // The work no calculator can do without: both inputs read from the page
-// cache and a file of the output's size written, each by dd.
+// cache and a file of the output's size written to the disk, each by dd.
+// Like the calculator, dd has the disk start on each part it writes
+// (nocache asks the kernel to drop the part, which first starts its
+// write-out).
 double TimedFloor(const std::string& path)
 {
     const std::string bytes = std::to_string(std::int64_t(kProcessSide) * kProcessSide * 4);
     const std::string script = "cd '" + path + "' && dd if=a6.RST of=/dev/null bs=1M status=none && "
                                "dd if=b6.RST of=/dev/null bs=1M status=none && "
-                               "dd if=/dev/zero of=floor.RST bs=1M count=" + bytes + " iflag=count_bytes status=none";
-    return TimedProcess({"/bin/sh", "-c", script});
+                               "dd if=/dev/zero of=floor.RST bs=1M count=" + bytes +
+                               " iflag=count_bytes oflag=nocache status=none";
+    return TimedProcess({"/bin/sh", "-c", script}, {path + "floor.RST"});
 }
 
 // Whether each run of the calculator and of the floor writes a new file or
@@ -145,21 +174,27 @@ double TimedFloor(const std::string& path)
 enum class TOldOutput { Removed, Replaced };
 
 // ([a6]+[b6])*2 by this program started again with --calculate, and the
-// floor, in the same iteration and in alternating order. The iteration's
-// time is the calculator's; "floor_s" the floor's and "ratio" the one over
-// the other.
+// floor, in the same iteration and in alternating order, each until its
+// output is on the disk. The iteration's time is the calculator's;
+// "floor_s" the floor's and "ratio" the one over the other.
 void RunProcessBesideFloor(benchmark::State& state, TOldOutput old)
 {
     const std::string path = Data().Folder();
     for (const char* name : {"a6.RST", "b6.RST"}) WarmPageCache(path + name);
     const std::string self = fs::read_symlink("/proc/self/exe").string();
-    auto calculate = [&] { return TimedProcess({self, "--calculate", path, "([a6.rst]+[b6.rst])*2", "out6"}); };
+    auto calculate = [&] {
+        return TimedProcess({self, "--calculate", path, "([a6.rst]+[b6.rst])*2", "out6"},
+                            {path + "out6.RST", path + "out6.RDC"});
+    };
     if (old == TOldOutput::Replaced && (calculate() < 0 || TimedFloor(path) < 0)) {
         state.SkipWithError("the calculator or dd failed");
         return;
     }
-    // Each run after a sync, so that neither writes behind the other's
-    // output.
+    // Each run after a sync, so that no step meets dirty pages of another
+    // (other programs' too) on its way to the disk. New outputs are written
+    // after the old ones are removed and their blocks freed untimed; a
+    // replacing run frees the blocks of the file it replaces in its time,
+    // the calculator by its rename, dd by truncating.
     auto afterSync = [&](std::initializer_list<const char*> outputs, const std::function<double()>& run) {
         if (old == TOldOutput::Removed)
             for (const char* name : outputs) fs::remove(path + name);

@@ -90,26 +90,47 @@ struct TSpreadWords {
     std::int32_t Offset;
 };
 
+// The first rows of eight cells, as SpreadFirst() takes them; the bucket as
+// Bucket() takes it: MAXPS gives its second operand, 0, for a NaN.
+__attribute__((target("avx2"), always_inline)) inline __m256i SpreadFirstRows(const TSpreadWords& words, __m256 x)
+{
+    const __m256 t = _mm256_mul_ps(_mm256_sub_ps(_mm256_mul_ps(x, _mm256_set1_ps(0.5F)), _mm256_set1_ps(words.HalfBase)),
+                                   _mm256_set1_ps(words.Scale));
+    const __m256i bucket =
+        _mm256_cvttps_epi32(_mm256_min_ps(_mm256_max_ps(t, _mm256_setzero_ps()), _mm256_set1_ps(words.Last)));
+    return _mm256_max_epi32(_mm256_sub_epi32(bucket, _mm256_set1_epi32(words.Offset)), _mm256_setzero_si256());
+}
+
+// Rows of more bytes than this (about what a core's own cache holds) are
+// fetched ahead of the cells that read them, this many cells ahead: far
+// enough for the memory to answer before the cells are reached.
+constexpr std::size_t kPrefetchFrom = std::size_t(1) << 18;
+constexpr std::size_t kPrefetchAhead = 64;
+
 // MapSpread for eight cells at a time, step for step, as long as eight
 // remain; gives the number of cells done. Row numbers times four must fit
-// 31 bits.
-template <std::uint32_t Count>
+// 31 bits. With Prefetch, the rows of the cells kPrefetchAhead further on
+// are asked for first: the cells of a large table's rows fall on unrelated
+// cache lines, and each gather would otherwise wait for the memory alone.
+template <std::uint32_t Count, bool Prefetch>
 __attribute__((target("avx2"))) std::size_t SpreadEights(const TSpreadWords& words, const float* cells,
                                                          double* results, std::size_t n)
 {
-    const __m256 halfBase = _mm256_set1_ps(words.HalfBase);
-    const __m256 half = _mm256_set1_ps(0.5F);
-    const __m256 scale = _mm256_set1_ps(words.Scale);
-    const __m256 last = _mm256_set1_ps(words.Last);
-    const __m256i offset = _mm256_set1_epi32(words.Offset);
     std::size_t i = 0;
     for (; i + 8 <= n; i += 8) {
+        if (Prefetch && i + kPrefetchAhead + 8 <= n) {
+            alignas(32) std::int32_t ahead[8];
+            _mm256_store_si256(reinterpret_cast<__m256i*>(ahead),
+                               SpreadFirstRows(words, _mm256_loadu_ps(cells + i + kPrefetchAhead)));
+            // The rows from the first to the one after the last compared: the
+            // found row lies among them.
+            for (std::int32_t row : ahead) {
+                _mm_prefetch(reinterpret_cast<const char*>(words.Floats + 4 * row), _MM_HINT_T0);
+                _mm_prefetch(reinterpret_cast<const char*>(words.Floats + 4 * (row + Count)), _MM_HINT_T0);
+            }
+        }
         const __m256 x = _mm256_loadu_ps(cells + i);
-        // The bucket as Bucket() takes it: MAXPS gives its second operand,
-        // 0, for a NaN.
-        const __m256 t = _mm256_mul_ps(_mm256_sub_ps(_mm256_mul_ps(x, half), halfBase), scale);
-        const __m256i bucket = _mm256_cvttps_epi32(_mm256_min_ps(_mm256_max_ps(t, _mm256_setzero_ps()), last));
-        const __m256i first = _mm256_max_epi32(_mm256_sub_epi32(bucket, offset), _mm256_setzero_si256());
+        const __m256i first = SpreadFirstRows(words, x);
         // Each High below x moves x one row on; a true comparison is -1.
         const __m256i firstWord = _mm256_slli_epi32(first, 2);
         __m256i row = first;
@@ -151,7 +172,8 @@ TReclassIndex::TReclassIndex(const Double3Array& table, std::uint8_t sourceType)
 {
     if (IsOrdered(table)) IndexEdges();
 #if defined(QM_RECLASS_AVX2)
-    Eights = Kind == TReclassSearch::Spread && Rows.size() < (std::size_t(1) << 28) && __builtin_cpu_supports("avx2");
+    Eights = Kind == TReclassSearch::Spread && RowCount < (std::size_t(1) << 28) && __builtin_cpu_supports("avx2");
+    Prefetch = RowCount * sizeof(TEdgeRow) >= kPrefetchFrom;
 #endif
     // Scanning a table out of order once for each of 65,536 integers could
     // cost more than the cells themselves.
@@ -167,14 +189,18 @@ void TReclassIndex::MapSpreadCells(const float* cells, double* results, std::siz
 #if defined(QM_RECLASS_AVX2)
     if (Eights) {
         static_assert(sizeof(TEdgeRow) == 16 && offsetof(TEdgeRow, Low) == 4 && offsetof(TEdgeRow, Value) == 8);
-        const TSpreadWords words{reinterpret_cast<const float*>(Rows.data()),
-                                 reinterpret_cast<const double*>(Rows.data()),
+        const TSpreadWords words{reinterpret_cast<const float*>(Rows.get()),
+                                 reinterpret_cast<const double*>(Rows.get()),
                                  BucketHalfBase,
                                  BucketScale,
                                  BucketLast,
                                  SpreadOffset};
-        done = SpreadCount == 2 ? SpreadEights<2>(words, cells, results, n)
-                                : SpreadEights<kCountedRows>(words, cells, results, n);
+        if (SpreadCount == 2)
+            done = Prefetch ? SpreadEights<2, true>(words, cells, results, n)
+                            : SpreadEights<2, false>(words, cells, results, n);
+        else
+            done = Prefetch ? SpreadEights<kCountedRows, true>(words, cells, results, n)
+                            : SpreadEights<kCountedRows, false>(words, cells, results, n);
     }
 #endif
     if (SpreadCount == 2)
@@ -205,7 +231,8 @@ void TReclassIndex::IndexEdges()
 void TReclassIndex::TakeEdges()
 {
     const std::size_t rows = Table.size();
-    Rows.resize(rows + kCountedRows);
+    Rows = std::make_unique_for_overwrite<TEdgeRow[]>(rows + kCountedRows);
+    RowCount = rows;
     // Written by every core, which spreads the first touch of the pages too.
     EachSlice(rows, [&](std::size_t, std::size_t begin, std::size_t end) {
         for (std::size_t i = begin; i < end; ++i)
@@ -240,8 +267,8 @@ void TReclassIndex::CutBuckets()
 void TReclassIndex::CountFirstRows()
 {
     const std::size_t rows = Table.size();
-    const std::size_t buckets = static_cast<std::size_t>(BucketLast) + 1;
-    First.resize(buckets + 1);
+    const std::size_t buckets = BucketCount();
+    First = std::make_unique_for_overwrite<std::uint32_t[]>(buckets + 1);
     EachSlice(rows, [&](std::size_t, std::size_t begin, std::size_t end) {
         std::size_t bucket = begin == 0 ? 0 : static_cast<std::size_t>(Bucket(Rows[begin - 1].High)) + 1;
         for (std::size_t r = begin; r < end; ++r)
@@ -257,7 +284,7 @@ void TReclassIndex::CountFirstRows()
 // kCountedRows rows of the bucket's number shifted by one offset.
 void TReclassIndex::ChooseSearch()
 {
-    const std::size_t buckets = First.size() - 1;
+    const std::size_t buckets = BucketCount();
     struct TReach {
         std::int64_t Behind = std::numeric_limits<std::int64_t>::min();
         std::int64_t Ahead = std::numeric_limits<std::int64_t>::min();

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <memory>
 #include <vector>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -46,7 +47,8 @@ enum class TReclassSearch {
 // a table of nearly equal classes (equal intervals, with or without gaps) a
 // bucket's first row is its own number give or take a few, so a cell reads
 // two or four rows beside each other and nothing else; on a processor with
-// AVX2 eight cells do so at once.
+// AVX2 eight cells do so at once, and when the rows outgrow a core's cache
+// the rows of later cells are fetched while earlier ones are compared.
 //
 // Cells of a byte or integer source hold whole numbers of its range: the
 // answers for every one of them are taken once, beforehand.
@@ -67,7 +69,7 @@ public:
             if (std::bit_cast<std::uint32_t>(static_cast<float>(k)) == std::bit_cast<std::uint32_t>(x))
                 return WholeValues[static_cast<std::size_t>(k - WholeLow)];
         }
-        return Rows.empty() ? MapScan(x) : MapEdges(x);
+        return Rows ? MapEdges(x) : MapScan(x);
     }
     double MapSpread(float x) const
     {
@@ -109,6 +111,7 @@ private:
         const std::int32_t guess = Bucket(x) - SpreadOffset;
         return static_cast<std::uint32_t>(guess > 0 ? guess : 0);
     }
+    std::size_t BucketCount() const { return static_cast<std::size_t>(BucketLast) + 1; }
     void IndexEdges();
     void TakeEdges();
     void CutBuckets();
@@ -141,7 +144,7 @@ private:
     template <std::uint32_t Count>
     double Counted(std::uint32_t lo, float x) const
     {
-        const TEdgeRow* candidates = Rows.data() + lo;
+        const TEdgeRow* candidates = Rows.get() + lo;
         std::uint32_t below = 0;
         for (std::uint32_t j = 0; j < Count; ++j) below += candidates[j].High < x ? 1 : 0;
         const TEdgeRow& found = candidates[below];
@@ -159,12 +162,15 @@ private:
 
     const Double3Array& Table;
     TReclassSearch Kind = TReclassSearch::Scan;
-    // Empty for a table out of order; else followed by kCountedRows rows
-    // of NaN edges, which hold no cell and no cell lies below.
-    std::vector<TEdgeRow> Rows;
+    // None for a table out of order; else the table's RowCount rows
+    // followed by kCountedRows rows of NaN edges, which hold no cell and no
+    // cell lies below. Left unwritten when made, so that the cores that
+    // fill them touch their pages first, each its own.
+    std::unique_ptr<TEdgeRow[]> Rows;
+    std::size_t RowCount = 0;
     // First[b]: the first row whose High falls into bucket b or a later
     // one; one entry more than there are buckets.
-    std::vector<std::uint32_t> First;
+    std::unique_ptr<std::uint32_t[]> First;
     float BucketHalfBase = 0; // half the first finite High
     float BucketScale = 0;    // buckets per half unit
     float BucketLast = 0; // the last bucket's number
@@ -172,7 +178,8 @@ private:
     // next bucket's more than SpreadCount rows after that.
     std::int32_t SpreadOffset = 0;
     std::uint32_t SpreadCount = kCountedRows;
-    bool Eights = false; // MapSpreadCells takes eight cells at a time
+    bool Eights = false;   // MapSpreadCells takes eight cells at a time
+    bool Prefetch = false; // and asks for their rows ahead: the rows outgrow the caches
     std::int32_t WholeLow = 0;
     std::int32_t WholeHigh = -1;
     std::vector<double> WholeValues;
