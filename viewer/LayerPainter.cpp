@@ -175,11 +175,39 @@ void TLayerPainter::UsePen(const TLogPen& pen)
     CurrentPen = pen;
 }
 
-void TLayerPainter::UseBrush(const TLogBrush& brush)
+// An opaque hatch is handed to the painter as one 8 x 8 tile of its two
+// colours: Qt fills the ground and then the pattern, the tile in one pass,
+// with the same pixels. Only without a transform, which would scale a tile
+// but not a pattern.
+bool TLayerPainter::TiledHatch(const TAreaStyle& style) const
 {
-    if (CurrentBrush && std::memcmp(&*CurrentBrush, &brush, sizeof brush) == 0) return;
-    Painter.setBrush(BrushFromLogBrush(brush));
-    CurrentBrush = brush;
+    return style.Brush.lbStyle == BS_HATCHED && style.BackMode == OPAQUE && Painter.transform().isIdentity();
+}
+
+void TLayerPainter::UseAreaBrush(const TAreaStyle& style)
+{
+    const TLogBrush& brush = style.Brush;
+    TBrushKey wanted{brush.lbStyle, brush.lbColor, brush.lbHatch, std::nullopt};
+    if (TiledHatch(style)) wanted.Ground = style.BackColor;
+    if (CurrentBrush == wanted) return;
+    if (wanted.Ground)
+        Painter.setBrush(HatchTile(wanted));
+    else
+        Painter.setBrush(BrushFromLogBrush(brush));
+    CurrentBrush = wanted;
+}
+
+const QBrush& TLayerPainter::HatchTile(const TBrushKey& key)
+{
+    for (const auto& [made, tile] : Tiles)
+        if (made == key) return tile;
+    QImage tile(8, 8, QImage::Format_RGB32);
+    tile.fill(ColorRefToQColor(*key.Ground));
+    {
+        QPainter painter(&tile);
+        painter.fillRect(tile.rect(), BrushFromLogBrush(TLogBrush{key.Style, key.Color, key.Hatch}));
+    }
+    return Tiles.emplace_back(key, QBrush(tile)).second;
 }
 
 void TLayerPainter::DrawRasterLayer(const Layer& layer)
@@ -347,7 +375,7 @@ void TLayerPainter::FillOpaqueArea(std::span<const QPoint> screen, std::span<con
     else
         EndHatchGround();
     UsePen(style.Outline);
-    UseBrush(style.Brush);
+    UseAreaBrush(style);
     if (counts.size() == 1)
         Painter.drawPolygon(screen.data(), static_cast<int>(counts[0]), Qt::OddEvenFill);
     else
@@ -357,10 +385,14 @@ void TLayerPainter::FillOpaqueArea(std::span<const QPoint> screen, std::span<con
 // The ground of a hatch stays set from one hatched area to the next, as
 // changing it costs the painter more than a small fill; the painter's own
 // is put back before anything else is drawn.
+// A tile covers its ground itself: then only the gaps of a dashed outline
+// need the opaque mode, which costs Qt a second pass over every area.
 void TLayerPainter::UseHatchGround(const TAreaStyle& style)
 {
     if (!Ground) Ground = THatchGround{Painter.backgroundMode(), Painter.background(), Painter.brushOrigin(), {}};
-    const THatchStyle wanted{style.BackMode == OPAQUE ? Qt::OpaqueMode : Qt::TransparentMode, style.BackColor};
+    const bool dashed = style.Outline.lopnStyle >= PS_DASH && style.Outline.lopnStyle <= PS_DASHDOTDOT;
+    const bool opaque = style.BackMode == OPAQUE && (dashed || !TiledHatch(style));
+    const THatchStyle wanted{opaque ? Qt::OpaqueMode : Qt::TransparentMode, style.BackColor};
     if (Ground->Current && Ground->Current->Mode == wanted.Mode && Ground->Current->Color == wanted.Color) return;
     Painter.setBackgroundMode(wanted.Mode);
     Painter.setBackground(ColorRefToQColor(wanted.Color));
