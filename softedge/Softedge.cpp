@@ -1,6 +1,7 @@
 #include "softedge/Softedge.h"
 
 #include "platform/qt/QtColors.h"
+#include "platform/qt/QtPens.h"
 
 #include <QBrush>
 #include <QColor>
@@ -193,13 +194,13 @@ void DrawRing(QPainter& painter, std::span<const SoftedgePoint> ring, const QCol
               const std::optional<QPen>& pen)
 {
     const QPolygon polygon = RingPolygon(ring);
-    painter.setPen(Qt::NoPen);
+    painter.setPen(OwnNoPen());
     painter.setBrush(fill);
     painter.drawPolygon(polygon, Qt::OddEvenFill);
     if (!pen)
         return;
     painter.setPen(*pen);
-    painter.setBrush(Qt::NoBrush);
+    painter.setBrush(OwnNoBrush());
     painter.drawPolygon(polygon);
     // An open ring's closing edge gets a line of its own besides the one the
     // polygon already strokes.
@@ -231,13 +232,13 @@ QPainterPath RingsPath(const SoftedgePoint* points, const std::int32_t* counts, 
 
 void DrawRings(QPainter& painter, const QPainterPath& path, const QColor& fill, const std::optional<QPen>& pen)
 {
-    painter.setPen(Qt::NoPen);
+    painter.setPen(OwnNoPen());
     painter.setBrush(fill);
     painter.drawPath(path);
     if (!pen)
         return;
     painter.setPen(*pen);
-    painter.setBrush(Qt::NoBrush);
+    painter.setBrush(OwnNoBrush());
     painter.drawPath(path);
 }
 

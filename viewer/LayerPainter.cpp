@@ -15,6 +15,7 @@
 #include "platform/CheckedMath.h"
 #include "platform/RuntimeErrors.h"
 #include "platform/qt/QtColors.h"
+#include "platform/qt/QtPens.h"
 #include "softedge/Softedge.h"
 #include "viewer/BandPainter.h"
 #include "viewer/MView.h"
@@ -116,7 +117,7 @@ QBrush BrushFromLogBrush(const TLogBrush& brush)
     switch (brush.lbStyle) {
     case BS_SOLID: return QBrush(ColorRefToQColor(brush.lbColor), Qt::SolidPattern);
     case BS_HATCHED: return QBrush(ColorRefToQColor(brush.lbColor), HatchPattern(brush.lbHatch));
-    default: return QBrush(Qt::NoBrush);
+    default: return OwnNoBrush();
     }
 }
 
@@ -145,9 +146,13 @@ std::optional<TPoint> CellAtPoint(const TDoubleRect& bounds, std::int32_t column
                   std::min(static_cast<std::int32_t>(row), rows - 1)};
 }
 
+// Every drawing sets its pen and brush first; the ones set here only keep
+// the painter off Qt's shared defaults, which Softedge copies at every call.
 TLayerPainter::TLayerPainter(QPainter& painter, const TMView& view, QSize client)
     : Painter(painter), View(view), Client{0, 0, client.width(), client.height()}
 {
+    Painter.setPen(OwnNoPen());
+    Painter.setBrush(OwnNoBrush());
 }
 
 TLayerPainter::~TLayerPainter()
