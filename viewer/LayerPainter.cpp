@@ -389,9 +389,9 @@ void TLayerPainter::FillOpaqueArea(std::span<const QPoint> screen, std::span<con
 
 // The ground of a hatch stays set from one hatched area to the next, as
 // changing it costs the painter more than a small fill; the painter's own
-// is put back before anything else is drawn.
-// A tile covers its ground itself: then only the gaps of a dashed outline
-// need the opaque mode, which costs Qt a second pass over every area.
+// is put back before anything else is drawn. A tile covers its ground
+// itself: then only the gaps of a dashed outline need the opaque mode, which
+// costs Qt a second pass over every area.
 void TLayerPainter::UseHatchGround(const TAreaStyle& style)
 {
     if (!Ground) Ground = THatchGround{Painter.backgroundMode(), Painter.background(), Painter.brushOrigin(), {}};
