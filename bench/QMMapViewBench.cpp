@@ -12,7 +12,6 @@
 
 #include "bench/PolygonGrid.h"
 #include "geodata/QMLayers.h"
-#include "platform/qt/SymbolFonts.h"
 #include "viewer/QMMapDoc.h"
 #include "viewer/QMMapView.h"
 
@@ -69,8 +68,21 @@ struct TMapWindow {
     }
 };
 
-void PaintWithoutChange(benchmark::State& state, TMapWindow& window)
+// The window is made at the first run and kept for the others; it goes
+// before the application, which the widgets need.
+TMapWindow& Window()
 {
+    static std::unique_ptr<TMapWindow> window;
+    if (!window) {
+        window = std::make_unique<TMapWindow>();
+        qAddPostRoutine([] { window.reset(); });
+    }
+    return *window;
+}
+
+void BM_MapView_PaintWithoutChange(benchmark::State& state)
+{
+    TMapWindow& window = Window();
     QWidget& viewport = *window.View.viewport();
     if (viewport.size() != QSize(kWidth, kHeight)) {
         state.SkipWithError("the map is not 1920 x 1080");
@@ -85,26 +97,6 @@ void PaintWithoutChange(benchmark::State& state, TMapWindow& window)
     if (window.View.KeptMap().cacheKey() != kept) state.SkipWithError("a paint drew the map anew");
     state.counters["first_paint_s"] = window.FirstPaintSeconds;
 }
+BENCHMARK(BM_MapView_PaintWithoutChange)->Unit(benchmark::kMillisecond)->MinTime(0.5)->Repetitions(9);
 
 } // namespace
-
-// The widgets need their application, which lives on main's stack and goes
-// after the window.
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    RegisterSymbolFonts();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    auto window = std::make_unique<TMapWindow>();
-    benchmark::RegisterBenchmark("BM_MapView_PaintWithoutChange",
-                                 [&window](benchmark::State& state) { PaintWithoutChange(state, *window); })
-        ->Unit(benchmark::kMillisecond)
-        ->MinTime(0.5)
-        ->Repetitions(9);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    window.reset();
-    return 0;
-}

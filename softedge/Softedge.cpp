@@ -1,6 +1,7 @@
 #include "softedge/Softedge.h"
 
 #include "platform/qt/QtColors.h"
+#include "platform/qt/QtPens.h"
 
 #include <QBrush>
 #include <QColor>
@@ -189,21 +190,19 @@ QPolygon RingPolygon(std::span<const SoftedgePoint> ring)
     return polygon;
 }
 
+// Qt fills with the brush and then strokes with the pen in one call, the
+// same pixels as a fill and an outline drawn one after the other, at half
+// the changes of the painter's state.
 void DrawRing(QPainter& painter, std::span<const SoftedgePoint> ring, const QColor& fill,
               const std::optional<QPen>& pen)
 {
     const QPolygon polygon = RingPolygon(ring);
-    painter.setPen(Qt::NoPen);
+    painter.setPen(pen ? *pen : OwnNoPen());
     painter.setBrush(fill);
     painter.drawPolygon(polygon, Qt::OddEvenFill);
-    if (!pen)
-        return;
-    painter.setPen(*pen);
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPolygon(polygon);
     // An open ring's closing edge gets a line of its own besides the one the
     // polygon already strokes.
-    if (polygon.first() != polygon.last())
+    if (pen && polygon.first() != polygon.last())
         painter.drawLine(polygon.last(), polygon.first());
 }
 
@@ -231,13 +230,8 @@ QPainterPath RingsPath(const SoftedgePoint* points, const std::int32_t* counts, 
 
 void DrawRings(QPainter& painter, const QPainterPath& path, const QColor& fill, const std::optional<QPen>& pen)
 {
-    painter.setPen(Qt::NoPen);
+    painter.setPen(pen ? *pen : OwnNoPen());
     painter.setBrush(fill);
-    painter.drawPath(path);
-    if (!pen)
-        return;
-    painter.setPen(*pen);
-    painter.setBrush(Qt::NoBrush);
     painter.drawPath(path);
 }
 

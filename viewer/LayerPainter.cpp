@@ -15,6 +15,7 @@
 #include "platform/CheckedMath.h"
 #include "platform/RuntimeErrors.h"
 #include "platform/qt/QtColors.h"
+#include "platform/qt/QtPens.h"
 #include "softedge/Softedge.h"
 #include "viewer/BandPainter.h"
 #include "viewer/MView.h"
@@ -116,7 +117,7 @@ QBrush BrushFromLogBrush(const TLogBrush& brush)
     switch (brush.lbStyle) {
     case BS_SOLID: return QBrush(ColorRefToQColor(brush.lbColor), Qt::SolidPattern);
     case BS_HATCHED: return QBrush(ColorRefToQColor(brush.lbColor), HatchPattern(brush.lbHatch));
-    default: return QBrush(Qt::NoBrush);
+    default: return OwnNoBrush();
     }
 }
 
@@ -145,9 +146,13 @@ std::optional<TPoint> CellAtPoint(const TDoubleRect& bounds, std::int32_t column
                   std::min(static_cast<std::int32_t>(row), rows - 1)};
 }
 
+// Every drawing sets its pen and brush first; the ones set here only keep
+// the painter off Qt's shared defaults, which Softedge copies at every call.
 TLayerPainter::TLayerPainter(QPainter& painter, const TMView& view, QSize client)
     : Painter(painter), View(view), Client{0, 0, client.width(), client.height()}
 {
+    Painter.setPen(OwnNoPen());
+    Painter.setBrush(OwnNoBrush());
 }
 
 TLayerPainter::~TLayerPainter()
@@ -175,11 +180,39 @@ void TLayerPainter::UsePen(const TLogPen& pen)
     CurrentPen = pen;
 }
 
-void TLayerPainter::UseBrush(const TLogBrush& brush)
+// An opaque hatch is handed to the painter as one 8 x 8 tile of its two
+// colours: Qt fills the ground and then the pattern, the tile in one pass,
+// with the same pixels. Only without a transform, which would scale a tile
+// but not a pattern.
+bool TLayerPainter::TiledHatch(const TAreaStyle& style) const
 {
-    if (CurrentBrush && std::memcmp(&*CurrentBrush, &brush, sizeof brush) == 0) return;
-    Painter.setBrush(BrushFromLogBrush(brush));
-    CurrentBrush = brush;
+    return style.Brush.lbStyle == BS_HATCHED && style.BackMode == OPAQUE && Painter.transform().isIdentity();
+}
+
+void TLayerPainter::UseAreaBrush(const TAreaStyle& style)
+{
+    const TLogBrush& brush = style.Brush;
+    TBrushKey wanted{brush.lbStyle, brush.lbColor, brush.lbHatch, std::nullopt};
+    if (TiledHatch(style)) wanted.Ground = style.BackColor;
+    if (CurrentBrush == wanted) return;
+    if (wanted.Ground)
+        Painter.setBrush(HatchTile(wanted));
+    else
+        Painter.setBrush(BrushFromLogBrush(brush));
+    CurrentBrush = wanted;
+}
+
+const QBrush& TLayerPainter::HatchTile(const TBrushKey& key)
+{
+    for (const auto& [made, tile] : Tiles)
+        if (made == key) return tile;
+    QImage tile(8, 8, QImage::Format_RGB32);
+    tile.fill(ColorRefToQColor(*key.Ground));
+    {
+        QPainter painter(&tile);
+        painter.fillRect(tile.rect(), BrushFromLogBrush(TLogBrush{key.Style, key.Color, key.Hatch}));
+    }
+    return Tiles.emplace_back(key, QBrush(tile)).second;
 }
 
 void TLayerPainter::DrawRasterLayer(const Layer& layer)
@@ -347,7 +380,7 @@ void TLayerPainter::FillOpaqueArea(std::span<const QPoint> screen, std::span<con
     else
         EndHatchGround();
     UsePen(style.Outline);
-    UseBrush(style.Brush);
+    UseAreaBrush(style);
     if (counts.size() == 1)
         Painter.drawPolygon(screen.data(), static_cast<int>(counts[0]), Qt::OddEvenFill);
     else
@@ -356,11 +389,15 @@ void TLayerPainter::FillOpaqueArea(std::span<const QPoint> screen, std::span<con
 
 // The ground of a hatch stays set from one hatched area to the next, as
 // changing it costs the painter more than a small fill; the painter's own
-// is put back before anything else is drawn.
+// is put back before anything else is drawn. A tile covers its ground
+// itself: then only the gaps of a dashed outline need the opaque mode, which
+// costs Qt a second pass over every area.
 void TLayerPainter::UseHatchGround(const TAreaStyle& style)
 {
     if (!Ground) Ground = THatchGround{Painter.backgroundMode(), Painter.background(), Painter.brushOrigin(), {}};
-    const THatchStyle wanted{style.BackMode == OPAQUE ? Qt::OpaqueMode : Qt::TransparentMode, style.BackColor};
+    const bool dashed = style.Outline.lopnStyle >= PS_DASH && style.Outline.lopnStyle <= PS_DASHDOTDOT;
+    const bool opaque = style.BackMode == OPAQUE && (dashed || !TiledHatch(style));
+    const THatchStyle wanted{opaque ? Qt::OpaqueMode : Qt::TransparentMode, style.BackColor};
     if (Ground->Current && Ground->Current->Mode == wanted.Mode && Ground->Current->Color == wanted.Color) return;
     Painter.setBackgroundMode(wanted.Mode);
     Painter.setBackground(ColorRefToQColor(wanted.Color));

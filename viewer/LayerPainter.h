@@ -98,7 +98,17 @@ private:
                              std::int32_t opacity, const TAreaStyle& style);
     void FillOpaqueArea(std::span<const QPoint> screen, std::span<const std::int32_t> counts, const TAreaStyle& style);
     void UsePen(const TLogPen& pen);
-    void UseBrush(const TLogBrush& brush);
+    bool TiledHatch(const TAreaStyle& style) const;
+    void UseAreaBrush(const TAreaStyle& style);
+    // A brush with, for an opaque hatch, the ground colour of its tile.
+    struct TBrushKey {
+        std::uint32_t Style;
+        TColorRef Color;
+        std::uint32_t Hatch;
+        std::optional<TColorRef> Ground;
+        bool operator==(const TBrushKey&) const = default;
+    };
+    const QBrush& HatchTile(const TBrushKey& key);
     void UseHatchGround(const TAreaStyle& style);
     void EndHatchGround();
 
@@ -112,7 +122,9 @@ private:
     // The pen and brush last handed to the painter: most objects of a layer
     // share their style, and a change of pen is not cheap for the painter.
     std::optional<TLogPen> CurrentPen;
-    std::optional<TLogBrush> CurrentBrush;
+    std::optional<TBrushKey> CurrentBrush;
+    // The tiles of the opaque hatches met, made once per rendering.
+    std::vector<std::pair<TBrushKey, QBrush>> Tiles;
     // The ground a hatched area set, and the painter's own to put back.
     struct THatchStyle {
         Qt::BGMode Mode;

@@ -64,7 +64,9 @@ TEST(ObjectIndex, FindsEveryObjectMeetingAnAreaOnceInOrder)
         for (std::size_t k = 1; k < found.size(); ++k) EXPECT_LT(found[k - 1], found[k]) << row.Name;
         for (std::size_t i = 0; i < objects.size(); ++i) {
             const bool expected = !Placeable(objects[i].Bounds) || Meets(objects[i].Bounds, row.Area);
-            if (expected) EXPECT_TRUE(std::binary_search(found.begin(), found.end(), i)) << row.Name << ", object " << i;
+            if (expected) {
+                EXPECT_TRUE(std::binary_search(found.begin(), found.end(), i)) << row.Name << ", object " << i;
+            }
         }
         EXPECT_LT(found.size(), 60u) << row.Name;
     }

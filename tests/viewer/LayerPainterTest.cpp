@@ -1,6 +1,7 @@
 #include "viewer/LayerPainter.h"
 
 #include <QPainter>
+#include <QPainterPath>
 #include <QSet>
 #include <array>
 #include <gtest/gtest.h>
@@ -282,6 +283,46 @@ TEST(AreaPainting, HatchBackgroundModes)
         // Horizontal hatch: every row inside is all of one colour.
         EXPECT_EQ(canvas.ColoursIn(QRect(20, 40, 60, 1)).size(), 1) << row.mode;
     }
+}
+
+// An opaque hatch is drawn as Qt draws the pattern over an opaque ground,
+// pixel for pixel: every hatch, solid and dashed outlines, a ring with a
+// hole, with the pattern anchored to the map as it moves.
+TEST(AreaPainting, OpaqueHatchesAsQtDrawsThem)
+{
+    const MapObject ring = AreaObject({Square(7, 9, 61, 83), Square(20, 30, 40, 50)}, TAreaStyle{});
+    for (std::uint32_t hatch = HS_HORIZONTAL; hatch <= HS_DIAGCROSS; ++hatch)
+        for (std::uint32_t pen : {PS_SOLID, PS_DOT})
+            for (double shift : {0.0, 3.3, 11.7}) {
+                TAreaStyle style = SolidArea(RGB(0, 0, 160), pen, RGB(150, 0, 0));
+                style.Brush = TLogBrush{BS_HATCHED, RGB(0, 0, 160), hatch};
+                style.BackMode = OPAQUE;
+                style.BackColor = RGB(255, 255, 180);
+                TCanvas ours(TDoubleRect{shift, 100 + shift, 100 + shift, shift}, 100, 100);
+                ours.Paint([&](TLayerPainter& p) { p.DrawAreaObject(ring, 255, style, kIdentity); });
+                TCanvas qt(TDoubleRect{shift, 100 + shift, 100 + shift, shift}, 100, 100);
+                {
+                    QPainter painter(&qt.Image);
+                    painter.setBackgroundMode(Qt::OpaqueMode);
+                    painter.setBackground(QColor(255, 255, 180));
+                    painter.setBrushOrigin(MapBrushOrigin(qt.View));
+                    painter.setBrush(BrushFromLogBrush(style.Brush));
+                    painter.setPen(PenFromLogPen(style.Outline));
+                    QPainterPath path;
+                    path.setFillRule(Qt::OddEvenFill);
+                    for (std::size_t part = 0; part < 2; ++part) {
+                        QPolygonF polygon;
+                        for (std::size_t i = part * 5; i < part * 5 + 5; ++i) {
+                            const TPoint p = qt.View.DocToScreen(ring.Points[i], 100);
+                            polygon << QPointF(p.x, p.y);
+                        }
+                        path.addPolygon(polygon);
+                        path.closeSubpath();
+                    }
+                    painter.drawPath(path);
+                }
+                EXPECT_TRUE(ours.Image == qt.Image) << hatch << ", pen " << pen << ", shift " << shift;
+            }
 }
 
 TEST(AreaPainting, DiagonalHatchesLeanTheirWay)
