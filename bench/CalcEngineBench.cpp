@@ -82,6 +82,7 @@ void RunCalculator(benchmark::State& state, const std::string& expression, int d
     TProcessCallbacks callbacks;
     callbacks.AskYesNo = [](const std::string&) { return true; };
     for (auto _ : state) {
+        WarmFreshMemory(kWarmBytes);
         // No run meets the dirty pages of another on their way to the disk
         // (gdal_calc.py's file of the same size among them).
         ::sync();
@@ -109,7 +110,8 @@ void RunGdalCalc(benchmark::State& state, const std::string& expression, int des
     std::string command = "cd '" + path + "' && gdal_calc.py --quiet --overwrite " + inputs +
                           " --outfile=gdal.tif --type=" + gdalType + " --calc='" + calc + "' >/dev/null 2>&1";
     for (auto _ : state) {
-        ::sync(); // as for the calculator
+        WarmFreshMemory(kWarmBytes); // as for the calculator
+        ::sync();
         auto start = std::chrono::steady_clock::now();
         if (std::system(command.c_str()) != 0) state.SkipWithError("gdal_calc.py failed");
         std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "bench/GdalPython.h"
+#include "bench/Warmup.h"
 #include "geodata/IdrisiRST.h"
 #include "platform/FileByteReader.h"
 #include "tests/support/TempFolder.h"
@@ -131,6 +132,8 @@ void Open(benchmark::State& state, const TBenchRaster& raster)
 {
     double peakPerCell = 0;
     double processPeak = 0;
+    WarmPageCache(raster.Rst);
+    WarmFreshMemory(static_cast<std::size_t>(raster.Cells) * 2);
     for (auto _ : state) {
         std::int64_t before = CurrentRss();
         ResetPeak();
@@ -178,6 +181,8 @@ void FreshMemory(benchmark::State& state, const TBenchRaster& raster)
 // GDAL's Open and ReadAsArray of the same file into a NumPy array.
 void ReadAsArray(benchmark::State& state, const TBenchRaster& raster)
 {
+    WarmPageCache(raster.Rst);
+    WarmFreshMemory(static_cast<std::size_t>(raster.Cells) * 2);
     RunTimedGdalPython(state, "gdal",
                        "ds = gdal.Open('" + raster.Rst + "'); a = ds.GetRasterBand(1).ReadAsArray()",
                        "GDAL could not read the raster");
