@@ -269,12 +269,7 @@ const std::uint8_t* TAreaStamps::Hatch(std::uint32_t hatch)
 {
     auto found = Hatches.find(hatch);
     if (found != Hatches.end()) return found->second.data();
-    QImage tile(8, 8, QImage::Format_RGB32);
-    tile.fill(Qt::white);
-    {
-        QPainter painter(&tile);
-        painter.fillRect(tile.rect(), BrushFromLogBrush(TLogBrush{BS_HATCHED, 0, hatch}));
-    }
+    const QImage tile = HatchTile(TLogBrush{BS_HATCHED, RGB(0, 0, 0), hatch}, RGB(255, 255, 255));
     std::array<std::uint8_t, 64> bits{};
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 8; ++x) bits[y * 8 + x] = tile.pixel(x, y) == qRgb(0, 0, 0) ? 1 : 0;

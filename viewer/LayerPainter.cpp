@@ -82,6 +82,17 @@ QPen PenFromLogPen(const TLogPen& pen)
     return result;
 }
 
+QImage HatchTile(const TLogBrush& hatch, TColorRef ground)
+{
+    QImage tile(8, 8, QImage::Format_RGB32);
+    tile.fill(ColorRefToQColor(ground));
+    {
+        QPainter painter(&tile);
+        painter.fillRect(tile.rect(), BrushFromLogBrush(hatch));
+    }
+    return tile;
+}
+
 // Hatch patterns repeat every 8 pixels. Anchored to the map, the strip that
 // a scroll uncovers continues the pixels that the scroll moved.
 QPoint MapBrushOrigin(const TMView& view)
@@ -196,23 +207,17 @@ void TLayerPainter::UseAreaBrush(const TAreaStyle& style)
     if (TiledHatch(style)) wanted.Ground = style.BackColor;
     if (CurrentBrush == wanted) return;
     if (wanted.Ground)
-        Painter.setBrush(HatchTile(wanted));
+        Painter.setBrush(TiledBrush(wanted));
     else
         Painter.setBrush(BrushFromLogBrush(brush));
     CurrentBrush = wanted;
 }
 
-const QBrush& TLayerPainter::HatchTile(const TBrushKey& key)
+const QBrush& TLayerPainter::TiledBrush(const TBrushKey& key)
 {
     for (const auto& [made, tile] : Tiles)
         if (made == key) return tile;
-    QImage tile(8, 8, QImage::Format_RGB32);
-    tile.fill(ColorRefToQColor(*key.Ground));
-    {
-        QPainter painter(&tile);
-        painter.fillRect(tile.rect(), BrushFromLogBrush(TLogBrush{key.Style, key.Color, key.Hatch}));
-    }
-    return Tiles.emplace_back(key, QBrush(tile)).second;
+    return Tiles.emplace_back(key, QBrush(HatchTile(TLogBrush{key.Style, key.Color, key.Hatch}, *key.Ground))).second;
 }
 
 void TLayerPainter::DrawRasterLayer(const Layer& layer)

@@ -5,6 +5,7 @@
 // the window, the bitmap export and the tests.
 #include <QBrush>
 #include <QColor>
+#include <QImage>
 #include <QPen>
 #include <QPoint>
 #include <QSize>
@@ -34,6 +35,9 @@ struct VectorLayer;
 QPen PenFromLogPen(const TLogPen& pen);
 // A stored brush: solid, hollow, or one of the six hatches.
 QBrush BrushFromLogBrush(const TLogBrush& brush);
+// One period of a hatch as the painter fills it over `ground`, the pattern
+// anchored at the tile's corner: 8 x 8 pixels.
+QImage HatchTile(const TLogBrush& hatch, TColorRef ground);
 // The screen place of hatch patterns: the map's point (0, 0), so that the
 // pattern moves with the map.
 QPoint MapBrushOrigin(const TMView& view);
@@ -108,7 +112,7 @@ private:
         std::optional<TColorRef> Ground;
         bool operator==(const TBrushKey&) const = default;
     };
-    const QBrush& HatchTile(const TBrushKey& key);
+    const QBrush& TiledBrush(const TBrushKey& key);
     void UseHatchGround(const TAreaStyle& style);
     void EndHatchGround();
 
